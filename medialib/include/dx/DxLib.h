@@ -18,19 +18,46 @@ void dx_SetBackend(DxBackend backend);
 DxBackend dx_GetBackend();
 
 // Scripted input: a file of "<frame> down|up|tap <key>" and "<frame> text <chars>" lines. Returns false
-// and fills `error` (naming the line) when the file cannot be read or a line is malformed.
+// and fills `error` ("<file>:<line>: <what>") when the file cannot be read or a line is malformed.
+// Events of frame N are pushed as SDL events by the dx_ProcessMessage call that begins frame N (its
+// 0-based index), so they are visible to dx_CheckHitKey during frame N. Keys: A..Z, Left Right Up Down
+// Escape Return Space F1..F12; pad: Pad1..Pad16 (state bit 4+n-1), PadLeft PadRight PadUp PadDown. While
+// the script names any pad key, pad 1 counts as attached (dx_GetJoypadNum() >= 1). Calling it again
+// replaces the script; it is kept over dx_DxLib_End/Init and restarts from frame 0 at dx_DxLib_Init.
 bool dx_LoadInputScript(const std::string& path, std::string& error);
 // The same from text already in memory (tests).
 bool dx_SetInputScript(const std::string& text, std::string& error);
 // After `frames` calls, dx_ProcessMessage reports the window as closed. Negative: no limit.
 void dx_SetFrameLimit(int frames);
-// After frame `frame` (0-based count of dx_ScreenFlip calls) is drawn, save the screen as a PNG.
+// After frame `frame` is drawn, save the screen as a 640 x 480 PNG. The frame is the 0-based index of the
+// dx_ProcessMessage call that began it (the count of dx_ScreenFlip calls before any dx_ProcessMessage); the
+// file is written by that frame's dx_ScreenFlip. The null backend has no pixels and writes a black picture.
 void dx_AddScreenshot(int frame, const std::string& path);
 // Frames completed so far (dx_ProcessMessage calls that started a frame).
 int dx_GetFrameCount();
 
-// Call log of the null backend: when on, every drawing call is recorded as one line of text such as
-// "DrawGraph(10,20,5,1)". Used by tests to see which calls a piece of drawing code makes.
+// Call log (every backend): when on, each of the calls below appends one line, its arguments in call order,
+// ints with %d, doubles with %g, colours as 0x%06x (lower-case hex), texts in double quotes as given:
+//   DrawGraph(x,y,h,trans)                     "DrawGraph(10,20,5,1)"
+//   DrawTurnGraph(x,y,h,trans)                 "DrawTurnGraph(10,20,5,1)"
+//   DrawRotaGraph(x,y,scale,angle,h,trans,turn) "DrawRotaGraph(100,50,1.5,0.785398,5,1,0)"
+//   DrawExtendGraph(x1,y1,x2,y2,h,trans)       "DrawExtendGraph(0,0,64,32,5,1)"
+//   DrawRectGraph(dx,dy,sx,sy,w,h,h,trans,turn) "DrawRectGraph(0,0,16,0,16,16,5,1,0)"
+//   DrawBox(x1,y1,x2,y2,color,fill)            "DrawBox(0,0,640,480,0x000000,1)"
+//   DrawLine(x1,y1,x2,y2,color)                "DrawLine(0,0,10,10,0xff0000)"
+//   SetDrawBlendMode(mode,param)               "SetDrawBlendMode(1,128)"
+//   SetDrawBright(r,g,b)                       "SetDrawBright(255,128,0)"
+//   SetDrawArea(x1,y1,x2,y2)                   "SetDrawArea(0,0,640,480)"
+//   DrawStringToHandle(x,y,"text",color,font,edgeColor,vertical)
+//                                              "DrawStringToHandle(8,4,\"HP\",0xffffff,3,0x000000,0)"
+//   DrawString(x,y,"text",color,edgeColor)     "DrawString(0,0,\"hi\",0xffffff,0x000000)"
+//   LoadSoundMem("path",bufferNum,unionHandle) "LoadSoundMem(\"dat/se/hit.wav\",3,-1)"
+//   PlaySoundMem(h,playType,topPosition)       "PlaySoundMem(7,1,1)"
+//   StopSoundMem(h)  DeleteSoundMem(h)         "StopSoundMem(7)"
+//   ChangeVolumeSoundMem(volume,h)             "ChangeVolumeSoundMem(200,7)"
+//   SetFrequencySoundMem(hertz,h)              "SetFrequencySoundMem(22050,7)"
+// A call is logged even when its handle is bad. dx_DrawKeyInputString draws through DrawStringToHandle and
+// DrawBox (the caret) when there is a renderer, so those lines appear too.
 void dx_SetCallLog(bool on);
 const std::vector<std::string>& dx_GetCallLog();
 void dx_ClearCallLog();

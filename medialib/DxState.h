@@ -1,0 +1,196 @@
+// Private state of the media layer, shared by its pieces. Only medialib/ includes this header.
+#pragma once
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <SDL_ttf.h>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "dx/DxLib.h"
+
+namespace dxi {
+
+constexpr int kScreenW = 640;
+constexpr int kScreenH = 480;
+
+// A decoded picture shared by every handle cut from it (a sheet and its chips).
+struct Texture {
+    // Magenta pixels get alpha 0 but keep their colour, so a draw without blending (trans=0) still
+    // shows them as magenta. nullptr in the null backend.
+    SDL_Texture* tex = nullptr;
+    int w = 0, h = 0;
+    int refs = 0;
+    bool target = false; // a render target made by dx_MakeGraph
+    SDL_ScaleMode scale = SDL_ScaleModeNearest;
+};
+
+// One image handle: a sub-rectangle of a texture.
+struct Image {
+    int tex = -1; // index into State::textures, -1 for a free slot
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+struct Font {
+    bool used = false;
+    TTF_Font* face = nullptr;
+    TTF_Font* outline = nullptr; // the same face with an outline, for the edge types
+    std::string name;
+    int size = 16, thick = 0, type = 0, edge = 0;
+};
+
+struct CachedText {
+    SDL_Texture* tex = nullptr;
+    int w = 0, h = 0, edge = 0;
+    std::uint64_t lastUse = 0;
+};
+
+struct Sound {
+    bool used = false;
+    std::string path;
+    Mix_Chunk* chunk = nullptr;     // the sample as loaded
+    Mix_Chunk* resampled = nullptr; // after dx_SetFrequencySoundMem, played instead of `chunk`
+    std::vector<Uint8> resampledData;
+    std::vector<int> channels; // one per buffer, -1 when idle
+    int next = 0;              // the buffer to use when all are busy (the oldest)
+    int volume = 255;
+    int frequency = -1;
+};
+
+struct KeyInput {
+    bool used = false;
+    int maxLen = 0;
+    bool cancelValid = false, singleByte = false, digits = false;
+    std::string text;
+    int state = 0; // 0 typing, 1 ended, 2 cancelled
+};
+
+struct ScriptEvent {
+    int frame = 0;
+    enum Kind { KeyDown, KeyUp, PadDown, PadUp, Text } kind = KeyDown;
+    int code = 0; // SDL scancode, or pad bit index
+    std::string text;
+};
+
+// Pushed controller events with this `which` come from the input script, not a device.
+constexpr SDL_JoystickID kScriptPadId = 0x7ffffff0;
+
+struct State {
+    DxBackend backend = DxBackend::Window;
+    bool initialised = false;
+    bool sdlUp = false, imgUp = false, ttfUp = false, audioUp = false;
+    std::string title = "tavoni";
+    bool startFullScreen = false;
+    bool fullScreen = false;
+    bool transColorSet = false;
+    Uint8 transR = 255, transG = 0, transB = 255;
+    int drawMode = 0;
+
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Surface* softSurface = nullptr; // offscreen backend's canvas
+    SDL_Texture* backScreen = nullptr;
+
+    // Drawing state kept until changed.
+    int blendMode = 0, blendParam = 255;
+    int brightR = 255, brightG = 255, brightB = 255;
+    SDL_Rect clip{0, 0, kScreenW, kScreenH};
+
+    std::vector<Texture> textures;
+    std::vector<Image> images;
+    std::vector<int> freeImages;
+
+    std::vector<Font> fonts;
+    int defaultFont = -1;
+    int defaultFontSize = 16, defaultFontThick = 6;
+    std::unordered_map<std::string, CachedText> textCache;
+    std::uint64_t textClock = 0;
+
+    std::vector<Sound> sounds;
+
+    std::vector<KeyInput> keyInputs;
+    int activeKeyInput = -1;
+
+    // Frames.
+    int processCalls = 0;
+    int flipCount = 0;
+    int frameLimit = -1;
+    bool closed = false;
+    std::multimap<int, std::string> screenshots;
+
+    // Scripted input, sorted by frame.
+    std::vector<ScriptEvent> script;
+    std::size_t scriptNext = 0;
+    bool scriptPad = false;
+    unsigned scriptPadBits = 0;
+
+    // Keyboard, pads, mouse.
+    std::array<bool, 256> keys{};
+    bool altDown = false;
+    std::vector<SDL_GameController*> pads;
+    int mouseX = 0, mouseY = 0, mouseButtons = 0, wheel = 0;
+
+    bool testOverride = false;
+    std::array<bool, 256> testKeys{};
+    int testPad = 0;
+    bool testPadAttached = false;
+
+    bool callLog = false;
+    std::vector<std::string> log;
+    std::string lastError;
+};
+
+State& st();
+
+void setError(const std::string& text);
+// Appends one call-log line when logging is on (printf-style).
+void logCall(const char* format, ...) __attribute__((format(printf, 1, 2)));
+inline bool logging() {
+    return st().callLog;
+}
+
+bool hasRenderer();
+// Makes the back screen the render target again and restores its clip rectangle.
+void bindBackScreen();
+
+// Graphics internals used by the other pieces.
+Image* image(int handle);
+void destroyAllGraphics();
+SDL_Surface* readBackScreen(); // caller frees; nullptr without a renderer
+void applyDrawColor(unsigned int color);
+// Draws part of image `img` (src relative to the image) to dst with the current blend state.
+void drawImage(const Image& img, const SDL_Rect& src, const SDL_FRect& dst, double angleDeg,
+               SDL_RendererFlip flip, bool trans, bool scaled);
+
+// Text internals.
+void destroyAllFonts();
+int defaultFontHandle();
+
+// Sound internals.
+void destroyAllSounds();
+
+// Input internals.
+int dxKeyFromScancode(SDL_Scancode sc);
+void handleInputEvent(const SDL_Event& e);
+void openPad(int deviceIndex);
+void closeAllPads();
+void resetInputState();
+// Text input internals.
+void keyInputOnText(const char* text);
+void keyInputOnKey(SDL_Scancode sc);
+void destroyAllKeyInputs();
+
+// Scripted input.
+void injectScriptEvents(int frame);
+void resetScript();
+
+// Null backend pieces.
+bool nullReadImageSize(const char* path, int& w, int& h);
+bool nullWriteScreenshot(const std::string& path);
+
+} // namespace dxi

@@ -1,0 +1,397 @@
+// Start-up, shutdown, the frame loop calls, the clock, errors and the call log.
+#include "DxState.h"
+
+#include <SDL_image.h>
+
+#include <chrono>
+#include <cstdarg>
+#include <cstdio>
+
+namespace dxi {
+
+State& st() {
+    static State state;
+    return state;
+}
+
+void setError(const std::string& text) {
+    st().lastError = text;
+}
+
+void logCall(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string line(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
+    std::vsnprintf(line.data(), line.size() + 1, format, args);
+    va_end(args);
+    st().log.push_back(std::move(line));
+}
+
+bool hasRenderer() {
+    return st().renderer != nullptr;
+}
+
+void bindBackScreen() {
+    State& s = st();
+    if (!s.renderer) {
+        return;
+    }
+    SDL_SetRenderTarget(s.renderer, s.backScreen);
+    SDL_RenderSetClipRect(s.renderer, &s.clip);
+}
+
+namespace {
+
+// Places the 640x480 picture in the window as large as fits, keeping its shape.
+SDL_Rect letterbox(int winW, int winH) {
+    SDL_Rect r{0, 0, winW, winH};
+    if (winW * kScreenH > winH * kScreenW) {
+        r.w = winH * kScreenW / kScreenH;
+        r.x = (winW - r.w) / 2;
+    } else {
+        r.h = winW * kScreenH / kScreenW;
+        r.y = (winH - r.h) / 2;
+    }
+    return r;
+}
+
+void toggleFullScreen() {
+    State& s = st();
+    if (!s.window) {
+        return;
+    }
+    s.fullScreen = !s.fullScreen;
+    SDL_SetWindowFullscreen(s.window, s.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+bool startVideo() {
+    State& s = st();
+    if (s.backend == DxBackend::Window) {
+        Uint32 flags = SDL_WINDOW_RESIZABLE;
+        if (s.startFullScreen) {
+            flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+            s.fullScreen = true;
+        }
+        s.window = SDL_CreateWindow(s.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kScreenW,
+                                    kScreenH, flags);
+        if (!s.window) {
+            setError(std::string("cannot open the window: ") + SDL_GetError());
+            return false;
+        }
+        s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+        if (!s.renderer) {
+            s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
+        }
+    } else if (s.backend == DxBackend::Offscreen) {
+        s.softSurface = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 32, SDL_PIXELFORMAT_ARGB8888);
+        if (s.softSurface) {
+            s.renderer = SDL_CreateSoftwareRenderer(s.softSurface);
+        }
+    } else {
+        return true;
+    }
+    if (!s.renderer) {
+        setError(std::string("cannot create a renderer: ") + SDL_GetError());
+        return false;
+    }
+    s.backScreen =
+        SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, kScreenW, kScreenH);
+    if (!s.backScreen) {
+        setError(std::string("cannot create the back screen: ") + SDL_GetError());
+        return false;
+    }
+    bindBackScreen();
+    SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(s.renderer);
+    return true;
+}
+
+void stopEverything() {
+    State& s = st();
+    destroyAllKeyInputs();
+    destroyAllFonts();
+    destroyAllSounds();
+    destroyAllGraphics();
+    closeAllPads();
+    if (s.backScreen) {
+        SDL_DestroyTexture(s.backScreen);
+        s.backScreen = nullptr;
+    }
+    if (s.renderer) {
+        SDL_DestroyRenderer(s.renderer);
+        s.renderer = nullptr;
+    }
+    if (s.softSurface) {
+        SDL_FreeSurface(s.softSurface);
+        s.softSurface = nullptr;
+    }
+    if (s.window) {
+        SDL_DestroyWindow(s.window);
+        s.window = nullptr;
+    }
+    if (s.audioUp) {
+        Mix_CloseAudio();
+        Mix_Quit();
+        s.audioUp = false;
+    }
+    if (s.ttfUp) {
+        TTF_Quit();
+        s.ttfUp = false;
+    }
+    if (s.imgUp) {
+        IMG_Quit();
+        s.imgUp = false;
+    }
+    if (s.sdlUp) {
+        SDL_StopTextInput();
+        SDL_Quit();
+        s.sdlUp = false;
+    }
+    s.initialised = false;
+}
+
+std::chrono::steady_clock::time_point processStart() {
+    static const auto start = std::chrono::steady_clock::now();
+    return start;
+}
+
+} // namespace
+} // namespace dxi
+
+using namespace dxi;
+
+void dx_SetBackend(DxBackend backend) {
+    st().backend = backend;
+}
+DxBackend dx_GetBackend() {
+    return st().backend;
+}
+
+void dx_SetFrameLimit(int frames) {
+    st().frameLimit = frames;
+}
+void dx_AddScreenshot(int frame, const std::string& path) {
+    st().screenshots.emplace(frame, path);
+}
+int dx_GetFrameCount() {
+    return st().processCalls;
+}
+
+void dx_SetCallLog(bool on) {
+    st().callLog = on;
+}
+const std::vector<std::string>& dx_GetCallLog() {
+    return st().log;
+}
+void dx_ClearCallLog() {
+    st().log.clear();
+}
+std::string dx_GetLastError() {
+    return st().lastError;
+}
+
+int dx_SetWindowIconID(int) {
+    return 0;
+}
+int dx_SetMainWindowText(const char* text) {
+    State& s = st();
+    s.title = text ? text : "";
+    if (s.window) {
+        SDL_SetWindowTitle(s.window, s.title.c_str());
+    }
+    return 0;
+}
+int dx_SetGraphMode(int, int, int, int) {
+    return 0;
+} // the logical screen is always 640x480
+int dx_ChangeWindowMode(int windowed) {
+    State& s = st();
+    s.startFullScreen = windowed == 0;
+    if (s.window && s.fullScreen != s.startFullScreen) {
+        toggleFullScreen();
+    }
+    return 0;
+}
+int dx_SetUseFPUPreserveFlag(int) {
+    return 0;
+}
+int dx_SetWaitVSyncFlag(int) {
+    return 0;
+}
+int dx_SetTransColor(int red, int green, int blue) {
+    State& s = st();
+    s.transColorSet = true;
+    s.transR = static_cast<Uint8>(red);
+    s.transG = static_cast<Uint8>(green);
+    s.transB = static_cast<Uint8>(blue);
+    return 0;
+}
+int dx_SetDrawMode(int mode) {
+    st().drawMode = mode;
+    return 0;
+}
+
+int dx_DxLib_Init() {
+    State& s = st();
+    if (s.initialised) {
+        return 0;
+    }
+    s.lastError.clear();
+    s.closed = false;
+    s.processCalls = 0;
+    s.flipCount = 0;
+    s.scriptNext = 0;
+    s.scriptPadBits = 0;
+    s.blendMode = 0;
+    s.blendParam = 255;
+    s.brightR = s.brightG = s.brightB = 255;
+    s.clip = SDL_Rect{0, 0, kScreenW, kScreenH};
+    resetInputState();
+
+    Uint32 flags = SDL_INIT_TIMER | SDL_INIT_EVENTS | SDL_INIT_VIDEO;
+    if (s.backend == DxBackend::Window) {
+        flags |= SDL_INIT_AUDIO | SDL_INIT_GAMECONTROLLER;
+        SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    } else {
+        // No display here whatever the environment says.
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    }
+    if (SDL_Init(flags) != 0) {
+        setError(std::string("SDL cannot start: ") + SDL_GetError());
+        SDL_Quit();
+        return -1;
+    }
+    s.sdlUp = true;
+    s.initialised = true;
+    IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
+    s.imgUp = true;
+    if (TTF_Init() != 0) {
+        setError(std::string("cannot start the font engine: ") + TTF_GetError());
+        stopEverything();
+        return -1;
+    }
+    s.ttfUp = true;
+    if (!startVideo()) {
+        std::string error = s.lastError;
+        stopEverything();
+        setError(error);
+        return -1;
+    }
+    if (s.backend == DxBackend::Window) {
+        Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG);
+        if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
+            Mix_AllocateChannels(64);
+            s.audioUp = true;
+        } else {
+            // Play on without sound rather than refuse to start.
+            std::fprintf(stderr, "tavoni: no sound: %s\n", Mix_GetError());
+            Mix_Quit();
+        }
+    }
+    SDL_StopTextInput(); // only while a text field is active
+    return 0;
+}
+
+int dx_DxLib_End() {
+    stopEverything();
+    st().screenshots.clear(); // requests belong to one run
+    return 0;
+}
+
+int dx_ProcessMessage() {
+    State& s = st();
+    if (s.closed) {
+        return -1;
+    }
+    const int frame = s.processCalls;
+    if (s.frameLimit >= 0 && frame >= s.frameLimit) {
+        s.closed = true;
+        return -1;
+    }
+    if (s.sdlUp) {
+        injectScriptEvents(frame);
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) {
+            if (e.type == SDL_QUIT) {
+                s.closed = true;
+            } else if (e.type == SDL_KEYDOWN && e.key.keysym.scancode == SDL_SCANCODE_RETURN &&
+                       (e.key.keysym.mod & KMOD_ALT) && !e.key.repeat) {
+                toggleFullScreen();
+            } else {
+                handleInputEvent(e);
+            }
+        }
+    }
+    s.processCalls++;
+    return s.closed ? -1 : 0;
+}
+
+int dx_ClsDrawScreen() {
+    State& s = st();
+    if (!s.renderer) {
+        return 0;
+    }
+    bindBackScreen();
+    SDL_RenderSetClipRect(s.renderer, nullptr);
+    SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(s.renderer);
+    SDL_RenderSetClipRect(s.renderer, &s.clip);
+    return 0;
+}
+
+int dx_ClearDrawScreen() {
+    return dx_ClsDrawScreen();
+}
+
+int dx_ScreenFlip() {
+    State& s = st();
+    const int frame = s.processCalls > 0 ? s.processCalls - 1 : s.flipCount;
+    auto range = s.screenshots.equal_range(frame);
+    for (auto it = range.first; it != range.second; ++it) {
+        if (s.renderer) {
+            dx_SaveDrawScreenToPNG(0, 0, kScreenW, kScreenH, it->second.c_str());
+        } else {
+            nullWriteScreenshot(it->second);
+        }
+    }
+    if (s.window && s.renderer) {
+        SDL_SetRenderTarget(s.renderer, nullptr);
+        SDL_RenderSetClipRect(s.renderer, nullptr);
+        SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(s.renderer);
+        int w = 0, h = 0;
+        SDL_GetRendererOutputSize(s.renderer, &w, &h);
+        SDL_Rect dst = letterbox(w, h);
+        SDL_SetTextureBlendMode(s.backScreen, SDL_BLENDMODE_NONE);
+        SDL_SetTextureColorMod(s.backScreen, 255, 255, 255);
+        SDL_SetTextureAlphaMod(s.backScreen, 255);
+        SDL_RenderCopy(s.renderer, s.backScreen, nullptr, &dst);
+        SDL_RenderPresent(s.renderer);
+        bindBackScreen();
+    }
+    s.flipCount++;
+    return 0;
+}
+
+int dx_SetDrawScreen(int) {
+    bindBackScreen();
+    return 0;
+}
+
+int dx_GetNowCount(int) {
+    if (st().sdlUp) {
+        return static_cast<int>(SDL_GetTicks());
+    }
+    auto elapsed = std::chrono::steady_clock::now() - processStart();
+    return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+void dx_Sleep(int milliseconds) {
+    if (milliseconds > 0) {
+        SDL_Delay(static_cast<Uint32>(milliseconds));
+    }
+}

@@ -1,0 +1,43 @@
+#include "GameMain/CTipsFile.h"
+
+#include "util/Check.h"
+#include "util/serialization/RecordFile.h"
+
+#include <filesystem>
+#include <system_error>
+
+std::vector<bool> fReadTipsFile(const std::string& path) {
+    std::vector<bool> flags;
+    std::error_code error;
+    // An empty file is a valid empty list, though a strict read would call it cut short.
+    if (std::filesystem::file_size(path, error) == 0 && !error) {
+        return flags;
+    }
+    serialization::fLoadRecord(path, [&flags](serialization::Serializer& s) { s.describe(flags); });
+    return flags;
+}
+
+void fWriteTipsFile(const std::string& path, const std::vector<bool>& flags) {
+    std::vector<bool> copy = flags;
+    serialization::fSaveRecord(path, [&copy](serialization::Serializer& s) { s.describe(copy); });
+}
+
+std::vector<bool> fLoadTipsFlags(const std::string& path, int count) {
+    TAVONI_CHECK(count >= 0, "GameMain", "negative tip count");
+    std::vector<bool> flags(static_cast<std::size_t>(count), false);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        return flags;
+    }
+    std::vector<bool> stored;
+    try {
+        stored = fReadTipsFile(path);
+    } catch (const CException& failure) {
+        serialization::fSetAsideDamagedFile(path, failure.what());
+        return flags;
+    }
+    for (std::size_t i = 0; i < flags.size() && i < stored.size(); ++i) {
+        flags[i] = stored[i];
+    }
+    return flags;
+}

@@ -1,0 +1,17 @@
+// The file of unlocked tips ("dat/tips.dat"): one bare bool array, a 4-byte count then one byte per tip.
+#pragma once
+
+#include <string>
+#include <vector>
+
+inline constexpr const char* kTipsPath = "dat/tips.dat";
+
+// The flags as stored; a zero-length file is an empty list. A damaged file is a CException.
+std::vector<bool> fReadTipsFile(const std::string& path);
+
+// Replaces the file with the flags.
+void fWriteTipsFile(const std::string& path, const std::vector<bool>& flags);
+
+// The flags of `count` tips: all locked when the file is missing or damaged (damage is logged and the file
+// kept beside as ".bad"); flags the file lacks are locked and extra ones are ignored.
+std::vector<bool> fLoadTipsFlags(const std::string& path, int count);

@@ -1,0 +1,169 @@
+#include "GameMain/GameMain.h"
+
+#include "GameMain/CScene.h"
+#include "GameMain/CTitleScene.h"
+#include "GameMain/GameLog.h"
+#include "GameMain/GameRecords.h"
+#include "Ziki/CZikiSprites.h"
+#include "util/CException.h"
+#include "util/CFpsTimer.h"
+#include "util/CImageManager.h"
+#include "util/CKeyManager.h"
+#include "util/CProfiler.h"
+#include "util/CRandom.h"
+#include "util/CSoundManager.h"
+#include "util/Enums.h"
+
+#include <cstdio>
+#include <dx/DxLib.h>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+bool gConfigWindowed = true;
+bool gConfigSound = true;
+bool gConfigNoPreAlloc = true;
+bool gQuitRequested = false;
+bool gLaunchNoWait = false;
+bool gLaunchTraceKeys = false;
+
+int gFont20 = -1;
+int gFont24Bold = -1;
+int gFont64 = -1;
+int gFont24 = -1;
+int gFont28 = -1;
+
+SConfig fParseConfig(std::istream& in, const std::string& fileName) {
+    bool flags[3] = {true, true, true};
+    std::string line;
+    for (int i = 0; i < 3; ++i) {
+        if (!std::getline(in, line)) {
+            throw SConfigError{fileName + ": line " + std::to_string(i + 1) +
+                               " is missing (three name=value lines are needed)"};
+        }
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back(); // a file saved with Windows line ends
+        }
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) {
+            throw SConfigError{fileName + ": line " + std::to_string(i + 1) + " has no \"=\": \"" + line +
+                               "\""};
+        }
+        // The value runs to the next "=" or the end of the line and must be exactly "1".
+        const size_t next = line.find('=', eq + 1);
+        const std::string value =
+            line.substr(eq + 1, next == std::string::npos ? std::string::npos : next - eq - 1);
+        flags[i] = value == "1";
+    }
+    return SConfig{flags[0], flags[1], flags[2]};
+}
+
+SConfig fLoadConfig() {
+    std::ifstream in("config.dat", std::ios::binary);
+    if (!in) {
+        return SConfig{};
+    }
+    return fParseConfig(in, "config.dat");
+}
+
+namespace {
+int fCreateFont(int size, int thick, int type) {
+    const int h = dx_CreateFontToHandle(nullptr, size, thick, type);
+    if (h == -1) {
+        throw CException("no Japanese font available: " + dx_GetLastError());
+    }
+    return h;
+}
+
+void fRemoveIfExists(const char* path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+}
+} // namespace
+
+void fInitialize() {
+    gQuitRequested = false;
+    gFont20 = fCreateFont(20, 4, DX_FONTTYPE_ANTIALIASING_EDGE);
+    gFont24Bold = fCreateFont(24, 4, DX_FONTTYPE_ANTIALIASING_EDGE);
+    gFont64 = fCreateFont(64, 0, DX_FONTTYPE_ANTIALIASING_EDGE);
+    gFont24 = fCreateFont(24, 0, DX_FONTTYPE_ANTIALIASING);
+    gFont28 = fCreateFont(28, 9, DX_FONTTYPE_ANTIALIASING_EDGE);
+    gFpsTimer = std::make_unique<CFpsTimer>(true);
+    gFpsTimer->fSetNoWait(gLaunchNoWait);
+    gImageManager = std::make_unique<CImageManager>();
+    fLoadZikiSprites();
+    gSoundManager = std::make_unique<CSoundManager>(gConfigSound);
+    gRandom = std::make_unique<CRandom>();
+    gScene = std::make_unique<CTitleScene>();
+    gKeyManager = std::make_unique<CKeyManager>();
+    gProfiler = std::make_unique<CProfiler>();
+    fRemoveIfExists("dat/replay/dummy");
+    fRemoveIfExists("downloaded_replay/dummy");
+}
+
+namespace {
+// One line per frame naming the game keys held, for tests that drive the game with scripted input.
+void fTraceKeys(int frame) {
+    static const char* const kNames[28] = {
+        "LEFT",       "UP",     "RIGHT",  "DOWN",    "ARROW_LEFT", "ARROW_UP", "ARROW_RIGHT",
+        "ARROW_DOWN", "KEY_Z",  "KEY_X",  "KEY_C",   "KEY_A",      "KEY_S",    "KEY_D",
+        "KEY_SPACE",  "KEY_F1", "KEY_F2", "KEY_F3",  "KEY_F4",     "KEY_F5",   "KEY_F6",
+        "KEY_F7",     "KEY_F8", "KEY_F9", "KEY_F10", "KEY_F11",    "KEY_F12",  "KEY_ESC"};
+    std::string line = "frame " + std::to_string(frame) + " keys:";
+    for (int k = 0; k < 28; ++k) {
+        if (gKeyManager->fIsHold(static_cast<EGameKey>(k))) {
+            line += " ";
+            line += kNames[k];
+        }
+    }
+    std::printf("%s\n", line.c_str());
+}
+} // namespace
+
+void fGameLoop() {
+    for (int frame = 0;; ++frame) {
+        if (dx_ProcessMessage() != 0) {
+            break;
+        }
+        gKeyManager->fUpdate();
+        if (gLaunchTraceKeys) {
+            fTraceKeys(frame);
+        }
+        gScene->fInput();
+        gScene.fReleaseRetired();
+        gScene->fUpdate();
+        gScene.fReleaseRetired();
+        dx_ClsDrawScreen();
+        gScene->fDraw();
+        dx_ScreenFlip();
+        gFpsTimer->fWait();
+        if (gQuitRequested) {
+            break;
+        }
+    }
+}
+
+void fRunGame() {
+    try {
+        dx_SetDrawScreen(-2);
+        fInitialize();
+        fGameLoop();
+    } catch (const CException& e) {
+        const std::string message = std::string("exception:") + e.what();
+        std::fprintf(stderr, "%s\n", message.c_str());
+        fWriteLog(message, 0);
+    }
+    fFinalize();
+}
+
+void fFinalize() {
+    // The loose replay of the most recent run lasts only until the program ends; the packed one stays.
+    fRemoveIfExists("dat/replay/replay.dat");
+    fRemoveIfExists("dat/replay/replay_key.dat");
+    if (gProfiler) {
+        std::printf("%s\n", gProfiler->fGetResult().c_str());
+    }
+    // Scenes hold media handles and may flush a recording: end them before the media layer goes.
+    gScene.fReset();
+    std::fflush(stdout);
+}

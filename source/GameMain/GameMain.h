@@ -1,0 +1,42 @@
+// Start-up, the scene loop and shutdown of the game, and the globals they create.
+#pragma once
+
+#include <istream>
+#include <string>
+
+struct SConfig {
+    bool windowed = true;
+    bool sound = true;
+    bool noPreAlloc = true;
+};
+
+// A config.dat that cannot be used (too few lines, a line without "=").
+struct SConfigError {
+    std::string message; // names the file and the line
+};
+
+extern bool gConfigWindowed;
+extern bool gConfigSound;
+extern bool gConfigNoPreAlloc;
+extern bool gQuitRequested;
+
+// Launch options that are not part of config.dat (command line).
+extern bool gLaunchNoWait;
+// Print the held game keys of every frame (scripted-input tests).
+extern bool gLaunchTraceKeys;
+
+extern int gFont20;
+extern int gFont24Bold;
+extern int gFont64;
+extern int gFont24;
+extern int gFont28;
+
+// Reads "config.dat" from the working directory: missing file = all true. Throws SConfigError.
+SConfig fLoadConfig();
+// The parsing itself, for any stream; `fileName` is used in error messages.
+SConfig fParseConfig(std::istream& in, const std::string& fileName);
+
+void fInitialize();
+void fGameLoop();
+void fRunGame();
+void fFinalize();

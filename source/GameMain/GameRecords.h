@@ -1,0 +1,26 @@
+// Loading and saving the records the game keeps between runs: the gamepad settings and the high score.
+// Paths are relative to the working directory.
+#pragma once
+
+#include "Stage/CHighScoreInfo.h"
+
+#include <string>
+
+inline constexpr const char* kSettingPath = "dat/setting.dat";
+inline constexpr const char* kHighScorePath = "dat/replay/score.dat";
+
+// Registers COptionInfo under "C8GameMain11COptionInfo" unless that tag is already registered.
+void fRegisterOptionInfo();
+// Registers CHighScoreInfo under "C5Stage14CHighScoreInfo" unless that tag is already registered.
+void fRegisterHighScoreInfo();
+
+// Registers COptionInfo, then fills gOptionInfo from the settings file, or with the defaults when the file
+// is missing or damaged (damage is logged and the file kept as ".bad").
+void fLoadSetting(const std::string& path = kSettingPath);
+// Saves gOptionInfo (which must exist).
+void fSaveSetting(const std::string& path = kSettingPath);
+
+// The stored high score, or score 0 not sent when the file is missing or damaged (damage is logged and the
+// file kept as ".bad").
+CHighScoreInfo fLoadHighScore(const std::string& path = kHighScorePath);
+void fSaveHighScore(const CHighScoreInfo& highScore, const std::string& path = kHighScorePath);

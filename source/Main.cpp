@@ -1,0 +1,158 @@
+// Entry point: command-line options, configuration, the media layer, then the game loop.
+#include "GameMain/GameLog.h"
+#include "GameMain/GameMain.h"
+#include "GameMain/GameRecords.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <dx/DxLib.h>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace {
+
+const char* const kUsage =
+    "usage: tavoni [options]\n"
+    "Run from the game folder (the one holding dat/).\n"
+    "  --headless               no window and no sound device; real pixels (offscreen)\n"
+    "  --no-wait                run frames as fast as possible (no frame pacing)\n"
+    "  --frames N               leave the game after N frames, as if the window were closed\n"
+    "  --input FILE             scripted input: lines of '<frame> down|up|tap <key>' or '<frame> text "
+    "<chars>'\n"
+    "  --screenshot N:FILE.png  after frame N is drawn, save the screen as a PNG (repeatable)\n"
+    "  --trace-keys             print the game keys held in every frame (for tests)\n"
+    "  --help                   this text\n";
+
+bool fParseInt(std::string_view text, int& out) {
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, out);
+    return result.ec == std::errc() && result.ptr == end && out >= 0;
+}
+
+// Returns -1 to go on, or the exit status to end with.
+int fParseOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        auto needValue = [&](const char* what) -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "tavoni: %s needs %s\n%s", argv[i], what, kUsage);
+                return nullptr;
+            }
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--headless") {
+            dx_SetBackend(DxBackend::Offscreen);
+        } else if (arg == "--no-wait") {
+            gLaunchNoWait = true;
+        } else if (arg == "--trace-keys") {
+            gLaunchTraceKeys = true;
+        } else if (arg == "--frames") {
+            const char* v = needValue("a frame count");
+            int frames = 0;
+            if (v == nullptr) {
+                return 2;
+            }
+            if (!fParseInt(v, frames)) {
+                std::fprintf(stderr, "tavoni: --frames needs a whole number, not \"%s\"\n", v);
+                return 2;
+            }
+            dx_SetFrameLimit(frames);
+        } else if (arg == "--input") {
+            const char* v = needValue("a file");
+            if (v == nullptr) {
+                return 2;
+            }
+            std::string error;
+            if (!dx_LoadInputScript(v, error)) {
+                std::fprintf(stderr, "tavoni: %s\n", error.c_str());
+                return 2;
+            }
+        } else if (arg == "--screenshot") {
+            const char* v = needValue("N:FILE.png");
+            if (v == nullptr) {
+                return 2;
+            }
+            const std::string_view spec(v);
+            const size_t colon = spec.find(':');
+            int frame = 0;
+            if (colon == std::string_view::npos || colon + 1 >= spec.size() ||
+                !fParseInt(spec.substr(0, colon), frame)) {
+                std::fprintf(stderr, "tavoni: --screenshot needs N:FILE.png, not \"%s\"\n", v);
+                return 2;
+            }
+            dx_AddScreenshot(frame, std::string(spec.substr(colon + 1)));
+        } else {
+            std::fprintf(stderr, "tavoni: unknown option \"%s\"\n%s", argv[i], kUsage);
+            return 2;
+        }
+    }
+    return -1;
+}
+
+void fRemoveIfExists(const char* path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int optionStatus = fParseOptions(argc, argv);
+    if (optionStatus >= 0) {
+        return optionStatus;
+    }
+
+    std::printf("SCREEN_WIDTH=%f\n", 640.0);
+    fRemoveIfExists("dat/replay/dummy");
+    fRemoveIfExists("downloaded_replay/dummy");
+    fLoadSetting();
+
+    try {
+        const SConfig config = fLoadConfig();
+        gConfigWindowed = config.windowed;
+        gConfigSound = config.sound;
+        gConfigNoPreAlloc = config.noPreAlloc;
+    } catch (const SConfigError& e) {
+        std::fprintf(stderr, "tavoni: %s\n", e.message.c_str());
+        fWriteLog("config error: " + e.message, 0);
+        return 1;
+    }
+
+    fRegisterHighScoreInfo();
+
+    if (!gConfigNoPreAlloc) {
+        // Grow the heap once before play rather than during it.
+        auto block = std::make_unique<char[]>(134217728);
+        volatile char* touch = block.get();
+        touch[0] = 0;
+    }
+
+    dx_SetWindowIconID(100);
+    dx_SetMainWindowText("たぼに！(ver1.03)");
+    dx_SetGraphMode(640, 480, 32, 60);
+    if (gConfigWindowed) {
+        dx_ChangeWindowMode(1);
+    } else {
+        dx_ChangeWindowMode(0);
+    }
+    dx_SetUseFPUPreserveFlag(1);
+    dx_SetWaitVSyncFlag(0);
+    if (dx_DxLib_Init() == -1) {
+        std::fprintf(stderr, "tavoni: the media layer could not start: %s\n", dx_GetLastError().c_str());
+        return 0;
+    }
+    std::printf("SCREEN_WIDTH=%f\n", 640.0);
+    dx_SetTransColor(255, 0, 255);
+    dx_SetDrawMode(1);
+
+    fRunGame();
+
+    dx_DxLib_End();
+    return 0;
+}

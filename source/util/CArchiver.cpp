@@ -1,0 +1,182 @@
+#include "util/CArchiver.h"
+
+#include "util/CException.h"
+#include "util/Check.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <system_error>
+#include <zip.h>
+
+namespace {
+
+const char* const kReplayMembers[] = {"dat/replay/replay_key.dat", "dat/replay/replay.dat"};
+constexpr std::size_t kReplayMemberCount = 2;
+
+std::string zipErrorText(int code) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string text = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    return text;
+}
+
+std::vector<char> readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw CException("Cannot read file '" + path + "'");
+    }
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        throw CException("Cannot read file '" + path + "'");
+    }
+    return bytes;
+}
+
+// Writes beside the target and renames, so a failed write never leaves half a file under the real name.
+void writeWholeFile(const std::string& path, const std::vector<char>& bytes) {
+    const std::filesystem::path target(path);
+    std::error_code ignored;
+    if (target.has_parent_path()) {
+        std::filesystem::create_directories(target.parent_path(), ignored);
+    }
+    const std::string temporary = path + ".new";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            std::filesystem::remove(temporary, ignored);
+            throw CException("Cannot write file '" + path + "'");
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        std::filesystem::remove(temporary, ignored);
+        throw CException("Cannot write file '" + path + "': " + error.message());
+    }
+}
+
+struct ZipCloser {
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+using ZipPtr = std::unique_ptr<zip_t, ZipCloser>;
+
+struct ZipFileCloser {
+    void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+
+} // namespace
+
+void CArchiver::fCompress(const std::string& archiveName, const std::vector<std::string>& files,
+                          bool deleteSources) {
+    TAVONI_CHECK(!files.empty(), "util/Define", "an archive needs at least one file");
+    int code = 0;
+    ZipPtr archive(zip_open(archiveName.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code));
+    if (archive == nullptr) {
+        throw CException("Cannot create the archive '" + archiveName + "': " + zipErrorText(code));
+    }
+    for (const std::string& file : files) {
+        const std::vector<char> bytes = readWholeFile(file);
+        // libzip frees the copy when it is done with it.
+        void* copy = std::malloc(bytes.empty() ? 1 : bytes.size());
+        if (copy == nullptr) {
+            throw CException("Out of memory packing '" + file + "'");
+        }
+        if (!bytes.empty()) {
+            std::memcpy(copy, bytes.data(), bytes.size());
+        }
+        zip_source_t* source = zip_source_buffer(archive.get(), copy, bytes.size(), 1);
+        if (source == nullptr) {
+            std::free(copy);
+            throw CException("Cannot pack '" + file + "': " + zip_strerror(archive.get()));
+        }
+        const zip_int64_t index = zip_file_add(archive.get(), file.c_str(), source, ZIP_FL_ENC_UTF_8);
+        if (index < 0) {
+            zip_source_free(source);
+            throw CException("Cannot pack '" + file + "': " + zip_strerror(archive.get()));
+        }
+        if (zip_set_file_compression(archive.get(), static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 0) !=
+            0) {
+            throw CException("Cannot deflate '" + file + "': " + zip_strerror(archive.get()));
+        }
+    }
+    if (zip_close(archive.get()) != 0) {
+        throw CException("Cannot write the archive '" + archiveName + "': " + zip_strerror(archive.get()));
+    }
+    archive.release();
+    if (deleteSources) {
+        for (const std::string& file : files) {
+            std::error_code ignored;
+            std::filesystem::remove(file, ignored);
+        }
+    }
+}
+
+void CArchiver::fExtract(const std::string& archiveName) {
+    const std::string refused = "The replay archive '" + archiveName + "' is refused: ";
+    int code = 0;
+    ZipPtr archive(zip_open(archiveName.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
+    if (archive == nullptr) {
+        throw CException("Cannot open the replay archive '" + archiveName + "': " + zipErrorText(code));
+    }
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    if (count != static_cast<zip_int64_t>(kReplayMemberCount)) {
+        throw CException(refused + "it holds " + std::to_string(count < 0 ? 0 : count) +
+                         " members instead of the replay's 2");
+    }
+
+    // Everything is read and checked first, so a refused archive writes nothing.
+    std::vector<char> contents[kReplayMemberCount];
+    bool seen[kReplayMemberCount] = {false, false};
+    for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(archive.get(), i, 0, &stat) != 0 || (stat.valid & ZIP_STAT_NAME) == 0 ||
+            (stat.valid & ZIP_STAT_SIZE) == 0) {
+            throw CException(refused + "a member cannot be read: " + zip_strerror(archive.get()));
+        }
+        const std::string name = stat.name;
+        std::size_t slot = kReplayMemberCount;
+        for (std::size_t k = 0; k < kReplayMemberCount; ++k) {
+            if (name == kReplayMembers[k]) {
+                slot = k;
+            }
+        }
+        if (slot == kReplayMemberCount) {
+            throw CException(refused + "the member '" + name + "' is not part of a replay");
+        }
+        if (seen[slot]) {
+            throw CException(refused + "the member '" + name + "' appears twice");
+        }
+        seen[slot] = true;
+        if (stat.size > kMaxMemberSize) {
+            throw CException(refused + "the member '" + name + "' expands to " + std::to_string(stat.size) +
+                             " bytes, more than " + std::to_string(kMaxMemberSize));
+        }
+        std::unique_ptr<zip_file_t, ZipFileCloser> member(zip_fopen_index(archive.get(), i, 0));
+        if (member == nullptr) {
+            throw CException(refused + "the member '" + name +
+                             "' cannot be opened: " + zip_strerror(archive.get()));
+        }
+        // One byte more than announced tells a member that expands beyond its declared size.
+        std::vector<char>& bytes = contents[slot];
+        bytes.resize(static_cast<std::size_t>(stat.size) + 1);
+        const zip_int64_t got = zip_fread(member.get(), bytes.data(), bytes.size());
+        if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size) {
+            throw CException(refused + "the member '" + name + "' is damaged: " +
+                             (got < 0 ? std::string(zip_file_strerror(member.get())) : "wrong size"));
+        }
+        bytes.resize(static_cast<std::size_t>(stat.size));
+    }
+    archive.reset();
+
+    for (std::size_t k = 0; k < kReplayMemberCount; ++k) {
+        writeWholeFile(kReplayMembers[k], contents[k]);
+    }
+}

@@ -1,0 +1,23 @@
+// Packs files into a ZIP archive (members deflated, named by the paths given) and unpacks replays.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CArchiver {
+public:
+    // Largest member fExtract accepts once expanded.
+    static constexpr std::uint64_t kMaxMemberSize = 64ull * 1024 * 1024;
+
+    // Members in the order of `files`, each named by its path as written and deflated (method 8). The
+    // archive replaces any file of that name; the sources are deleted only once the archive is written.
+    static void fCompress(const std::string& archiveName, const std::vector<std::string>& files,
+                          bool deleteSources);
+
+    // Unpacks a replay archive, which may come from another player: it must hold exactly the two replay
+    // members ("dat/replay/replay_key.dat", "dat/replay/replay.dat"), each at most kMaxMemberSize expanded.
+    // Anything else is refused with a CException before a single file is written. Members are written to
+    // their names, relative to the working directory, replacing existing files.
+    static void fExtract(const std::string& archiveName);
+};

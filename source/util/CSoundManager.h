@@ -1,0 +1,63 @@
+// Every sound under "dat/sound/" is loaded once at start-up; the game plays its fifteen effects and its
+// music by number. With sound disabled nothing is loaded and every operation returns at once.
+#pragma once
+
+#include "util/CResourceCollector.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+// Index into the sound effect table (file names and volumes in CSoundManager.cpp).
+enum ESoundEffect : int {
+    SE_0 = 0,
+    SE_GET = 1, // ingredient picked up
+    SE_2,
+    SE_3,
+    SE_4,
+    SE_5,
+    SE_6,
+    SE_7,
+    SE_8,
+    SE_9,
+    SE_10,
+    SE_EAT = 11, // the fed character eats; resampled for combos
+    SE_HIT = 12, // an enemy is hit
+    SE_13 = 13,  // the party's load became complete
+    SE_RANK_UP = 14,
+    SE_COUNT = 15,
+};
+
+enum EBgm : int {
+    BGM_STAGE = 0,
+    BGM_COUNT = 1,
+};
+
+class CSoundManager {
+public:
+    explicit CSoundManager(bool enabled);
+    virtual ~CSoundManager() = default;
+
+    virtual void fPlayByName(const std::string& name, bool loop);
+    virtual void fStopAll();
+    virtual void fSetupTable();
+    virtual void fSetFrequency(int soundEffect, int hertz);
+    virtual void fPlaySe(int soundEffect, bool loop = false);
+    virtual void fPlayBgm(int music);
+    virtual void fStopBgm(int music);
+    virtual void fReleaseAllBgm();
+    virtual void fStopAllSe();
+
+    bool fIsEnabled() const { return mEnabled; }
+    int fGetSeHandle(int soundEffect) const;
+    int fGetBgmHandle(int music) const;
+
+private:
+    CResourceCollector mCollector;
+    std::array<int, SE_COUNT> mSeHandles{};
+    std::array<std::string, BGM_COUNT> mBgmNames;
+    std::array<int, BGM_COUNT> mBgmHandles{};
+    bool mEnabled;
+};
+
+extern std::unique_ptr<CSoundManager> gSoundManager;

@@ -1,0 +1,91 @@
+#include "util/serialization/RecordFile.h"
+
+#include "util/Log.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+namespace serialization {
+
+namespace {
+// Makes the written bytes durable before the rename makes them the record.
+void syncFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+} // namespace
+
+void fSaveRecord(const std::string& path, const RecordDescriber& describe) {
+    const std::string temporary = path + ".new";
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    try {
+        {
+            Serializer serializer(FileMode::Out, temporary);
+            describe(serializer);
+        }
+        syncFile(temporary);
+        std::error_code error;
+        std::filesystem::rename(temporary, path, error);
+        if (error) {
+            throw CException("Cannot replace file '" + path + "': " + error.message());
+        }
+    } catch (...) {
+        std::filesystem::remove(temporary, ignored);
+        throw;
+    }
+}
+
+void fLoadRecord(const std::string& path, const RecordDescriber& describe) {
+    Serializer serializer(FileMode::In, path);
+    try {
+        describe(serializer);
+    } catch (const CException& failure) {
+        const std::string text = failure.what();
+        if (text.rfind("Damaged file '", 0) == 0) {
+            throw;
+        }
+        throw CException("Damaged file '" + path + "': " + text);
+    }
+    if (serializer.reachedEnd()) {
+        throw CException("Damaged file '" + path + "': the record is cut short");
+    }
+    if (serializer.position() != serializer.size()) {
+        throw CException("Damaged file '" + path +
+                         "': " + std::to_string(serializer.size() - serializer.position()) +
+                         " bytes follow the record");
+    }
+}
+
+bool fLoadRecordOrSetAside(const std::string& path, const RecordDescriber& describe) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        return false;
+    }
+    try {
+        fLoadRecord(path, describe);
+        return true;
+    } catch (const CException& failure) {
+        fSetAsideDamagedFile(path, failure.what());
+        return false;
+    }
+}
+
+void fSetAsideDamagedFile(const std::string& path, const std::string& reason) {
+    const std::string aside = path + ".bad";
+    std::error_code error;
+    std::filesystem::rename(path, aside, error);
+    if (error) {
+        fLogWarning(reason + "; the default is used (the file could not be renamed: " + error.message() +
+                    ")");
+    } else {
+        fLogWarning(reason + "; the default is used and the file is kept as '" + aside + "'");
+    }
+}
+
+} // namespace serialization

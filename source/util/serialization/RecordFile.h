@@ -1,0 +1,29 @@
+// Whole-file records on top of the Serializer: saving that never leaves the player without a record, and
+// loading that tells a damaged file from a whole one.
+#pragma once
+
+#include "util/serialization/Serializer.h"
+
+#include <functional>
+#include <string>
+
+namespace serialization {
+
+using RecordDescriber = std::function<void(Serializer&)>;
+
+// Writes the record to path + ".new" and renames it over path, so a crash leaves the old record or the new
+// one, never none. Failures are CExceptions naming the file.
+void fSaveRecord(const std::string& path, const RecordDescriber& describe);
+
+// Reads the record and insists on it being whole: a file that ends inside the record or holds bytes after
+// it is damaged, as is every archive failure. Damage is a CException naming the file.
+void fLoadRecord(const std::string& path, const RecordDescriber& describe);
+
+// For records with a default: false when the file does not exist; false as well when it is damaged, after
+// logging the reason and keeping the file as path + ".bad" so the game can start on the default.
+bool fLoadRecordOrSetAside(const std::string& path, const RecordDescriber& describe);
+
+// Moves a damaged file out of the way (path + ".bad", replacing an older one) and logs why.
+void fSetAsideDamagedFile(const std::string& path, const std::string& reason);
+
+} // namespace serialization

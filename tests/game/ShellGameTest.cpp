@@ -1,0 +1,86 @@
+// The program shell seen from outside: options, configuration, scripted input, screenshots, the log.
+#include "GameRunner.h"
+
+#include <gtest/gtest.h>
+
+TEST(ShellGame, HelpListsTheOptions) {
+    CGameFolder folder(false);
+    const SGameResult r = folder.fRun({"--help"}, false);
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* option : {"--headless", "--no-wait", "--frames", "--input", "--screenshot", "--help"}) {
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+    }
+}
+
+TEST(ShellGame, UnknownOptionOrBadValueIsRefused) {
+    CGameFolder folder(false);
+    EXPECT_EQ(folder.fRun({"--bogus"}).exitCode, 2);
+    EXPECT_EQ(folder.fRun({"--frames", "ten"}).exitCode, 2);
+    EXPECT_EQ(folder.fRun({"--screenshot", "shot.png"}).exitCode, 2);
+    EXPECT_EQ(folder.fRun({"--frames"}).exitCode, 2);
+}
+
+TEST(ShellGame, HeadlessRunWritesAScreenshotAndExitsCleanly) {
+    CGameFolder folder;
+    const SGameResult r = folder.fRun({"--frames", "120", "--screenshot", "60:shot.png"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_TRUE(folder.fExists("shot.png")) << r.err;
+    EXPECT_EQ(fPngSize(folder / "shot.png"), std::make_pair(640, 480));
+    // Start-up diagnostics and the profiler report at shutdown.
+    EXPECT_EQ(r.out.rfind("SCREEN_WIDTH=640.000000\nSCREEN_WIDTH=640.000000\n", 0), 0u) << r.out;
+    EXPECT_TRUE(folder.fFilesWithExtension(".log").empty());
+    // The placeholder files that keep the folders in a fresh checkout are removed at start-up.
+    EXPECT_FALSE(folder.fExists("dat/replay/dummy"));
+}
+
+TEST(ShellGame, ScriptedKeyArrivesInItsFrameAndNotBefore) {
+    CGameFolder folder;
+    const SGameResult r = folder.fRunWithInput("# Z goes down at frame 10\n10 down Z\n12 up Z\n",
+                                               {"--frames", "14", "--trace-keys"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("frame 9 keys:\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("frame 10 keys: KEY_Z\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("frame 11 keys: KEY_Z\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("frame 12 keys:\n"), std::string::npos) << r.out;
+}
+
+TEST(ShellGame, MalformedInputLineIsNamedBeforeTheWindowOpens) {
+    CGameFolder folder;
+    const SGameResult r =
+        folder.fRunWithInput("1 down Z\n2 jump Z\n", {"--frames", "5", "--screenshot", "1:s.png"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find(":2"), std::string::npos) << r.err;
+    EXPECT_FALSE(folder.fExists("s.png"));
+    EXPECT_EQ(r.out.find("SCREEN_WIDTH"), std::string::npos);
+}
+
+TEST(ShellGame, ShortConfigEndsBeforeTheWindowAndSaysWhy) {
+    CGameFolder folder;
+    folder.fWrite("config.dat", "window=1\nsound=1\n");
+    const SGameResult r = folder.fRun({"--frames", "5", "--screenshot", "1:s.png"});
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_NE(r.err.find("config.dat"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("line 3"), std::string::npos) << r.err;
+    EXPECT_FALSE(folder.fExists("s.png"));
+    const auto logs = folder.fFilesWithExtension(".log");
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_NE(folder.fRead(logs[0]).find("line 3"), std::string::npos);
+}
+
+TEST(ShellGame, MissingDataFolderIsAClearMessageNotACrash) {
+    CGameFolder folder(false);
+    const SGameResult r = folder.fRun({"--frames", "5"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.err.find("dat/image/"), std::string::npos) << r.err;
+    const auto logs = folder.fFilesWithExtension(".log");
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_EQ(folder.fRead(logs[0]).rfind("exception:", 0), 0u);
+}
+
+TEST(ShellGame, ConfigWithSoundOffStillRuns) {
+    CGameFolder folder;
+    folder.fWrite("config.dat", "window=0\nsound=0\nnoprealloc=0\n");
+    const SGameResult r = folder.fRun({"--frames", "10"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(folder.fFilesWithExtension(".log").empty()) << r.err;
+}

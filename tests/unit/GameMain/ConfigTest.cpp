@@ -1,0 +1,73 @@
+#include "GameMain/GameMain.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+SConfig parse(const std::string& text) {
+    std::istringstream in(text);
+    return fParseConfig(in, "config.dat");
+}
+} // namespace
+
+TEST(Config, MissingFileMeansAllTrue) {
+    const auto old = std::filesystem::current_path();
+    const auto dir = std::filesystem::temp_directory_path() / ("tavoni_cfg_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::filesystem::current_path(dir);
+    const SConfig c = fLoadConfig();
+    std::filesystem::current_path(old);
+    std::filesystem::remove_all(dir);
+    EXPECT_TRUE(c.windowed);
+    EXPECT_TRUE(c.sound);
+    EXPECT_TRUE(c.noPreAlloc);
+}
+
+TEST(Config, ValuesMustBeExactlyOne) {
+    const SConfig c = parse("window=0\nsound=1\nnoalloc=1\n");
+    EXPECT_FALSE(c.windowed);
+    EXPECT_TRUE(c.sound);
+    EXPECT_TRUE(c.noPreAlloc);
+    const SConfig d = parse("window= 1\nsound=true\nnoalloc=01\n");
+    EXPECT_FALSE(d.windowed);
+    EXPECT_FALSE(d.sound);
+    EXPECT_FALSE(d.noPreAlloc);
+}
+
+TEST(Config, NameIsIgnoredAndFieldEndsAtTheNextEquals) {
+    const SConfig c = parse("=1\nanything=1=0\na=1 \n");
+    EXPECT_TRUE(c.windowed);    // empty name
+    EXPECT_TRUE(c.sound);       // "1" between the first and second "="
+    EXPECT_FALSE(c.noPreAlloc); // trailing blank
+}
+
+TEST(Config, WindowsLineEndsAreLineEndsNotPartOfTheValue) {
+    const SConfig c = parse("window=1\r\nsound=0\r\nnoalloc=1\r\n");
+    EXPECT_TRUE(c.windowed);
+    EXPECT_FALSE(c.sound);
+    EXPECT_TRUE(c.noPreAlloc);
+}
+
+TEST(Config, OnlyTheFirstThreeLinesMatter) {
+    const SConfig c = parse("a=1\nb=1\nc=0\nthis line is ignored\n");
+    EXPECT_FALSE(c.noPreAlloc);
+}
+
+TEST(Config, TooFewLinesOrMissingEqualsNameTheLine) {
+    try {
+        parse("window=1\nsound=1\n");
+        FAIL();
+    } catch (const SConfigError& e) {
+        EXPECT_NE(e.message.find("config.dat"), std::string::npos);
+        EXPECT_NE(e.message.find("line 3"), std::string::npos);
+    }
+    try {
+        parse("window=1\nsound 1\nc=1\n");
+        FAIL();
+    } catch (const SConfigError& e) {
+        EXPECT_NE(e.message.find("line 2"), std::string::npos);
+    }
+    EXPECT_THROW(parse(""), SConfigError);
+}
