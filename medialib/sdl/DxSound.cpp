@@ -119,6 +119,10 @@ int dx_PlaySoundMem(int handle, int playType, int topPositionFlag) {
     if (!st().audioUp || !snd->chunk) {
         return 0;
     }
+    if (playType == DX_PLAYTYPE_LOOP) {
+        // A loop (music) never overlaps itself: playing it again restarts it from the beginning.
+        stopAll(*snd);
+    }
     // A free buffer if there is one, otherwise the one started longest ago.
     std::size_t slot = snd->channels.size();
     for (std::size_t i = 0; i < snd->channels.size(); ++i) {

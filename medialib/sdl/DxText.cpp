@@ -101,8 +101,15 @@ void evictOldest() {
     }
 }
 
+// Always 32-bit with alpha, so the outline and the letters compose the same way for every font type.
 SDL_Surface* renderPlain(TTF_Font* face, const char* text, SDL_Color c, bool smooth) {
-    return smooth ? TTF_RenderUTF8_Blended(face, text, c) : TTF_RenderUTF8_Solid(face, text, c);
+    SDL_Surface* raw = smooth ? TTF_RenderUTF8_Blended(face, text, c) : TTF_RenderUTF8_Solid(face, text, c);
+    if (!raw || raw->format->format == SDL_PIXELFORMAT_ARGB8888) {
+        return raw;
+    }
+    SDL_Surface* converted = SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(raw);
+    return converted;
 }
 
 // Renders `text` once (with its outline for the edge types) and keeps the texture.

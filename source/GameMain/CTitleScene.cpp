@@ -3,6 +3,9 @@
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
 #include "Stage/CHighScoreInfo.h"
+#include "Stage/CStage.h"
+#include "util/CException.h"
+#include "util/Log.h"
 #include "util/CImageManager.h"
 #include "util/CKeyManagerBase.h"
 #include "util/CSoundManager.h"
@@ -10,9 +13,6 @@
 #include <dx/DxLib.h>
 #include <filesystem>
 #include <string>
-
-std::function<void()> CTitleScene::sStartRun;
-std::function<void()> CTitleScene::sStartReplay;
 
 CTitleScene::CTitleScene() {
     gSoundManager->fStopAll();
@@ -30,17 +30,22 @@ void CTitleScene::fUpdate() {
 
 void CTitleScene::fInput() {
     if (gKeyManager->fIsPush(EGameKey::KEY_Z, true)) {
-        if (sStartRun) {
-            sStartRun();
-        }
+        gScene = std::make_unique<CStage>("", true);
         return;
     }
     // R is no game key; the title reads it directly, latched so a held key starts one replay only.
     const bool r = dx_CheckHitKey(KEY_INPUT_R) != 0;
     const bool rPushed = r && !mReplayKeyLatch;
     mReplayKeyLatch = r;
-    if (rPushed && sStartReplay && std::filesystem::exists("dat/replay/replay")) {
-        sStartReplay();
+    if (rPushed && std::filesystem::exists("dat/replay/replay")) {
+        try {
+            gScene = std::make_unique<CStage>("dat/replay/replay", true);
+        } catch (const CException& e) {
+            // A damaged replay is reported and the title stays; nothing else is touched.
+            fLogWarning(std::string("the replay cannot be played: ") + e.what());
+            mNotice = "リプレイを再生できませんでした";
+            mNoticeFrames = 240;
+        }
         return;
     }
     if (gKeyManager->fIsPush(EGameKey::KEY_ESC, true)) {
@@ -60,6 +65,10 @@ void CTitleScene::fDraw() {
     }
     const std::string score = "HIGH SCORE:" + std::to_string(mHighScore);
     dx_DrawStringToHandle(50, 440, score.c_str(), dx_GetColor(255, 255, 255), gFont24);
+    if (mNoticeFrames > 0) {
+        dx_DrawBox(100, 200, 540, 260, dx_GetColor(40, 20, 20), 1);
+        dx_DrawStringToHandle(130, 216, mNotice.c_str(), dx_GetColor(255, 200, 200), gFont24);
+    }
     if (mFrameCounter % 80 < 40) {
         dx_DrawStringToHandle(360, 440, "Ｚキーを押す", dx_GetColor(255, 100, 100), gFont24);
     }

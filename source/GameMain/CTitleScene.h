@@ -4,7 +4,7 @@
 
 #include "GameMain/CScene.h"
 
-#include <functional>
+#include <string>
 
 class CTitleScene : public CScene {
 public:
@@ -14,14 +14,13 @@ public:
     void fInput() override;
     void fDraw() override;
 
-    // What Z and R start; set by the stage module once it exists, so the title does not depend on it.
-    static std::function<void()> sStartRun;
-    static std::function<void()> sStartReplay;
-
 private:
     int mTitleHandle = -1;
     int mHighScore = 0;
     bool mHighScoreSent = false;
     int mFrameCounter = 0;
     bool mReplayKeyLatch = true;
+    // A notice shown over the title for a while (a replay that could not be played).
+    std::string mNotice;
+    int mNoticeFrames = 0;
 };

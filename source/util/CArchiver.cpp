@@ -83,15 +83,16 @@ void CArchiver::fCompress(const std::string& archiveName, const std::vector<std:
     }
     for (const std::string& file : files) {
         const std::vector<char> bytes = readWholeFile(file);
-        // libzip frees the copy when it is done with it.
-        void* copy = std::malloc(bytes.empty() ? 1 : bytes.size());
-        if (copy == nullptr) {
-            throw CException("Out of memory packing '" + file + "'");
-        }
+        // libzip frees the copy when it is done with it; an empty member needs no buffer at all.
+        void* copy = nullptr;
         if (!bytes.empty()) {
+            copy = std::malloc(bytes.size());
+            if (copy == nullptr) {
+                throw CException("Out of memory packing '" + file + "'");
+            }
             std::memcpy(copy, bytes.data(), bytes.size());
         }
-        zip_source_t* source = zip_source_buffer(archive.get(), copy, bytes.size(), 1);
+        zip_source_t* source = zip_source_buffer(archive.get(), copy, bytes.size(), copy != nullptr ? 1 : 0);
         if (source == nullptr) {
             std::free(copy);
             throw CException("Cannot pack '" + file + "': " + zip_strerror(archive.get()));

@@ -73,7 +73,12 @@ std::int32_t CRandom::fGetRand(std::int32_t min, std::int32_t max) {
     if (min == max) {
         return min;
     }
-    const auto value = static_cast<std::int32_t>(fNext());
+    const std::uint32_t engineValue = fNext();
+    return fMapToRange(engineValue, min, max);
+}
+
+std::int32_t CRandom::fMapToRange(std::uint32_t engineValue, std::int32_t min, std::int32_t max) {
+    const auto value = static_cast<std::int32_t>(engineValue);
     // Magnitude as unsigned, so the engine value 0x80000000 gives 2^31 instead of overflowing.
     const std::uint32_t magnitude =
         value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);

@@ -24,6 +24,9 @@ public:
     // min == max draws nothing. min > max is a programming error.
     virtual std::int32_t fGetRand(std::int32_t min, std::int32_t max);
 
+    // The mapping fGetRand applies to one engine output (min < max).
+    static std::int32_t fMapToRange(std::uint32_t engineValue, std::int32_t min, std::int32_t max);
+
 private:
     void fSeedEngine(std::uint32_t seed);
     std::uint32_t fDrawEngine();

@@ -185,7 +185,7 @@ class Canvas:
             self.fill(m_edge(mask), edge)
 
     def ball(self, cx, cy, rx, ry, cols, edge=INK, hl=True):
-        """A lit ellipse with a rim shadow and a small specular spot."""
+        """A lit ellipse with a rim shadow and a small shine spot."""
         mask = m_ellipse(cx, cy, rx, ry)
         light, base, dark = cols[0], cols[1], cols[2]
         for (x, y) in mask:

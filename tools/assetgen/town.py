@@ -36,8 +36,8 @@ SAME = {
     'road': {'road', 'pave', 'bridge'},
     'pave': {'pave', 'road'},
     'water': {'water', 'sea', 'bridge'},
-    'sea': {'sea', 'water'},
-    'sand': {'sand', 'sea'},
+    'sea': {'sea', 'water', 'pier'},
+    'sand': {'sand', 'sea', 'pier'},
     'wheat': {'wheat'},
     'yard': {'yard'},
     'mud': {'mud'},
@@ -94,6 +94,8 @@ def ground_chip(sheet, town, x, y):
         return sheet.fixed(24 + k, lambda: tc.fill_chip(tc.tex_ridge, k))
     if g == 'bridge':
         g = 'water'
+    elif g == 'pier':
+        g = 'sea'
     same = SAME[g]
     m = 0
     for bit, dx, dy in ((1, 0, -1), (2, 1, 0), (4, 0, 1), (8, -1, 0), (16, 1, -1), (32, 1, 1), (64, -1, 1),
@@ -139,21 +141,25 @@ def build(outdir):
     save_png(col_im, os.path.join(outdir, 'collision.png'))
 
     town_im = Image.new('RGB', (SIZE * 16, SIZE * 16), (0, 0, 0))
+    cut = {}
     for layer in range(3):
         for y in range(SIZE):
             for x in range(SIZE):
                 cid = layers[layer][y][x]
-                if cid != EMPTY:
+                if cid == EMPTY:
+                    continue
+                if cid not in cut:
                     chip = sheet_im.crop(((cid % 256) * 16, (cid // 256) * 16, (cid % 256) * 16 + 16,
                                           (cid // 256) * 16 + 16))
-                    mask = Image.eval(chip.convert('L'), lambda _: 255)
-                    px = chip.load()
-                    mpx = mask.load()
-                    for j in range(16):
-                        for i in range(16):
-                            if px[i, j] == tc.MAGENTA:
-                                mpx[i, j] = 0
-                    town_im.paste(chip, (x * 16, y * 16), mask)
+                    r, g, b = chip.split()
+                    # opaque wherever the pixel is not exactly magenta
+                    key = Image.merge('RGB', (r.point(lambda v: 0 if v == 255 else 255),
+                                              g.point(lambda v: 0 if v == 0 else 255),
+                                              b.point(lambda v: 0 if v == 255 else 255)))
+                    mask = key.convert('L').point(lambda v: 255 if v else 0)
+                    cut[cid] = (chip, mask)
+                chip, mask = cut[cid]
+                town_im.paste(chip, (x * 16, y * 16), mask)
     save_png(town_im, os.path.join(outdir, 'docs', 'town.png'))
     save_png(collision_picture(town_im, layers[3]), os.path.join(outdir, 'docs', 'town_collision.png'))
 
@@ -235,15 +241,13 @@ def digit_pixel(n, x, y, fill, ink):
 
 
 def collision_picture(town_im, col):
-    im = town_im.copy()
-    px = im.load()
-    for y in range(im.size[1]):
-        for x in range(im.size[0]):
-            r, g, b = px[x, y]
-            if col[y // 16][x // 16] == SOLID:
-                px[x, y] = (150 + r // 3, g // 5, b // 5)
-            else:
-                px[x, y] = (r // 2, g // 2, b // 2)
+    im = town_im.point(lambda v: v // 2)
+    red = Image.new('RGB', (16, 16), (220, 30, 30))
+    half = Image.new('L', (16, 16), 110)
+    for y in range(SIZE):
+        for x in range(SIZE):
+            if col[y][x] == SOLID:
+                im.paste(red, (x * 16, y * 16), half)
     from PIL import ImageDraw
     d = ImageDraw.Draw(im)
     for (x0, x1, y0, y1), colour in zip(AREAS, ((255, 255, 0), (0, 255, 255), (255, 128, 0), (0, 128, 255))):

@@ -44,9 +44,9 @@ SEA = [(24, 56, 128), (36, 84, 168), (56, 116, 200), (150, 204, 240), (240, 250,
 WHEAT = [(140, 100, 40), (196, 150, 56), (226, 186, 84), (246, 216, 120), (252, 236, 170)]
 MUD = [(72, 48, 32), (100, 70, 44), (124, 90, 58), (150, 116, 80)]
 SOIL = [(70, 46, 30), (96, 64, 40), (122, 86, 54)]
-PADDY = [(56, 104, 120), (78, 138, 150), (112, 170, 172), (188, 222, 214)]
+PADDY = [(52, 100, 116), (86, 150, 168), (124, 184, 196), (200, 232, 236)]
 SHOOT = [(40, 112, 44), (76, 160, 60), (128, 200, 84)]
-RIDGE = [(108, 92, 56), (136, 120, 70), (150, 142, 80), (100, 150, 66)]
+RIDGE = [(96, 80, 48), (136, 116, 70), (150, 142, 80), (106, 156, 68)]
 WOOD = [(64, 40, 24), (104, 68, 40), (140, 96, 56), (176, 130, 80)]
 STONE = [(60, 60, 70), (110, 110, 118), (150, 150, 156), (196, 196, 200)]
 OUTLINE = (36, 28, 32)
@@ -183,7 +183,9 @@ def tex_water(x, y, v):
 
 
 def tex_sea(x, y, v):
-    c = SEA[1] if (x + 2 * y + v) % 16 < 12 else SEA[2]
+    c = SEA[1]
+    if (y + (x // 8) * 3 + v) % 8 == 0:
+        c = SEA[2]
     for k in range(2):
         wx = hsh(v, k, 61) % 10 + 1
         wy = hsh(v, k, 62) % 12 + 2
@@ -192,8 +194,8 @@ def tex_sea(x, y, v):
         if y == wy + 1 and (x == wx or x == wx + 4):
             return SEA[3]
         if y == wy + 1 and wx + 1 <= x <= wx + 3:
-            return SEA[0]
-    if hsh(x, y, v, 63) % 37 == 0:
+            return SEA[2]
+    if hsh(x, y, v, 63) % 97 == 0:
         return SEA[4]
     return c
 
@@ -244,34 +246,33 @@ def tex_soil(x, y, v):
 
 def tex_paddy(x, y, v):
     c = PADDY[1]
-    if hsh(x, y, v, 91) % 23 == 0:
-        c = PADDY[3]
-    elif (x + y * 3) % 13 == 0:
+    if (x + 2 * y + v * 3) % 11 == 0 and y % 5 == 1:
         c = PADDY[2]
-    # rice shoots on a 4 x 4 grid
-    gx, gy = x % 4, y % 4
-    if gx == 1 and gy == 0:
-        return SHOOT[2]
-    if gx in (0, 2) and gy == 1:
+    elif hsh(x, y, v, 91) % 41 == 0:
+        c = PADDY[3]
+    # rice shoots: small tufts on a staggered 8 x 8 grid
+    gy = y % 8
+    gx = (x + (4 if (y // 8) % 2 else 0)) % 8
+    if gx == 3 and 1 <= gy <= 5:
+        return SHOOT[2] if gy < 3 else SHOOT[1]
+    if (gx, gy) in ((2, 2), (1, 1), (4, 3), (5, 2)):
         return SHOOT[1]
-    if gx == 1 and gy == 1:
-        return SHOOT[1]
-    if gx == 1 and gy == 2:
+    if (gx, gy) in ((2, 4), (4, 5)):
         return SHOOT[0]
-    if gy == 3 and gx == 1:
+    if gx == 3 and gy == 6:
         return PADDY[0]
     return c
 
 
 def tex_ridge(x, y, v):
-    n = hsh(x, y, v, 101) % 32
-    if n < 8:
-        return RIDGE[3]
-    if n < 12:
+    n = hsh(x, y, v, 101) % 40
+    if n < 4:
         return RIDGE[0]
-    if n < 16:
-        return RIDGE[2]
-    return RIDGE[1]
+    if n < 9:
+        return RIDGE[1]
+    if n < 12:
+        return (132, 176, 84)
+    return RIDGE[3]
 
 
 def tex_pen(x, y, v):

@@ -119,6 +119,10 @@ def build_town():
     # ---- forest around the edge
     for y in range(SIZE):
         for x in range(SIZE):
+            if x in (0, SIZE - 1) or y in (0, SIZE - 1):
+                if t.ground[y][x] in ('grass', 'sand'):
+                    t.ground[y][x] = 'forest'
+                continue
             if t.ground[y][x] != 'grass':
                 continue
             edge = (y <= 2 or x <= 1 or (x >= 78 and y < 34) or y >= 77 or (y <= 3 and x >= 33))
@@ -145,6 +149,13 @@ def build_town():
                 t.flowers[y][x] = True
     # 3: chicken yard
     t.set_ground(2, 43, 24, 71, 'yard')
+    # grassy tufts in the yard, roughly round
+    for cx, cy, r in ((7, 50, 2), (17, 60, 2), (10, 67, 1), (20, 46, 1), (4, 61, 1), (21, 55, 1), (14, 53, 1)):
+        for y in range(cy - r - 1, cy + r + 2):
+            for x in range(cx - r - 1, cx + r + 2):
+                if (x - cx) ** 2 + (y - cy) ** 2 <= r * r + r + 1:
+                    t.ground[y][x] = 'grass'
+                    t.flowers[y][x] = tc.hsh(x, y, 6) % 2 == 0
     # 4: rice paddies by the sea, with earth ridges between them
     t.set_ground(57, 36, 75, 61, 'ridge')
     for x0, x1 in ((58, 62), (64, 68), (70, 74)):
@@ -159,7 +170,7 @@ def build_town():
     t.set_ground(47, 28, 50, 29, 'road')    # to the farm
     t.set_ground(49, 34, 52, 43, 'road')    # down to the plaza
     t.set_ground(59, 34, 62, 35, 'road')    # to the paddies
-    t.set_ground(66, 14, 68, 29, 'road')    # to the barn
+    t.set_ground(66, 13, 68, 29, 'road')    # to the barn
     t.set_ground(62, 20, 65, 22, 'road')    # farm's east gate
     t.set_ground(49, 44, 56, 56, 'pave')    # plaza
     t.set_ground(49, 57, 52, 63, 'road')    # south street
@@ -174,6 +185,19 @@ def build_town():
                 t.ground[y][x] = 'bridge'
                 t.l1[y][x] = tc.draw_bridge(0 if y == y0 else 2 if y == y1 else 1, x - rx)
                 t.used[y][x] = True
+
+    # a jetty into the sea, south of the plaza
+    pier_x, pier_y0, pier_y1 = 44, coast_y(44) - 1, 73
+    for y in range(pier_y0, pier_y1 + 1):
+        for x in range(pier_x, pier_x + 3):
+            if t.ground[y][x] == 'sea':
+                t.ground[y][x] = 'pier'
+                part = 0 if y == pier_y1 else 1
+                t.l1[y][x] = tc.draw_bridge(x - pier_x if x - pier_x != 1 else 1, part).transpose(
+                    tc.Image.Transpose.ROTATE_90)
+                t.used[y][x] = True
+            else:
+                t.ground[y][x] = 'sand'
 
     # ---- solid water and forest
     for y in range(SIZE):
@@ -228,20 +252,19 @@ def build_town():
     house(53, 37, 4, 3, roof='blue', wall='plaster', door_col=1, windows=(2,))
     house(34, 54, 5, 3, roof='brown', wall='wood', door_col=2, windows=(0, 4), chimney=3)
     house(42, 55, 6, 3, roof='red', wall='stone', door_col=2, windows=(0, 4), chimney=1)
-    house(54, 57, 4, 3, roof='green', wall='plaster', door_col=1, windows=(2,))
+    house(53, 57, 4, 3, roof='green', wall='plaster', door_col=1, windows=(2,))
     house(32, 14, 4, 3, roof='orange', wall='wood', door_col=1, windows=(2,))
     house(64, 6, 8, 5, roof='red', wall='wood', door_col=4, windows=(1, 6), barn=True)
     house(72, 15, 5, 3, roof='brown', wall='plaster', door_col=2, windows=(0, 4))
     house(71, 22, 5, 3, roof='blue', wall='stone', door_col=1, windows=(3,), chimney=3)
     house(5, 73, 6, 2, roof='brown', wall='wood', door_col=2, windows=(4,))
     house(15, 73, 4, 2, roof='red', wall='wood', door_col=1, windows=(2,))
-    house(64, 40 - 40 + 26, 1, 1, roof='red') if False else None
 
     # ---- props: well, lamps, signs, hay and crates outside the fields
     t.put_sprite(tc.draw_well(), 53, 52, overlay_rows=1)
     for lx, ly in ((48, 34), (53, 34), (55, 44), (55, 55), (28, 29), (33, 34), (17, 29), (46, 29)):
         t.put_sprite(tc.draw_lamp(), lx, ly - 1, overlay_rows=1)
-    for sx, sy, k in ((12, 29, 0), (10, 34, 0), (51, 29, 0), (63, 34, 1), (24, 64, 1)):
+    for sx, sy, k in ((12, 29, 0), (10, 34, 0), (51, 29, 0), (63, 34, 1), (26, 64, 1)):
         t.l1[sy][sx] = tc.draw_sign(k)
         t.block(sx, sy)
     for hx, hy, k in ((63, 13, 0), (72, 13, 1), (73, 12, 0), (63, 12, 1)):
@@ -252,7 +275,7 @@ def build_town():
         t.l1[cy][cx] = tc.draw_crates()
         t.block(cx, cy)
     t.put_sprite(tc.draw_boat(), 64, 64)
-    t.put_sprite(tc.draw_boat(), 44, 65)
+    t.put_sprite(tc.draw_boat(), 38, 65)
 
     # ---- harmless decorations inside the fields (walkable)
     def deco(x, y, im):
@@ -276,14 +299,14 @@ def build_town():
     near_road = [[False] * SIZE for _ in range(SIZE)]
     for y in range(SIZE):
         for x in range(SIZE):
-            if t.ground[y][x] in ('road', 'pave', 'bridge', 'pen'):
+            if t.ground[y][x] in ('road', 'pave', 'bridge', 'pen', 'pier'):
                 for dy in (-1, 0, 1):
                     for dx in (-1, 0, 1):
                         if 0 <= x + dx < SIZE and 0 <= y + dy < SIZE:
                             near_road[y + dy][x + dx] = True
     for y in range(1, SIZE - 3):
         for x in range(1, SIZE - 2):
-            if tc.hsh(x, y, 77) % 5 > 1:
+            if tc.hsh(x, y, 77) % 5 > 2:
                 continue
             if not t.free(x - 1, y, x + 2, y + 2):
                 continue

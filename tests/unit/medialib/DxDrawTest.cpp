@@ -8,7 +8,8 @@ using namespace dxtest;
 
 namespace {
 
-constexpr unsigned kRed = 0xff0000, kGreen = 0x00ff00, kBlue = 0x0000ff, kWhite = 0xffffff, kMagenta = 0xff00ff;
+constexpr unsigned kRed = 0xff0000, kGreen = 0x00ff00, kBlue = 0x0000ff, kWhite = 0xffffff,
+                   kMagenta = 0xff00ff;
 
 class DxDrawTest : public MediaTest {
 protected:
@@ -44,8 +45,8 @@ TEST_F(DxDrawTest, DivGraphNumbersCellsInRowOrder) {
     // 4 x 2 cells of 8 x 8, cell i coloured (i * 30, 255 - i * 30, 7).
     auto file = makeImage("sheet.png", 32, 16, [] {
         for (int i = 0; i < 8; ++i) {
-            dx_DrawBox((i % 4) * 8, (i / 4) * 8, (i % 4) * 8 + 8, (i / 4) * 8 + 8, dx_GetColor(i * 30, 255 - i * 30, 7),
-                       1);
+            dx_DrawBox((i % 4) * 8, (i / 4) * 8, (i % 4) * 8 + 8, (i / 4) * 8 + 8,
+                       dx_GetColor(i * 30, 255 - i * 30, 7), 1);
         }
     });
     int cells[8] = {};

@@ -18,8 +18,8 @@ protected:
 
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tavoni_dx_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" + info->name());
+        dir_ = std::filesystem::temp_directory_path() / ("tavoni_dx_" + std::to_string(::getpid()) + "_" +
+                                                         info->test_suite_name() + "_" + info->name());
         std::filesystem::create_directories(dir_);
         std::string error;
         dx_SetInputScript("", error);
@@ -53,8 +53,14 @@ protected:
     std::filesystem::path dir_;
 };
 
-inline unsigned red(unsigned c) { return (c >> 16) & 255u; }
-inline unsigned green(unsigned c) { return (c >> 8) & 255u; }
-inline unsigned blue(unsigned c) { return c & 255u; }
+inline unsigned red(unsigned c) {
+    return (c >> 16) & 255u;
+}
+inline unsigned green(unsigned c) {
+    return (c >> 8) & 255u;
+}
+inline unsigned blue(unsigned c) {
+    return c & 255u;
+}
 
 } // namespace dxtest

@@ -1,9 +1,9 @@
+#include "util/serialization/Serializer.h"
 #include "GameMain/COptionInfo.h"
 #include "GameMain/GameRecords.h"
 #include "Stage/CHighScoreInfo.h"
 #include "util/CException.h"
 #include "util/ScratchFolder.h"
-#include "util/serialization/Serializer.h"
 
 #include <gtest/gtest.h>
 
@@ -134,9 +134,9 @@ TEST_F(SerializerTest, PrimitivesAreLittleEndianWithoutPadding) {
         out.describe(ints);
         out.describe(flags);
     }
-    const std::vector<unsigned char> expected = {0xFE, 0xFF, 0xFF, 0xFF, 1,    0, 0, 0, 0, 2, 0, 0, 0, 'a',
-                                                 'b',  0,    0,    0,    0,    2, 0, 0, 0, 1, 0, 0, 0, 4,
-                                                 3,    2,    1,    3,    0,    0, 0, 1, 0, 1};
+    const std::vector<unsigned char> expected = {0xFE, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 0, 2, 0, 0, 0,
+                                                 'a',  'b',  0,    0,    0, 0, 2, 0, 0, 0, 1, 0, 0,
+                                                 0,    4,    3,    2,    1, 3, 0, 0, 0, 1, 0, 1};
     EXPECT_EQ(fReadBytes(path), expected);
 
     Serializer in(FileMode::In, path);
@@ -197,7 +197,8 @@ TEST_F(SerializerTest, OpenFailures) {
     EXPECT_EQ(errorOf([&] { Serializer s(FileMode::Append, folder.file("a.dat")); }),
               "Serializer.open only works with FileMode.In and FileMode.Out");
     const std::string missing = folder.file("missing.dat");
-    EXPECT_EQ(errorOf([&] { Serializer s(FileMode::In, missing); }), "Cannot open or create file '" + missing + "'");
+    EXPECT_EQ(errorOf([&] { Serializer s(FileMode::In, missing); }),
+              "Cannot open or create file '" + missing + "'");
     const std::string noFolder = folder.file("no/such/folder.dat");
     EXPECT_EQ(errorOf([&] { Serializer s(FileMode::Out, noFolder); }),
               "Cannot open or create file '" + noFolder + "'");
@@ -309,9 +310,10 @@ TEST_F(SerializerTest, UnknownTagFailsAndRestoresThePosition) {
     Serializer in(FileMode::In, path);
     in.skip(2);
     std::shared_ptr<CHighScoreInfo> read;
-    EXPECT_EQ(errorOf([&] { in.describe(read, Tracking::On); }),
-              "Trying to read class that has been written with the C1X1Y99 tag through a class reference of type "
-              "Stage.CHighScoreInfo.\nThe tag is unknown, you need to register this tag ahead of time.");
+    EXPECT_EQ(
+        errorOf([&] { in.describe(read, Tracking::On); }),
+        "Trying to read class that has been written with the C1X1Y99 tag through a class reference of type "
+        "Stage.CHighScoreInfo.\nThe tag is unknown, you need to register this tag ahead of time.");
     EXPECT_EQ(in.position(), 2);
 }
 
@@ -365,7 +367,8 @@ TEST_F(SerializerTest, DuplicateRegistrationFails) {
         ClassRegister::registerClass<CSerialBase>(tag, [] { return std::make_shared<CSerialBase>(); });
     }
     EXPECT_EQ(errorOf([&] {
-                  ClassRegister::registerClass<CSerialBase>(tag, [] { return std::make_shared<CSerialBase>(); });
+                  ClassRegister::registerClass<CSerialBase>(tag,
+                                                            [] { return std::make_shared<CSerialBase>(); });
               }),
               "There's already a class registered with the name " + tag);
     EXPECT_EQ(errorOf([] { fRegisterHighScoreInfo(); }), "(no error)") << "the game's helper registers once";

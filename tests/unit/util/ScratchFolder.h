@@ -39,7 +39,8 @@ private:
 
 class CWorkingDirectoryGuard {
 public:
-    explicit CWorkingDirectoryGuard(const std::filesystem::path& folder) : previous_(std::filesystem::current_path()) {
+    explicit CWorkingDirectoryGuard(const std::filesystem::path& folder)
+        : previous_(std::filesystem::current_path()) {
         std::filesystem::current_path(folder);
     }
     ~CWorkingDirectoryGuard() {

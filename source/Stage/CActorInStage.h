@@ -1,0 +1,32 @@
+// An actor that lives in a stage: it knows its stage and a drawing layer, keeps map coordinates, and draws
+// by pushing into the stage's draw queue so that layers and depth sort correctly.
+#pragma once
+
+#include "util/CActor.h"
+
+class CStage;
+
+enum EActorLayer : int {
+    LAYER_ITEM = 0,
+    LAYER_CHARACTER = 1,
+    LAYER_BULLET = 2,
+};
+
+class CActorInStage : public CActor {
+public:
+    CActorInStage() = default;
+    CActorInStage(const SDrawData& drawData, SPointD position) : CActor(drawData, position) {}
+
+    void fDraw() override;
+
+    virtual void fInitInStage(CStage& stage, const SDrawData& drawData, SPointD position, double direction,
+                              double speed);
+    virtual SPointD fGetScreenPos() const;
+    virtual double fToMapX(double x) const;
+    virtual double fToMapY(double y) const;
+
+    int mLayer = 0;
+    bool mFlag = false;
+    CStage* mStage = nullptr;
+    bool mFlag2 = false;
+};

@@ -1,0 +1,54 @@
+#include "Stage/CBullet.h"
+
+#include "Stage/CStage.h"
+
+void CBullet::fReset() {
+    mLifetime = -1;
+    mOwner = nullptr;
+    mWideMargin = false;
+    mAttack = 0;
+    mVanishesOnHit = true;
+    mIgnoresTerrain = false;
+    mBehaviour = nullptr;
+    mOnHitCallback = nullptr;
+    mDrift = {};
+    mHarmless = false;
+    mErasesEnemyBullets = false;
+    mBurns = false;
+    mKillCounter = nullptr;
+    mKnock = {};
+}
+
+void CBullet::fSetup(CStage& stage, CEnemy* owner, int attack, const SDrawData& drawData, SPointD position,
+                     double direction, double speed) {
+    fReset();
+    fInitInStage(stage, drawData, position, direction, speed);
+    mLayer = LAYER_BULLET;
+    mOwner = owner;
+    mAttack = attack;
+    mDrawOffset = stage.fGetTerrain().fGetScrollOffset();
+}
+
+void CBullet::fOnHit() {
+    if (mOnHitCallback) {
+        mOnHitCallback(*this);
+    }
+    fKill();
+}
+
+void CBullet::fUpdate() {
+    mDrawOffset = mStage->fGetTerrain().fGetScrollOffset();
+    const SPointD screen = mPosition + mDrawOffset;
+    const double margin = mWideMargin ? 128.0 : 32.0;
+    const bool outside = screen.x < -margin || screen.x > 640.0 + margin || screen.y < -margin ||
+                         screen.y > 480.0 + margin;
+    if (outside || (mLifetime >= 0 && mCounter >= mLifetime)) {
+        fKill();
+        return;
+    }
+    if (mBehaviour) {
+        mBehaviour(*this);
+    }
+    CActor::fUpdate();
+    mPosition = mPosition + mDrift;
+}

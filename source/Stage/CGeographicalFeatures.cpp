@@ -1,0 +1,248 @@
+#include "Stage/CGeographicalFeatures.h"
+
+#include "Stage/CStage.h"
+#include "Stage/Collision.h"
+#include "Ziki/CZiki.h"
+#include "util/CException.h"
+#include "util/Check.h"
+
+#include <algorithm>
+#include <charconv>
+#include <dx/DxLib.h>
+#include <fstream>
+
+namespace {
+constexpr int kChipCount = 8192;
+constexpr int kCollisionChipCount = 256;
+const char* const kCollisionSheet = "collision.png";
+} // namespace
+
+CGeographicalFeatures::CGeographicalFeatures(int rows, int columns, const std::string& mapPath,
+                                             const std::string& chipPath, SPointD cameraCentre, CStage* stage)
+    : mStage(stage), mCamera(cameraCentre), mScreenCentreX(cameraCentre.x), mScreenCentreY(cameraCentre.y),
+      mColumns(columns), mRows(rows) {
+    TAVONI_CHECK(rows > 0 && columns > 0, "Stage.CGeographicalFeatures", "map size must be positive");
+    mChipImages.assign(kChipCount, -1);
+    mCollisionImages.assign(kCollisionChipCount, -1);
+    if (dx_LoadDivGraph(chipPath.c_str(), kChipCount, 256, 32, 16, 16, mChipImages.data()) == -1) {
+        throw CException("cannot load the map chips " + chipPath + ": " + dx_GetLastError());
+    }
+    if (dx_LoadDivGraph(kCollisionSheet, kCollisionChipCount, 16, 16, 16, 16, mCollisionImages.data()) == -1) {
+        throw CException(std::string("cannot load the collision chips ") + kCollisionSheet + ": " +
+                         dx_GetLastError());
+    }
+    for (auto& layer : mLayers) {
+        layer.resize(static_cast<size_t>(columns) * static_cast<size_t>(rows));
+    }
+    for (int layer = 0; layer < kLayerCount; ++layer) {
+        fLoadLayer(mapPath, layer, layer * (rows + 1));
+    }
+}
+
+CGeographicalFeatures::~CGeographicalFeatures() {
+    for (int h : mChipImages) {
+        dx_DeleteGraph(h);
+    }
+    for (int h : mCollisionImages) {
+        dx_DeleteGraph(h);
+    }
+}
+
+void CGeographicalFeatures::fLoadLayer(const std::string& mapPath, int layer, int startLine) {
+    std::ifstream in(mapPath, std::ios::binary);
+    if (!in) {
+        throw CException("cannot open the map " + mapPath);
+    }
+    const bool collision = layer == kCollisionLayer;
+    const int limit = collision ? kCollisionChipCount : kChipCount;
+    std::string line;
+    int n = 0;
+    int rowsRead = 0;
+    while (rowsRead < mRows && std::getline(in, line)) {
+        if (n < startLine) {
+            ++n;
+            continue;
+        }
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        const int row = n - startLine;
+        const std::string where = mapPath + " line " + std::to_string(n + 1);
+        size_t pos = 0;
+        for (int column = 0; column < mColumns; ++column) {
+            if (pos > line.size()) {
+                throw CException(where + ": " + std::to_string(column) + " fields, " + std::to_string(mColumns) +
+                                 " needed");
+            }
+            size_t end = line.find(',', pos);
+            if (end == std::string::npos) {
+                end = line.size();
+            }
+            int value = 0;
+            const char* first = line.data() + pos;
+            const char* last = line.data() + end;
+            while (first < last && *first == ' ') {
+                ++first;
+            }
+            const auto result = std::from_chars(first, last, value);
+            if (result.ec != std::errc() || result.ptr != last) {
+                throw CException(where + ": field " + std::to_string(column + 1) + " is not a whole number: \"" +
+                                 line.substr(pos, end - pos) + "\"");
+            }
+            if (value != kEmptyChip && (value < 0 || value >= limit)) {
+                throw CException(where + ": chip " + std::to_string(value) + " does not exist");
+            }
+            pos = end + 1;
+            if (value == kEmptyChip) {
+                continue;
+            }
+            const int handle = collision ? mCollisionImages[static_cast<size_t>(value)]
+                                         : mChipImages[static_cast<size_t>(value)];
+            auto object = std::make_unique<CMapObject>(
+                fMakeDrawData(handle), SPointD(column * kChipSize + 8.0, row * kChipSize + 8.0));
+            if (collision && value == 0) {
+                object->mHitRects.emplace_back(0.0, 0.0, 16.0, 16.0);
+            }
+            mLayers[static_cast<size_t>(layer)][static_cast<size_t>(column * mRows + row)] = std::move(object);
+        }
+        ++n;
+        ++rowsRead;
+    }
+    if (rowsRead < mRows) {
+        throw CException(mapPath + ": the map ends at line " + std::to_string(n) + ", layer " +
+                         std::to_string(layer) + " needs lines " + std::to_string(startLine + 1) + " to " +
+                         std::to_string(startLine + mRows));
+    }
+}
+
+const CMapObject* CGeographicalFeatures::fGetObject(int layer, int column, int row) const {
+    TAVONI_CHECK(layer >= 0 && layer < kLayerCount, "Stage.CGeographicalFeatures", "layer out of range");
+    if (column < 0 || column >= mColumns || row < 0 || row >= mRows) {
+        return nullptr;
+    }
+    return mLayers[static_cast<size_t>(layer)][static_cast<size_t>(column * mRows + row)].get();
+}
+
+SCellRange CGeographicalFeatures::fGetCellRange(SPointI cell, int reachX, int reachY) const {
+    return {std::clamp(cell.x - reachX, 0, mColumns - 1), std::clamp(cell.x + reachX, 0, mColumns - 1),
+            std::clamp(cell.y - reachY, 0, mRows - 1), std::clamp(cell.y + reachY, 0, mRows - 1)};
+}
+
+void CGeographicalFeatures::fDrawLayer(int layer) const {
+    const SCellRange r = fGetCellRange(fToMapCell(mCamera), 20, 16);
+    const SPointD offset = fGetScrollOffset();
+    for (int row = r.y0; row <= r.y1; ++row) {
+        for (int column = r.x0; column <= r.x1; ++column) {
+            if (const CMapObject* o = fGetObject(layer, column, row)) {
+                o->mDrawData.fDrawAt(o->mPosition + offset);
+            }
+        }
+    }
+}
+
+void CGeographicalFeatures::fDrawLower() const {
+    fDrawLayer(0);
+    fDrawLayer(1);
+}
+
+void CGeographicalFeatures::fDrawUpper() const { fDrawLayer(2); }
+
+void CGeographicalFeatures::fUpdateScroll() {
+    TAVONI_CHECK(mStage != nullptr, "Stage.CGeographicalFeatures", "scroll without a stage");
+    CZiki* party = mStage->fGetParty();
+    if (party == nullptr) {
+        return;
+    }
+    const int edge = fScrollFor(party->mPosition);
+    if (edge >= 0) {
+        party->fOnScrollEdge(edge);
+    }
+}
+
+int CGeographicalFeatures::fScrollFor(SPointD& party) {
+    const double minCamY = fGetTop() + 240.0;
+    const double maxCamY = fGetBottom() - 240.0;
+    if (party.y < mVerticalMargin) {
+        const double shortfall = mVerticalMargin - party.y;
+        if (mCamera.y - shortfall >= minCamY) {
+            mCamera.y -= shortfall;
+            party.y = mVerticalMargin;
+        } else {
+            mCamera.y = minCamY; // stopped at the top: the party walks on towards the screen edge
+        }
+    } else if (party.y > 480.0 - mVerticalMargin) {
+        const double excess = party.y - (480.0 - mVerticalMargin);
+        if (mCamera.y + excess <= maxCamY) {
+            mCamera.y += excess;
+            party.y = 480.0 - mVerticalMargin;
+        } else {
+            mCamera.y = maxCamY;
+        }
+    }
+    const double minCamX = fGetLeft() + 320.0;
+    const double maxCamX = fGetRight() - 320.0;
+    int edge = -1;
+    if (party.x < mHorizontalMargin) {
+        const double shortfall = mHorizontalMargin - party.x;
+        if (mCamera.x - shortfall >= minCamX) {
+            mCamera.x -= shortfall;
+            party.x = mHorizontalMargin;
+        } else {
+            mCamera.x = minCamX;
+            edge = 1;
+        }
+    } else if (party.x > 640.0 - mHorizontalMargin) {
+        const double excess = party.x - (640.0 - mHorizontalMargin);
+        if (mCamera.x + excess <= maxCamX) {
+            mCamera.x += excess;
+            party.x = 640.0 - mHorizontalMargin;
+        } else {
+            mCamera.x = maxCamX;
+            edge = 0;
+        }
+    }
+    return edge;
+}
+
+bool CGeographicalFeatures::fIsBlocked(SPointD mapPosition, const std::vector<SRectD>& rects) const {
+    const SCellRange r = fGetCellRange(fToMapCell(mapPosition), 1, 1);
+    for (int row = r.y0; row <= r.y1; ++row) {
+        for (int column = r.x0; column <= r.x1; ++column) {
+            const CMapObject* o = fGetObject(kCollisionLayer, column, row);
+            if (o == nullptr || o->mHitRects.empty()) {
+                continue;
+            }
+            for (const SRectD& local : o->mHitRects) {
+                const SRectD chip(local.x + o->mPosition.x, local.y + o->mPosition.y, local.width, local.height);
+                for (const SRectD& mine : rects) {
+                    if (fIsHitRect(chip, mine)) {
+                        return true;
+                    }
+                }
+            }
+        }
+    }
+    return !(fGetLeft() <= mapPosition.x && mapPosition.x <= fGetRight() && fGetTop() <= mapPosition.y &&
+             mapPosition.y <= fGetBottom());
+}
+
+void CGeographicalFeatures::fForEachTerrainHit(SPointD mapPosition, const std::vector<SRectD>& rects,
+                                               const std::function<void()>& onHit) const {
+    const SCellRange r = fGetCellRange(fToMapCell(mapPosition), 2, 2);
+    for (int row = r.y0; row <= r.y1; ++row) {
+        for (int column = r.x0; column <= r.x1; ++column) {
+            const CMapObject* o = fGetObject(kCollisionLayer, column, row);
+            if (o == nullptr || o->mHitRects.empty()) {
+                continue;
+            }
+            for (const SRectD& local : o->mHitRects) {
+                const SRectD chip(local.x + o->mPosition.x, local.y + o->mPosition.y, local.width, local.height);
+                for (const SRectD& mine : rects) {
+                    if (fIsHitRect(chip, mine)) {
+                        onHit();
+                    }
+                }
+            }
+        }
+    }
+}

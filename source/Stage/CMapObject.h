@@ -1,0 +1,9 @@
+// One chip of the town: a small actor at the chip's centre, solid when it carries a hit rectangle.
+#pragma once
+
+#include "util/CActor.h"
+
+class CMapObject : public CActor {
+public:
+    CMapObject(const SDrawData& drawData, SPointD position) : CActor(drawData, position) {}
+};

@@ -1,0 +1,323 @@
+#include "Stage/CStage.h"
+
+#include "GameMain/CTitleScene.h"
+#include "GameMain/GameMain.h"
+#include "GameMain/GameRecords.h"
+#include "Ziki/CZiki.h"
+#include "util/CFpsTimer.h"
+#include "util/CKeyManager.h"
+#include "util/CKeyManagerBase.h"
+#include "util/CKeyPlayer.h"
+#include "util/CProfiler.h"
+#include "util/CSoundManager.h"
+#include "util/ReplayFiles.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <dx/DxLib.h>
+
+namespace {
+constexpr int kEnemyBulletCapacity = 1000;
+constexpr int kPlayerBulletCapacity = 200;
+constexpr int kEnemyCapacity = 1000;
+constexpr int kEffectCapacity = 1000;
+constexpr int kItemCapacity = 100;
+const char* const kGameTitle = "たぼに！(ver1.03)";
+} // namespace
+
+CStage::CIconManager::CIconManager(CStage& stage)
+    : mLife(fMakeDrawDataFromName("ui_parts/life.png")), mLifeBg(fMakeDrawDataFromName("ui_parts/life_bg.png")),
+      mStage(&stage) {}
+
+void CStage::CIconManager::fDraw() {
+    const CZiki* party = mStage->fGetParty();
+    const int lives = party != nullptr ? party->fGetLife() : 0;
+    for (int i = 0; i < 5; ++i) {
+        (i < lives ? mLife : mLifeBg).fDrawAt({25.0 * i, 1.0});
+    }
+}
+
+CStage::CStage(const std::string& replayPath, bool start) {
+    gSoundManager->fStopAll();
+    mEnemyBullets.fFill(kEnemyBulletCapacity, [] { return std::make_unique<CBullet>(); });
+    mPlayerBullets.fFill(kPlayerBulletCapacity, [] { return std::make_unique<CBullet>(); });
+    mEnemies.fFill(kEnemyCapacity, [] { return std::make_unique<CEnemy>(); });
+    mEffects.fFill(kEffectCapacity, [] { return std::make_unique<CEffect>(); });
+    mItems.fFill(kItemCapacity, [] { return std::make_unique<CItem>(); });
+    mReplayPath = replayPath;
+    mIsReplay = !replayPath.empty();
+    mBestScore = fLoadHighScore().score;
+    if (start) {
+        fStartRun();
+    }
+    mIconManager = std::make_unique<CIconManager>(*this);
+    mTerrain = std::make_unique<CGeographicalFeatures>(80, 80, "dat/town3.csv", "dat/image/mapchip/chips2.png",
+                                                       SPointD(320.0, 240.0), this);
+    mParty = std::make_unique<CZiki>(*this);
+    fSetParty(mParty.get());
+    gSoundManager->fPlayBgm(BGM_STAGE);
+}
+
+CStage::~CStage() {
+    // A stage dropped without ending its run (the game window closed mid-run) still ends the recording
+    // or playback cleanly, so no file is left half-written.
+    if (mRunStarted && !mRunEnded) {
+        if (mIsReplay) {
+            fEndPlayback();
+        } else {
+            fAbandonRecordedRun();
+        }
+    }
+}
+
+void CStage::fAddRank(int n) { mRank = std::clamp(mRank + n, 0, kMaxRank); }
+
+void CStage::fAddTime(int n) {
+    mTimeLeft += n;
+    if (mTimeLeft < 0) {
+        mTimeLeft = 0;
+    }
+}
+
+void CStage::fAddScore(int n) {
+    mScore = std::max(0, mScore + n);
+    mScoreThisStage = std::max(0, mScoreThisStage + n);
+}
+
+void CStage::fResetPools() {
+    mFrameCounter = 0;
+    mScoreThisStage = 0;
+    mEnemies.fReleaseAll();
+    mPlayerBullets.fReleaseAll();
+    mEnemyBullets.fReleaseAll();
+    mItems.fReleaseAll();
+    mEffects.fReleaseAll();
+    mSpecialState.reset();
+}
+
+void CStage::fDispose() {
+    mPartyRef = nullptr;
+    mParty.reset();
+    mEnemies.fDestroy();
+    mPlayerBullets.fDestroy();
+    mEnemyBullets.fDestroy();
+    mItems.fDestroy();
+    mEffects.fDestroy();
+    gFpsTimer->fSetNoWait(gLaunchNoWait);
+}
+
+void CStage::fAgeMarkers() {
+    for (SMarker& m : mMarkers) {
+        m.age += 1;
+    }
+    mMarkers.erase(std::remove_if(mMarkers.begin(), mMarkers.end(), [](const SMarker& m) { return m.age > 1; }),
+                   mMarkers.end());
+}
+
+bool CStage::fIsNearMarker(SPointD point) const {
+    return std::any_of(mMarkers.begin(), mMarkers.end(),
+                       [&](const SMarker& m) { return m.position.fGetDistance(point) < 120.0; });
+}
+
+void CStage::fAddMarker(SPointD point) { mMarkers.push_back({point, 0}); }
+
+void CStage::fStartRun() {
+    if (mIsReplay) {
+        fStartPlayback(mReplayPath);
+    } else {
+        fStartRecordedRun(fMakeRunSeed());
+    }
+    mRunStarted = true;
+}
+
+void CStage::fEndRun() {
+    if (mIsReplay) {
+        fEndPlayback();
+    } else {
+        fEndRecordedRun(mScore, mBestScore);
+    }
+    mRunEnded = true;
+    fDispose();
+}
+
+void CStage::fSetSpecialState(int kind) { mSpecialState = std::make_unique<CSpecialState>(kind, *this); }
+
+std::vector<EFoodType> CStage::fGetWishList() const { return {}; }
+
+std::optional<EFoodType> CStage::fGetCurrentWish() const {
+    const std::vector<EFoodType> wishes = fGetWishList();
+    if (wishes.empty()) {
+        return std::nullopt;
+    }
+    return wishes.front();
+}
+
+bool CStage::fFeedAt(SPointD /*worldPosition*/) { return false; }
+
+std::string CStage::fPlayTimeText(int frames) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d", frames / 3600, (frames / 60) % 60);
+    return text;
+}
+
+void CStage::fInput() {
+    if (gKeyManager->fIsKeyboardPushed(EGameKey::KEY_ESC)) {
+        // Leaving with Esc stores nothing.
+        if (mIsReplay) {
+            fEndPlayback();
+        } else {
+            fAbandonRecordedRun();
+        }
+        mRunEnded = true;
+        fDispose();
+        gScene = std::make_unique<CTitleScene>();
+        return;
+    }
+    if (gKeyManager->fIsKeyboardPushed(EGameKey::KEY_F1) && mIsReplay) {
+        gFpsTimer->fToggleNoWait();
+    }
+    if (mSpecialState) {
+        if (mSpecialState->fGetKind() != 1 && gKeyManager->fIsPush(EGameKey::KEY_Z, true)) {
+            mSpecialState->fSetTimer(0);
+        }
+        return;
+    }
+    if (gKeyManager->fIsPush(EGameKey::KEY_F12, true)) {
+        gProfiler->fToggle();
+    }
+    CZiki& party = *mParty;
+    const EDirectionTenkey dir = gKeyManager->fGetDirection();
+    if (gKeyManager->fIsPush(EGameKey::KEY_Z, true) && party.fFeed()) {
+        party.fGetWeapon().fSetCoolDown(20);
+    }
+    if (gKeyManager->fIsPush(EGameKey::KEY_Z, false)) {
+        party.fFire();
+    } else {
+        party.fFireRelease();
+    }
+    if (gKeyManager->fIsPush(EGameKey::KEY_X, true)) {
+        party.fChangeLeader();
+    }
+    party.fMove(dir);
+}
+
+void CStage::fUpdate() {
+    if (mSpecialState) {
+        if (!mSpecialState->fIsFinished()) {
+            mSpecialState->fUpdate();
+            return;
+        }
+        switch (mSpecialState->fGetKind()) {
+        case 1:
+            fSetSpecialState(2);
+            // The result's bonus goes straight onto the score.
+            break;
+        case 2:
+            if (mIsReplay) {
+                fEndRun();
+                gScene = std::make_unique<CTitleScene>();
+            } else {
+                fSetSpecialState(3);
+            }
+            break;
+        case 3:
+            fEndRun();
+            gScene = std::make_unique<CTitleScene>();
+            break;
+        default:
+            TAVONI_UNREACHABLE("Stage");
+        }
+        return;
+    }
+    if (mTimeLeft > 0) {
+        mTimeLeft -= 1;
+        if (mFrameCounter > 54000) {
+            mTimeLeft -= 1;
+        }
+        if (mFrameCounter > 72000) {
+            mTimeLeft -= 2;
+        }
+    }
+    if (mTimeLeft <= 0) {
+        fSetSpecialState(1);
+        return;
+    }
+    mTerrain->fUpdateScroll();
+    mIconManager->fUpdate();
+    for (CEnemy* e : mEnemies.fGetActive()) {
+        e->fUpdate();
+    }
+    mParty->fUpdate();
+    for (CBullet* b : mPlayerBullets.fGetActive()) {
+        b->fUpdate();
+    }
+    for (CBullet* b : mEnemyBullets.fGetActive()) {
+        b->fUpdate();
+    }
+    for (CItem* i : mItems.fGetActive()) {
+        i->fUpdate();
+    }
+    for (CEffect* e : mEffects.fGetActive()) {
+        e->fUpdate();
+    }
+    fAgeMarkers();
+    gProfiler->fMeasureStart("col 01");
+    fCheckCollision();
+    gProfiler->fMeasureEnd("col 01");
+    mEnemies.fCollectDead();
+    mPlayerBullets.fCollectDead();
+    mEnemyBullets.fCollectDead();
+    mItems.fCollectDead();
+    mEffects.fCollectDead();
+    mFrameCounter += 1;
+}
+
+void CStage::fDrawStageHud() {
+    dx_DrawStringToHandle(150, -2, ("Rank:" + std::to_string(mRank)).c_str(), dx_GetColor(220, 220, 255), gFont28,
+                          0, 0);
+    dx_DrawStringToHandle(300, -2, ("Score:" + std::to_string(mScore)).c_str(), dx_GetColor(220, 255, 220),
+                          gFont28, 0, 0);
+}
+
+void CStage::fDraw() {
+    if (mParty == nullptr) {
+        return; // disposed: the next scene takes over this frame
+    }
+    if (mFrameCounter % 60 == 0) {
+        char caption[160];
+        std::snprintf(caption, sizeof caption, "%s FPS:%.1f プレイ時間 %s", kGameTitle, gFpsTimer->fGetFps(),
+                      fPlayTimeText(mFrameCounter).c_str());
+        dx_SetMainWindowText(caption);
+    }
+    mTerrain->fDrawLower();
+    for (CEnemy* e : mEnemies.fGetActive()) {
+        e->fDraw();
+    }
+    for (CBullet* b : mPlayerBullets.fGetActive()) {
+        b->fDraw();
+    }
+    for (CItem* i : mItems.fGetActive()) {
+        i->fDraw();
+    }
+    mParty->fDraw();
+    for (CBullet* b : mEnemyBullets.fGetActive()) {
+        b->fDraw();
+    }
+    mDrawQueue.fFlush();
+    mTerrain->fDrawUpper();
+    for (CEffect* e : mEffects.fGetActive()) {
+        e->fDraw();
+    }
+    mParty->fDrawHud();
+    mIconManager->fDraw();
+    fDrawStageHud();
+    if (mSpecialState) {
+        switch (mSpecialState->fGetKind()) {
+        case 1:
+            dx_DrawStringToHandle(96, 192, "たいむあっぷ", dx_GetColor(255, 255, 255), gFont64, 0, 0);
+            break;
+        default:
+            break;
+        }
+    }
+}

@@ -1,0 +1,147 @@
+// The scene in which the game is played: one run through the town against a two-minute countdown. It owns
+// every stage object, runs them one frame at a time in a fixed order (replays depend on it), keeps score,
+// rank and time, runs the closing states (time up, result, tips) and hands back to the title.
+#pragma once
+
+#include "GameMain/CScene.h"
+#include "Stage/CBullet.h"
+#include "Stage/CEffect.h"
+#include "Stage/CEnemy.h"
+#include "Stage/CGeographicalFeatures.h"
+#include "Stage/CItem.h"
+#include "Ziki/CFoodTables.h"
+#include "util/CDrawDataQueue.h"
+#include "util/CObjectPool.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CZiki;
+
+class CStage : public CScene {
+public:
+    class CSpecialState {
+    public:
+        CSpecialState(int kind, CStage& stage) : mKind(kind), mStage(&stage) {}
+        virtual ~CSpecialState() = default;
+        virtual void fUpdate() { --mTimer; }
+        virtual bool fIsFinished() const { return mTimer <= 0; }
+        virtual int fGetKind() const { return mKind; }
+        void fSetTimer(int t) { mTimer = t; }
+        int fGetTimer() const { return mTimer; }
+
+    private:
+        int mKind;
+        int mTimer = 240;
+        CStage* mStage;
+    };
+
+    class CIconManager {
+    public:
+        explicit CIconManager(CStage& stage);
+        virtual ~CIconManager() = default;
+        virtual void fDraw();
+        virtual void fUpdate() {}
+
+    private:
+        SDrawData mLife;
+        SDrawData mLifeBg;
+        CStage* mStage;
+    };
+
+    struct SMarker {
+        SPointD position;
+        int age = 0;
+    };
+
+    static constexpr int kStartTime = 7200;
+    static constexpr int kMaxRank = 19;
+
+    CStage(const std::string& replayPath, bool start);
+    ~CStage() override;
+
+    void fUpdate() override;
+    void fInput() override;
+    void fDraw() override;
+
+    virtual void fAddRank(int n);
+    virtual void fAddTime(int n);
+    virtual int fGetScore() const { return mScore; }
+    virtual void fAddScore(int n);
+    virtual CEffect& fGetNewEffect() { return mEffects.fGetNew(); }
+    virtual void fSetParty(CZiki* party) { mPartyRef = party; }
+    virtual CEnemy& fGetNewEnemy() { return mEnemies.fGetNew(); }
+    virtual CBullet& fGetNewPlayerBullet() { return mPlayerBullets.fGetNew(); }
+    virtual CBullet& fGetNewEnemyBullet() { return mEnemyBullets.fGetNew(); }
+    virtual CItem& fGetNewItem() { return mItems.fGetNew(); }
+    virtual void fResetPools();
+    virtual void fDispose();
+    virtual std::vector<CEnemy*>& fGetEnemies() { return mEnemies.fGetActive(); }
+    virtual int fGetRankLevel() const { return mRank / 3 + 2; }
+    virtual std::vector<CItem*>& fGetItems() { return mItems.fGetActive(); }
+    virtual int fGetItemTotal() const { return static_cast<int>(mItems.fGetTotal()); }
+    virtual void fAgeMarkers();
+    virtual bool fIsNearMarker(SPointD point) const;
+    virtual void fAddMarker(SPointD point);
+    virtual void fStartRun();
+    virtual void fEndRun();
+    virtual void fDrawStageHud();
+    virtual void fSetSpecialState(int kind);
+
+    // Accessors for the stage's objects.
+    CDrawDataQueue& fGetDrawQueue() { return mDrawQueue; }
+    CGeographicalFeatures& fGetTerrain() { return *mTerrain; }
+    const CGeographicalFeatures& fGetTerrain() const { return *mTerrain; }
+    CZiki* fGetParty() { return mPartyRef; }
+    CFoodTables& fGetFoodTables() { return mFoodTables; }
+    int fGetRank() const { return mRank; }
+    int fGetTimeLeft() const { return mTimeLeft; }
+    void fSetTimeLeft(int frames) { mTimeLeft = frames; }
+    int fGetScoreThisStage() const { return mScoreThisStage; }
+    int fGetBestScore() const { return mBestScore; }
+    int fGetFrameCounter() const { return mFrameCounter; }
+    bool fIsReplay() const { return mIsReplay; }
+    const CSpecialState* fGetSpecialState() const { return mSpecialState.get(); }
+    std::vector<CBullet*>& fGetPlayerBullets() { return mPlayerBullets.fGetActive(); }
+    std::vector<CBullet*>& fGetEnemyBullets() { return mEnemyBullets.fGetActive(); }
+    std::vector<CEffect*>& fGetEffects() { return mEffects.fGetActive(); }
+
+    // The hungry character's wishes, the current one first; empty while nobody is waiting to be fed.
+    std::vector<EFoodType> fGetWishList() const;
+    std::optional<EFoodType> fGetCurrentWish() const;
+    // Feeds the hungry character when it stands within reach of `worldPosition`.
+    bool fFeedAt(SPointD worldPosition);
+
+    // The play time of the caption: minutes (not wrapped) and seconds of the frame counter.
+    static std::string fPlayTimeText(int frames);
+
+    // The collision pass of one frame.
+    void fCheckCollision();
+
+private:
+    CDrawDataQueue mDrawQueue;
+    CFoodTables mFoodTables;
+    int mRank = 0;
+    std::string mReplayPath;
+    bool mIsReplay = false;
+    std::unique_ptr<CGeographicalFeatures> mTerrain;
+    int mTimeLeft = kStartTime;
+    int mScore = 0;
+    int mScoreThisStage = 0;
+    int mBestScore = 0;
+    int mFrameCounter = 0;
+    std::unique_ptr<CIconManager> mIconManager;
+    std::unique_ptr<CZiki> mParty;
+    CZiki* mPartyRef = nullptr;
+    std::vector<SMarker> mMarkers;
+    objectPool<CEffect> mEffects;
+    objectPool<CEnemy> mEnemies;
+    objectPool<CBullet> mPlayerBullets;
+    objectPool<CBullet> mEnemyBullets;
+    objectPool<CItem> mItems;
+    std::unique_ptr<CSpecialState> mSpecialState;
+    bool mRunStarted = false;
+    bool mRunEnded = false;
+};

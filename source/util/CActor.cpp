@@ -1,0 +1,80 @@
+#include "util/CActor.h"
+
+CActor::CActor(const SDrawData& drawData, SPointD position) {
+    fInit(drawData, position);
+    mDrawData.fSetSizeAndCenterFromImage();
+}
+
+CActor::CActor(const SDrawData& drawData, SPointD position, double direction, double speed) {
+    fInitMove(drawData, position, direction, speed);
+    mDrawData.fSetSizeAndCenterFromImage();
+}
+
+void CActor::fCopyTo(CActor& other) const {
+    other.mDrawData = mDrawData;
+    other.mPosition = mPosition;
+    other.mDirection = mDirection;
+    other.mSpeed = mSpeed;
+    other.mAlive = mAlive;
+    other.mHitRects.insert(other.mHitRects.end(), mHitRects.begin(), mHitRects.end());
+    other.mHitCircles.insert(other.mHitCircles.end(), mHitCircles.begin(), mHitCircles.end());
+}
+
+std::unique_ptr<CActor> CActor::fClone() const {
+    auto c = std::make_unique<CActor>();
+    fCopyTo(*c);
+    return c;
+}
+
+void CActor::fInit(const SDrawData& drawData, SPointD position) {
+    mHitRects.clear();
+    mHitCircles.clear();
+    mCounter = 0;
+    mSpeed = 0.0;
+    mDirection = 0.0;
+    mPosition = position;
+    mDrawData = drawData;
+    mAlive = true;
+    mTurnSpriteWithDirection = true;
+}
+
+void CActor::fInitMove(const SDrawData& drawData, SPointD position, double direction, double speed) {
+    fInit(drawData, position);
+    mDirection = direction;
+    mSpeed = speed;
+}
+
+void CActor::fUpdateBase() {
+    ++mCounter;
+    mDrawData.fUpdateAnime();
+    if (mTurnSpriteWithDirection) {
+        mDrawData.fSetAngle(mDirection);
+    }
+}
+
+void CActor::fUpdate() {
+    fUpdateBase();
+    mPosition = mPosition + SPointD(0, -mSpeed).fRotate(mDirection);
+}
+
+std::vector<SRectD> CActor::fGetHitRects() const {
+    std::vector<SRectD> out;
+    out.reserve(mHitRects.size());
+    for (const SRectD& r : mHitRects) {
+        const SPointD c = SPointD(r.x, r.y).fRotate(mDirection) + mPosition;
+        out.emplace_back(c.x, c.y, r.width, r.height);
+    }
+    return out;
+}
+
+std::vector<SCircleD> CActor::fGetHitCircles() const {
+    std::vector<SCircleD> out;
+    out.reserve(mHitCircles.size());
+    for (const SCircleD& k : mHitCircles) {
+        const SPointD c = SPointD(k.x, k.y).fRotate(mDirection) + mPosition;
+        out.emplace_back(c.x, c.y, k.radius);
+    }
+    return out;
+}
+
+void CActor::fDraw() { mDrawData.fDrawAt(mPosition + mDrawOffset); }
