@@ -60,6 +60,7 @@ struct Sound {
     int next = 0;              // the buffer to use when all are busy (the oldest)
     int volume = 255;
     int frequency = -1;
+    int sourceRate = 0; // the file's own sample rate, 0 when unknown (played as the device rate)
 };
 
 struct KeyInput {

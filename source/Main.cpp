@@ -23,6 +23,8 @@ const char* const kUsage =
     "  --input FILE             scripted input: lines of '<frame> down|up|tap <key>' or '<frame> text "
     "<chars>'\n"
     "  --screenshot N:FILE.png  after frame N is drawn, save the screen as a PNG (repeatable)\n"
+    "  --no-render              like --headless, but nothing is drawn (fast; screenshots are black)\n"
+    "  --trace-stage            print the stage's progress every second of play (for tests)\n"
     "  --trace-keys             print the game keys held in every frame (for tests)\n"
     "  --help                   this text\n";
 
@@ -50,6 +52,10 @@ int fParseOptions(int argc, char** argv) {
             dx_SetBackend(DxBackend::Offscreen);
         } else if (arg == "--no-wait") {
             gLaunchNoWait = true;
+        } else if (arg == "--trace-stage") {
+            gLaunchTraceStage = true;
+        } else if (arg == "--no-render") {
+            dx_SetBackend(DxBackend::Null);
         } else if (arg == "--trace-keys") {
             gLaunchTraceKeys = true;
         } else if (arg == "--frames") {

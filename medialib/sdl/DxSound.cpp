@@ -47,6 +47,36 @@ void freeSound(Sound& snd) {
     snd = Sound{};
 }
 
+// The sample rate a WAV file was recorded at, from its "fmt " chunk; 0 for other files or damaged ones.
+int wavSampleRate(const char* path) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) {
+        return 0;
+    }
+    unsigned char head[12];
+    int rate = 0;
+    if (std::fread(head, 1, 12, f) == 12 && std::equal(head, head + 4, "RIFF") &&
+        std::equal(head + 8, head + 12, "WAVE")) {
+        unsigned char chunk[8];
+        while (std::fread(chunk, 1, 8, f) == 8) {
+            const unsigned long size =
+                chunk[4] | (chunk[5] << 8) | (chunk[6] << 16) | (static_cast<unsigned long>(chunk[7]) << 24);
+            if (std::equal(chunk, chunk + 4, "fmt ")) {
+                unsigned char fmt[8];
+                if (size >= 8 && std::fread(fmt, 1, 8, f) == 8) {
+                    rate = int(fmt[4] | (fmt[5] << 8) | (fmt[6] << 16) | (fmt[7] << 24));
+                }
+                break;
+            }
+            if (size > 0x7fffffffUL || std::fseek(f, long(size + (size & 1)), SEEK_CUR) != 0) {
+                break;
+            }
+        }
+    }
+    std::fclose(f);
+    return rate > 0 && rate <= 384000 ? rate : 0;
+}
+
 bool fileExists(const char* path) {
     std::FILE* f = std::fopen(path, "rb");
     if (!f) {
@@ -90,6 +120,7 @@ int dx_LoadSoundMem(const char* path, int bufferNum, int unionHandle) {
     snd.channels.assign(std::size_t(std::clamp(bufferNum, 1, 16)), -1);
     if (s.audioUp) {
         snd.chunk = Mix_LoadWAV(path);
+        snd.sourceRate = wavSampleRate(path);
         if (!snd.chunk) {
             setError(std::string("cannot load sound \"") + path + "\": " + Mix_GetError());
             return -1;
@@ -219,13 +250,17 @@ int dx_SetFrequencySoundMem(int hertz, int handle) {
     int deviceRate = 0, channels = 0;
     Uint16 format = 0;
     Mix_QuerySpec(&deviceRate, &format, &channels);
-    if (hertz <= 0 || hertz == deviceRate) {
+    // The chunk already holds the file's samples converted to the device rate. Playing the file at `hertz`
+    // instead of its own rate speeds it up by hertz / own rate: read the chunk as if recorded at
+    // deviceRate * hertz / own rate and convert that back to the device rate.
+    const int ownRate = snd->sourceRate > 0 ? snd->sourceRate : deviceRate;
+    const long long readRate = static_cast<long long>(deviceRate) * hertz / ownRate;
+    if (hertz <= 0 || readRate == deviceRate || readRate <= 0 || readRate > 0x7fffffff) {
         return 0;
     }
-    // Read the samples as if recorded at `hertz` and convert them to the device rate: a higher rate
-    // gives a shorter, higher sound.
     SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, format, Uint8(channels), hertz, format, Uint8(channels), deviceRate) < 0) {
+    if (SDL_BuildAudioCVT(&cvt, format, Uint8(channels), int(readRate), format, Uint8(channels), deviceRate) <
+        0) {
         setError(std::string("cannot resample sound: ") + SDL_GetError());
         return -1;
     }

@@ -5,10 +5,10 @@
 #include "Stage/CHighScoreInfo.h"
 #include "Stage/CStage.h"
 #include "util/CException.h"
-#include "util/Log.h"
 #include "util/CImageManager.h"
 #include "util/CKeyManagerBase.h"
 #include "util/CSoundManager.h"
+#include "util/Log.h"
 
 #include <dx/DxLib.h>
 #include <filesystem>

@@ -26,6 +26,7 @@ bool gConfigNoPreAlloc = true;
 bool gQuitRequested = false;
 bool gLaunchNoWait = false;
 bool gLaunchTraceKeys = false;
+bool gLaunchTraceStage = false;
 
 int gFont20 = -1;
 int gFont24Bold = -1;

@@ -24,6 +24,8 @@ extern bool gQuitRequested;
 extern bool gLaunchNoWait;
 // Print the held game keys of every frame (scripted-input tests).
 extern bool gLaunchTraceKeys;
+// Print the stage's progress (party, camera, time, states) for whole-game tests.
+extern bool gLaunchTraceStage;
 
 extern int gFont20;
 extern int gFont24Bold;

@@ -27,7 +27,8 @@ CGeographicalFeatures::CGeographicalFeatures(int rows, int columns, const std::s
     if (dx_LoadDivGraph(chipPath.c_str(), kChipCount, 256, 32, 16, 16, mChipImages.data()) == -1) {
         throw CException("cannot load the map chips " + chipPath + ": " + dx_GetLastError());
     }
-    if (dx_LoadDivGraph(kCollisionSheet, kCollisionChipCount, 16, 16, 16, 16, mCollisionImages.data()) == -1) {
+    if (dx_LoadDivGraph(kCollisionSheet, kCollisionChipCount, 16, 16, 16, 16, mCollisionImages.data()) ==
+        -1) {
         throw CException(std::string("cannot load the collision chips ") + kCollisionSheet + ": " +
                          dx_GetLastError());
     }
@@ -71,8 +72,8 @@ void CGeographicalFeatures::fLoadLayer(const std::string& mapPath, int layer, in
         size_t pos = 0;
         for (int column = 0; column < mColumns; ++column) {
             if (pos > line.size()) {
-                throw CException(where + ": " + std::to_string(column) + " fields, " + std::to_string(mColumns) +
-                                 " needed");
+                throw CException(where + ": " + std::to_string(column) + " fields, " +
+                                 std::to_string(mColumns) + " needed");
             }
             size_t end = line.find(',', pos);
             if (end == std::string::npos) {
@@ -86,8 +87,8 @@ void CGeographicalFeatures::fLoadLayer(const std::string& mapPath, int layer, in
             }
             const auto result = std::from_chars(first, last, value);
             if (result.ec != std::errc() || result.ptr != last) {
-                throw CException(where + ": field " + std::to_string(column + 1) + " is not a whole number: \"" +
-                                 line.substr(pos, end - pos) + "\"");
+                throw CException(where + ": field " + std::to_string(column + 1) +
+                                 " is not a whole number: \"" + line.substr(pos, end - pos) + "\"");
             }
             if (value != kEmptyChip && (value < 0 || value >= limit)) {
                 throw CException(where + ": chip " + std::to_string(value) + " does not exist");
@@ -103,7 +104,8 @@ void CGeographicalFeatures::fLoadLayer(const std::string& mapPath, int layer, in
             if (collision && value == 0) {
                 object->mHitRects.emplace_back(0.0, 0.0, 16.0, 16.0);
             }
-            mLayers[static_cast<size_t>(layer)][static_cast<size_t>(column * mRows + row)] = std::move(object);
+            mLayers[static_cast<size_t>(layer)][static_cast<size_t>(column * mRows + row)] =
+                std::move(object);
         }
         ++n;
         ++rowsRead;
@@ -145,7 +147,9 @@ void CGeographicalFeatures::fDrawLower() const {
     fDrawLayer(1);
 }
 
-void CGeographicalFeatures::fDrawUpper() const { fDrawLayer(2); }
+void CGeographicalFeatures::fDrawUpper() const {
+    fDrawLayer(2);
+}
 
 void CGeographicalFeatures::fUpdateScroll() {
     TAVONI_CHECK(mStage != nullptr, "Stage.CGeographicalFeatures", "scroll without a stage");
@@ -213,7 +217,8 @@ bool CGeographicalFeatures::fIsBlocked(SPointD mapPosition, const std::vector<SR
                 continue;
             }
             for (const SRectD& local : o->mHitRects) {
-                const SRectD chip(local.x + o->mPosition.x, local.y + o->mPosition.y, local.width, local.height);
+                const SRectD chip(local.x + o->mPosition.x, local.y + o->mPosition.y, local.width,
+                                  local.height);
                 for (const SRectD& mine : rects) {
                     if (fIsHitRect(chip, mine)) {
                         return true;
@@ -236,7 +241,8 @@ void CGeographicalFeatures::fForEachTerrainHit(SPointD mapPosition, const std::v
                 continue;
             }
             for (const SRectD& local : o->mHitRects) {
-                const SRectD chip(local.x + o->mPosition.x, local.y + o->mPosition.y, local.width, local.height);
+                const SRectD chip(local.x + o->mPosition.x, local.y + o->mPosition.y, local.width,
+                                  local.height);
                 for (const SRectD& mine : rects) {
                     if (fIsHitRect(chip, mine)) {
                         onHit();

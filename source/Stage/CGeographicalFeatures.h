@@ -48,7 +48,8 @@ public:
     // Follows the stage's party; see fScrollFor.
     void fUpdateScroll();
     // Moves the camera so that the screen position `party` stays inside the margins, moving the party back
-    // by what the camera moved. Returns the horizontal edge where the camera stopped: 0 right, 1 left, -1 none.
+    // by what the camera moved. Returns the horizontal edge where the camera stopped: 0 right, 1 left, -1
+    // none.
     int fScrollFor(SPointD& party);
 
     // Does any solid chip near `mapPosition` overlap one of `rects` (both in map coordinates), or is the

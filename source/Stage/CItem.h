@@ -6,8 +6,8 @@
 class CItem : public CActorInStage {
 public:
     void fUpdate() override;
-    virtual void fSetup(int kind, CStage& stage, SPointD position, const SDrawData& drawData, double direction,
-                        double speed);
+    virtual void fSetup(int kind, CStage& stage, SPointD position, const SDrawData& drawData,
+                        double direction, double speed);
 
     int mKind = 0;
     int mBounceCount = 0;

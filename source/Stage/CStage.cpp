@@ -26,8 +26,8 @@ const char* const kGameTitle = "たぼに！(ver1.03)";
 } // namespace
 
 CStage::CIconManager::CIconManager(CStage& stage)
-    : mLife(fMakeDrawDataFromName("ui_parts/life.png")), mLifeBg(fMakeDrawDataFromName("ui_parts/life_bg.png")),
-      mStage(&stage) {}
+    : mLife(fMakeDrawDataFromName("ui_parts/life.png")),
+      mLifeBg(fMakeDrawDataFromName("ui_parts/life_bg.png")), mStage(&stage) {}
 
 void CStage::CIconManager::fDraw() {
     const CZiki* party = mStage->fGetParty();
@@ -51,8 +51,8 @@ CStage::CStage(const std::string& replayPath, bool start) {
         fStartRun();
     }
     mIconManager = std::make_unique<CIconManager>(*this);
-    mTerrain = std::make_unique<CGeographicalFeatures>(80, 80, "dat/town3.csv", "dat/image/mapchip/chips2.png",
-                                                       SPointD(320.0, 240.0), this);
+    mTerrain = std::make_unique<CGeographicalFeatures>(
+        80, 80, "dat/town3.csv", "dat/image/mapchip/chips2.png", SPointD(320.0, 240.0), this);
     mParty = std::make_unique<CZiki>(*this);
     fSetParty(mParty.get());
     gSoundManager->fPlayBgm(BGM_STAGE);
@@ -70,7 +70,9 @@ CStage::~CStage() {
     }
 }
 
-void CStage::fAddRank(int n) { mRank = std::clamp(mRank + n, 0, kMaxRank); }
+void CStage::fAddRank(int n) {
+    mRank = std::clamp(mRank + n, 0, kMaxRank);
+}
 
 void CStage::fAddTime(int n) {
     mTimeLeft += n;
@@ -110,8 +112,9 @@ void CStage::fAgeMarkers() {
     for (SMarker& m : mMarkers) {
         m.age += 1;
     }
-    mMarkers.erase(std::remove_if(mMarkers.begin(), mMarkers.end(), [](const SMarker& m) { return m.age > 1; }),
-                   mMarkers.end());
+    mMarkers.erase(
+        std::remove_if(mMarkers.begin(), mMarkers.end(), [](const SMarker& m) { return m.age > 1; }),
+        mMarkers.end());
 }
 
 bool CStage::fIsNearMarker(SPointD point) const {
@@ -119,7 +122,9 @@ bool CStage::fIsNearMarker(SPointD point) const {
                        [&](const SMarker& m) { return m.position.fGetDistance(point) < 120.0; });
 }
 
-void CStage::fAddMarker(SPointD point) { mMarkers.push_back({point, 0}); }
+void CStage::fAddMarker(SPointD point) {
+    mMarkers.push_back({point, 0});
+}
 
 void CStage::fStartRun() {
     if (mIsReplay) {
@@ -137,12 +142,29 @@ void CStage::fEndRun() {
         fEndRecordedRun(mScore, mBestScore);
     }
     mRunEnded = true;
+    if (gLaunchTraceStage) {
+        std::printf("stage end: score %d\n", mScore);
+    }
     fDispose();
 }
 
-void CStage::fSetSpecialState(int kind) { mSpecialState = std::make_unique<CSpecialState>(kind, *this); }
+void CStage::fSetSpecialState(int kind) {
+    mSpecialState = std::make_unique<CSpecialState>(kind, *this);
+    if (gLaunchTraceStage) {
+        std::printf("stage state %d at play frame %d\n", kind, mFrameCounter);
+    }
+}
 
-std::vector<EFoodType> CStage::fGetWishList() const { return {}; }
+void CStage::fTrace() const {
+    const SPointD world = mParty->fGetWorldPosition();
+    const SPointD camera = mTerrain->fGetCamera();
+    std::printf("stage frame %d: party %.1f,%.1f camera %.1f,%.1f time %d score %d\n", mFrameCounter, world.x,
+                world.y, camera.x, camera.y, mTimeLeft, mScore);
+}
+
+std::vector<EFoodType> CStage::fGetWishList() const {
+    return {};
+}
 
 std::optional<EFoodType> CStage::fGetCurrentWish() const {
     const std::vector<EFoodType> wishes = fGetWishList();
@@ -152,7 +174,9 @@ std::optional<EFoodType> CStage::fGetCurrentWish() const {
     return wishes.front();
 }
 
-bool CStage::fFeedAt(SPointD /*worldPosition*/) { return false; }
+bool CStage::fFeedAt(SPointD /*worldPosition*/) {
+    return false;
+}
 
 std::string CStage::fPlayTimeText(int frames) {
     char text[32];
@@ -169,6 +193,9 @@ void CStage::fInput() {
             fAbandonRecordedRun();
         }
         mRunEnded = true;
+        if (gLaunchTraceStage) {
+            std::printf("stage left with Esc at play frame %d\n", mFrameCounter);
+        }
         fDispose();
         gScene = std::make_unique<CTitleScene>();
         return;
@@ -270,11 +297,14 @@ void CStage::fUpdate() {
     mItems.fCollectDead();
     mEffects.fCollectDead();
     mFrameCounter += 1;
+    if (gLaunchTraceStage && mFrameCounter % 60 == 0) {
+        fTrace();
+    }
 }
 
 void CStage::fDrawStageHud() {
-    dx_DrawStringToHandle(150, -2, ("Rank:" + std::to_string(mRank)).c_str(), dx_GetColor(220, 220, 255), gFont28,
-                          0, 0);
+    dx_DrawStringToHandle(150, -2, ("Rank:" + std::to_string(mRank)).c_str(), dx_GetColor(220, 220, 255),
+                          gFont28, 0, 0);
     dx_DrawStringToHandle(300, -2, ("Score:" + std::to_string(mScore)).c_str(), dx_GetColor(220, 255, 220),
                           gFont28, 0, 0);
 }

@@ -121,6 +121,8 @@ public:
     void fCheckCollision();
 
 private:
+    void fTrace() const;
+
     CDrawDataQueue mDrawQueue;
     CFoodTables mFoodTables;
     int mRank = 0;

@@ -64,7 +64,8 @@ void CStage::fCheckCollision() {
     }
 
     CZiki& party = *mParty;
-    if (const auto* state = party.fGetSpecialState(); state && state->fGetType() == CZiki::CSpecialState::FAINTED) {
+    if (const auto* state = party.fGetSpecialState();
+        state && state->fGetType() == CZiki::CSpecialState::FAINTED) {
         return;
     }
     const SPointD scroll = mTerrain->fGetScrollOffset();

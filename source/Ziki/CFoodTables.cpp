@@ -44,11 +44,21 @@ std::string fGetItemImageName(EItemType item) {
     return kItemImages[static_cast<size_t>(item)];
 }
 
-std::string fGetFoodImageName(EFoodType food) { return fFood(food).image; }
-std::string fGetFoodName(EFoodType food) { return fFood(food).name; }
-int fGetFoodLife(EFoodType food) { return fFood(food).life; }
-int fGetFoodBonusSeconds(EFoodType food) { return fFood(food).bonusSeconds; }
-const SIngredients& fGetRecipe(EFoodType food) { return fFood(food).recipe; }
+std::string fGetFoodImageName(EFoodType food) {
+    return fFood(food).image;
+}
+std::string fGetFoodName(EFoodType food) {
+    return fFood(food).name;
+}
+int fGetFoodLife(EFoodType food) {
+    return fFood(food).life;
+}
+int fGetFoodBonusSeconds(EFoodType food) {
+    return fFood(food).bonusSeconds;
+}
+const SIngredients& fGetRecipe(EFoodType food) {
+    return fFood(food).recipe;
+}
 
 bool fCanCook(EFoodType food, const SIngredients& carried) {
     const SIngredients& recipe = fGetRecipe(food);
@@ -80,7 +90,8 @@ EFoodType CFoodTables::CFoodStock::fTakeFood() {
 
 CFoodTables::CFoodTables() {
     const std::vector<std::vector<int>> tables{
-        {0, 1, 2}, {5, 6, 7, 9}, {4, 5, 6, 3, 8}, {0, 1, 9, 2}, {4, 5, 6, 3, 8}, {4, 9, 3, 5, 8}, {4, 5, 3, 8},
+        {0, 1, 2},       {5, 6, 7, 9},    {4, 5, 6, 3, 8}, {0, 1, 9, 2},
+        {4, 5, 6, 3, 8}, {4, 9, 3, 5, 8}, {4, 5, 3, 8},
     };
     mStocks.reserve(tables.size());
     for (const auto& t : tables) {
@@ -98,4 +109,6 @@ EFoodTableByRank CFoodTables::fGetTableIndex(int rank) const {
     return static_cast<EFoodTableByRank>(rank / 3);
 }
 
-EFoodType CFoodTables::fDrawFood(int rank) { return mStocks[static_cast<size_t>(fGetTableIndex(rank))].fTakeFood(); }
+EFoodType CFoodTables::fDrawFood(int rank) {
+    return mStocks[static_cast<size_t>(fGetTableIndex(rank))].fTakeFood();
+}

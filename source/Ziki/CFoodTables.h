@@ -56,7 +56,8 @@ public:
     // One bag per table: each listed dish twice, drawn without replacement, refilled when empty.
     class CFoodStock {
     public:
-        CFoodStock(CFoodTables& owner, std::vector<int> source) : mSource(std::move(source)), mOwner(&owner) {}
+        CFoodStock(CFoodTables& owner, std::vector<int> source)
+            : mSource(std::move(source)), mOwner(&owner) {}
         virtual ~CFoodStock() = default;
         virtual void fRefill();
         virtual EFoodType fTakeFood();

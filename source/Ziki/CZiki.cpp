@@ -15,7 +15,9 @@ constexpr double kPartyRectOffsetY = 8.0;
 // Step vectors of the keypad directions (screen axes, y down); diagonals are not normalised.
 constexpr SPointD kStep[9] = {{-1, 1}, {0, 1}, {1, 1}, {-1, 0}, {0, 0}, {1, 0}, {-1, -1}, {0, -1}, {1, -1}};
 
-SPointD fStepOf(EDirectionTenkey dir) { return kStep[static_cast<int>(dir)]; }
+SPointD fStepOf(EDirectionTenkey dir) {
+    return kStep[static_cast<int>(dir)];
+}
 } // namespace
 
 CZiki::CZiki(CStage& stage) {
@@ -56,7 +58,9 @@ std::vector<SCircleD> CZiki::fGetHitCircles() const {
     return out;
 }
 
-SPointD CZiki::fGetWorldPosition() const { return mPosition - mStage->fGetTerrain().fGetScrollOffset(); }
+SPointD CZiki::fGetWorldPosition() const {
+    return mPosition - mStage->fGetTerrain().fGetScrollOffset();
+}
 
 bool CZiki::fOverlapsTerrain() const {
     const SPointD scroll = mStage->fGetTerrain().fGetScrollOffset();
@@ -146,7 +150,8 @@ bool CZiki::fIsBusy() const {
     if (fIsState(CSpecialState::FAINTED) || fIsState(CSpecialState::ASLEEP)) {
         return true;
     }
-    if (fIsState(CSpecialState::INVINCIBLE) && mSpecialState->fGetRemaining() >= mSpecialState->fGetTotal() - 15) {
+    if (fIsState(CSpecialState::INVINCIBLE) &&
+        mSpecialState->fGetRemaining() >= mSpecialState->fGetTotal() - 15) {
         return true;
     }
     if (mFireManager && mFireManager->fIsBusy()) {
@@ -229,9 +234,13 @@ void CZiki::fFire() {
     }
 }
 
-bool CZiki::fFeed() { return mStage->fFeedAt(fGetWorldPosition()); }
+bool CZiki::fFeed() {
+    return mStage->fFeedAt(fGetWorldPosition());
+}
 
-void CZiki::fFireRelease() { mFireManager->fFireRelease(); }
+void CZiki::fFireRelease() {
+    mFireManager->fFireRelease();
+}
 
 void CZiki::fOnScrollEdge(int /*edge*/) {}
 

@@ -24,7 +24,8 @@ public:
             INVINCIBLE = 2,
             ASLEEP = 3,
         };
-        CSpecialState(EType type, int frames, CZiki& owner) : mType(type), mRemaining(frames), mTotal(frames), mOwner(&owner) {}
+        CSpecialState(EType type, int frames, CZiki& owner)
+            : mType(type), mRemaining(frames), mTotal(frames), mOwner(&owner) {}
         virtual ~CSpecialState() = default;
         virtual void fUpdate() { --mRemaining; }
         virtual bool fIsEnd() const { return mRemaining <= 0; }
@@ -87,7 +88,9 @@ public:
 
 private:
     bool fOverlapsTerrain() const;
-    bool fIsState(CSpecialState::EType type) const { return mSpecialState && mSpecialState->fGetType() == type; }
+    bool fIsState(CSpecialState::EType type) const {
+        return mSpecialState && mSpecialState->fGetType() == type;
+    }
     void fDrawImage(const std::string& name, double x, double y, double zoom = 1.0, int r = 255, int g = 255,
                     int b = 255) const;
 

@@ -78,7 +78,8 @@ void CZiki::fDrawHud() {
     fDrawImage("ui_parts/yazirusi.png", 0, 70);
     if (!wishes.empty()) {
         fDrawImage(fGetFoodImageName(wishes[0]), 7, 120);
-        dx_DrawStringToHandle(10, 160, fGetFoodName(wishes[0]).c_str(), dx_GetColor(255, 255, 255), gFont20, 0, 0);
+        dx_DrawStringToHandle(10, 160, fGetFoodName(wishes[0]).c_str(), dx_GetColor(255, 255, 255), gFont20,
+                              0, 0);
     }
     fDrawImage("ui_parts/food_bg.png", 43, 116);
     if (wishes.size() >= 2) {

@@ -77,4 +77,6 @@ std::vector<SCircleD> CActor::fGetHitCircles() const {
     return out;
 }
 
-void CActor::fDraw() { mDrawData.fDrawAt(mPosition + mDrawOffset); }
+void CActor::fDraw() {
+    mDrawData.fDrawAt(mPosition + mDrawOffset);
+}

@@ -1,0 +1,185 @@
+// Cost of one frame of the real stage (input, update and draw) while the party walks around the town, on the
+// offscreen backend (software renderer, real pixels) and on the null backend (no pixels).
+// Run from the game folder (the one holding dat/), or give that folder as the only argument.
+#include "GameMain/COptionInfo.h"
+#include "GameMain/GameMain.h"
+#include "GameMain/GameRecords.h"
+#include "Stage/CStage.h"
+#include "Ziki/CZikiSprites.h"
+#include "util/CFpsTimer.h"
+#include "util/CImageManager.h"
+#include "util/CKeyManager.h"
+#include "util/CPoint.h"
+#include "util/CProfiler.h"
+#include "util/CRandom.h"
+#include "util/CSoundManager.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <dx/DxLib.h>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <numeric>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kWarmUpFrames = 60;
+constexpr int kMeasuredFrames = 600;
+constexpr int kFramesPerDirection = 120;
+
+double millisBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    const std::size_t i = std::min(values.size() - 1, std::size_t(p * double(values.size() - 1) + 0.5));
+    return values[i];
+}
+
+int makeFont(int size, int thick, int type) {
+    const int handle = dx_CreateFontToHandle(nullptr, size, thick, type);
+    if (handle == -1) {
+        throw std::runtime_error("no Japanese font available: " + dx_GetLastError());
+    }
+    return handle;
+}
+
+// The globals the game creates at start-up, without the title scene.
+void createGlobals() {
+    gFont20 = makeFont(20, 4, DX_FONTTYPE_ANTIALIASING_EDGE);
+    gFont24Bold = makeFont(24, 4, DX_FONTTYPE_ANTIALIASING_EDGE);
+    gFont64 = makeFont(64, 0, DX_FONTTYPE_ANTIALIASING_EDGE);
+    gFont24 = makeFont(24, 0, DX_FONTTYPE_ANTIALIASING);
+    gFont28 = makeFont(28, 9, DX_FONTTYPE_ANTIALIASING_EDGE);
+    gFpsTimer = std::make_unique<CFpsTimer>(true);
+    gImageManager = std::make_unique<CImageManager>();
+    fLoadZikiSprites();
+    gSoundManager = std::make_unique<CSoundManager>(gConfigSound);
+    gRandom = std::make_unique<CRandom>();
+    gKeyManager = std::make_unique<CKeyManager>();
+    gProfiler = std::make_unique<CProfiler>();
+}
+
+void resetGlobals() {
+    gProfiler.reset();
+    gKeyManager.reset();
+    gRandom.reset();
+    gSoundManager.reset();
+    gImageManager.reset();
+    gFpsTimer.reset();
+    gFont20 = gFont24Bold = gFont64 = gFont24 = gFont28 = -1; // the media layer frees them at its end
+}
+
+// Right, down, left, up, each held for kFramesPerDirection frames, so the camera keeps scrolling.
+void holdDirectionFor(int frame) {
+    static const int kKeys[4] = {KEY_INPUT_RIGHT, KEY_INPUT_DOWN, KEY_INPUT_LEFT, KEY_INPUT_UP};
+    dx_TestSetKeyState({kKeys[(frame / kFramesPerDirection) % 4]}, 0, false);
+}
+
+struct Figures {
+    std::vector<double> frameMs;  // input + update + draw + flip
+    std::vector<double> updateMs; // stage input + update only
+    SPointD cameraMin{1e9, 1e9};
+    SPointD cameraMax{-1e9, -1e9};
+};
+
+Figures runStage() {
+    Figures figures;
+    figures.frameMs.reserve(kMeasuredFrames);
+    figures.updateMs.reserve(kMeasuredFrames);
+    CStage stage("", false);
+    for (int frame = 0; frame < kWarmUpFrames + kMeasuredFrames; ++frame) {
+        holdDirectionFor(frame);
+        const auto start = Clock::now();
+        gKeyManager->fUpdate();
+        const auto updateStart = Clock::now();
+        stage.fInput();
+        stage.fUpdate();
+        const auto updateEnd = Clock::now();
+        dx_ClsDrawScreen();
+        stage.fDraw();
+        dx_ScreenFlip();
+        const auto end = Clock::now();
+        if (frame >= kWarmUpFrames) {
+            figures.frameMs.push_back(millisBetween(start, end));
+            figures.updateMs.push_back(millisBetween(updateStart, updateEnd));
+        }
+        const SPointD camera = stage.fGetTerrain().fGetCamera();
+        figures.cameraMin = {std::min(figures.cameraMin.x, camera.x),
+                             std::min(figures.cameraMin.y, camera.y)};
+        figures.cameraMax = {std::max(figures.cameraMax.x, camera.x),
+                             std::max(figures.cameraMax.y, camera.y)};
+    }
+    return figures;
+}
+
+bool runBackend(DxBackend backend, const char* name) {
+    dx_SetBackend(backend);
+    if (dx_DxLib_Init() != 0) {
+        std::fprintf(stderr, "bench_stage: %s: the media layer could not start: %s\n", name,
+                     dx_GetLastError().c_str());
+        return false;
+    }
+    dx_SetTransColor(255, 0, 255);
+    dx_SetDrawMode(1);
+
+    Figures figures;
+    bool ok = true;
+    try {
+        createGlobals();
+        figures = runStage();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_stage: %s: %s\n", name, e.what());
+        ok = false;
+    }
+    dx_TestClearKeyState();
+    resetGlobals();
+    dx_DxLib_End();
+    if (!ok) {
+        return false;
+    }
+
+    const double mean =
+        std::accumulate(figures.frameMs.begin(), figures.frameMs.end(), 0.0) / double(figures.frameMs.size());
+    std::printf("bench_stage: %s: %zu frames after %d warm-up, camera x %.0f..%.0f y %.0f..%.0f\n", name,
+                figures.frameMs.size(), kWarmUpFrames, figures.cameraMin.x, figures.cameraMax.x,
+                figures.cameraMin.y, figures.cameraMax.y);
+    std::printf("bench_stage: %s: frame median %.3f ms, 95th percentile %.3f ms, %.0f fps (1000 / mean)\n",
+                name, percentile(figures.frameMs, 0.5), percentile(figures.frameMs, 0.95), 1000.0 / mean);
+    std::printf("bench_stage: %s: update only (input + update) median %.4f ms\n", name,
+                percentile(figures.updateMs, 0.5));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 2) {
+        std::fprintf(stderr, "usage: bench_stage [game folder]\n");
+        return 2;
+    }
+    if (argc == 2) {
+        std::error_code ec;
+        std::filesystem::current_path(argv[1], ec);
+        if (ec) {
+            std::fprintf(stderr, "bench_stage: cannot enter %s: %s\n", argv[1], ec.message().c_str());
+            return 1;
+        }
+    }
+    if (!std::filesystem::is_directory("dat")) {
+        std::fprintf(stderr, "bench_stage: no dat/ here; run from the game folder or pass it as argument\n");
+        return 1;
+    }
+
+    fLoadSetting();
+    const bool ok = runBackend(DxBackend::Offscreen, "offscreen") && runBackend(DxBackend::Null, "null");
+    gOptionInfo.reset();
+    return ok ? 0 : 1;
+}

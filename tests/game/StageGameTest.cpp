@@ -1,0 +1,194 @@
+// Whole runs of the stage seen from outside: the countdown, Esc, walking the town, and replays.
+#include "GameRunner.h"
+
+#include "util/CArchiver.h"
+#include "util/ReplayFiles.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+struct STrace {
+    int frame = -1;
+    double x = 0, y = 0, camX = 0, camY = 0;
+    int time = 0;
+    int score = 0;
+};
+
+// The last "stage frame" line of a traced run.
+STrace fLastTrace(const std::string& out) {
+    STrace t;
+    std::istringstream in(out);
+    std::string line;
+    while (std::getline(in, line)) {
+        STrace s;
+        if (std::sscanf(line.c_str(), "stage frame %d: party %lf,%lf camera %lf,%lf time %d score %d",
+                        &s.frame, &s.x, &s.y, &s.camX, &s.camY, &s.time, &s.score) == 7) {
+            t = s;
+        }
+    }
+    return t;
+}
+
+int fCount(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+std::string fScript(const std::string& name) {
+    std::ifstream in(std::filesystem::path(TAVONI_SOURCE_DIR) / "tests/game/input" / name);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+} // namespace
+
+TEST(StageGame, UntouchedRunLastsTwoMinutesThenTimeUpResultAndBackToTitle) {
+    CGameFolder folder;
+    const SGameResult r =
+        folder.fRunWithInput("1 tap Z\n7930 tap Z\n", {"--no-render", "--frames", "7940", "--trace-stage"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // 7200 updates of play: the last one finds the clock at zero (7199 full frames counted).
+    EXPECT_NE(r.out.find("stage frame 7140: party 752.0,784.0 camera 688.0,724.0 time 60 score 0"),
+              std::string::npos)
+        << r.out.substr(0, 2000);
+    EXPECT_NE(r.out.find("stage state 1 at play frame 7199\n"), std::string::npos);
+    EXPECT_NE(r.out.find("stage state 2 at play frame 7199\n"), std::string::npos);
+    EXPECT_NE(r.out.find("stage state 3 at play frame 7199\n"), std::string::npos);
+    EXPECT_NE(r.out.find("stage end: score 0\n"), std::string::npos);
+    // Back on the title, Z starts a second run with a new seed.
+    EXPECT_EQ(fCount(r.out, "gRandom this(int = "), 2) << r.out.substr(r.out.size() - 600);
+    // No new high score: the recording is dropped and no replay is stored.
+    EXPECT_FALSE(folder.fExists("dat/replay/replay"));
+    EXPECT_FALSE(folder.fExists("dat/replay/score.dat"));
+    // The second run is still recording into its own .tmp file.
+    EXPECT_TRUE(folder.fExists("dat/replay/replay_key.tmp"));
+    EXPECT_TRUE(folder.fFilesWithExtension(".log").empty()) << r.err;
+}
+
+TEST(StageGame, EachStateShowsForItsFramesAndRunEndsOnTime) {
+    CGameFolder folder;
+    const SGameResult r =
+        folder.fRunWithInput("1 tap Z\n", {"--no-render", "--frames", "7924", "--trace-stage"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // Created in frame 1: time up at frame 7200, result at 7441, tips at 7682, the title at 7923.
+    EXPECT_NE(r.out.find("stage end: score 0\n"), std::string::npos) << r.out.substr(r.out.size() - 400);
+    EXPECT_FALSE(folder.fExists("dat/replay/replay_key.tmp"));
+    CGameFolder early;
+    const SGameResult e =
+        early.fRunWithInput("1 tap Z\n", {"--no-render", "--frames", "7923", "--trace-stage"});
+    EXPECT_EQ(e.out.find("stage end"), std::string::npos);
+}
+
+TEST(StageGame, EscLeavesTheRunUnsavedWithOneRecordPerFrame) {
+    CGameFolder folder;
+    // The stage starts in frame 1; frames 2 .. 301 are recorded, the last one with Esc down.
+    const SGameResult r = folder.fRunWithInput("1 tap Z\n301 tap Escape\n",
+                                               {"--no-render", "--frames", "320", "--trace-stage"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("stage left with Esc at play frame 300\n"), std::string::npos) << r.out;
+    ASSERT_TRUE(folder.fExists("dat/replay/replay_key.tmp"));
+    EXPECT_EQ(std::filesystem::file_size(folder / "dat/replay/replay_key.tmp"), 112u * 300u);
+    EXPECT_FALSE(folder.fExists("dat/replay/replay"));
+    EXPECT_FALSE(folder.fExists("dat/replay/score.dat"));
+}
+
+class WalkToArea : public ::testing::TestWithParam<int> {};
+
+TEST_P(WalkToArea, PartyReachesTheAreaAndTheCameraFollows) {
+    struct SArea {
+        int c0, c1, r0, r1;
+    };
+    const SArea areas[5] = {{}, {2, 26, 3, 25}, {37, 61, 5, 27}, {2, 24, 43, 71}, {57, 77, 36, 61}};
+    const int area = GetParam();
+    const std::string script = fScript("walk_area" + std::to_string(area) + ".txt");
+    int arrival = 0;
+    ASSERT_EQ(std::sscanf(script.substr(script.find("# arrives around frame")).c_str(),
+                          "# arrives around frame %d", &arrival),
+              1);
+    CGameFolder folder;
+    const int frames = (arrival / 60 + 2) * 60;
+    const std::string shot = "area" + std::to_string(area) + ".png";
+    const SGameResult r =
+        folder.fRunWithInput(script, {"--frames", std::to_string(frames), "--trace-stage", "--screenshot",
+                                      std::to_string(frames - 5) + ":" + shot});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const STrace t = fLastTrace(r.out);
+    const SArea& a = areas[area];
+    // The foot box (8 pixels below the centre) stands inside the area.
+    EXPECT_GE(t.x, a.c0 * 16) << r.out;
+    EXPECT_LE(t.x, (a.c1 + 1) * 16) << r.out;
+    EXPECT_GE(t.y + 8, a.r0 * 16) << r.out;
+    EXPECT_LE(t.y + 8, (a.r1 + 1) * 16) << r.out;
+    // Not stuck: the walk covered the route within a few pixels of its planned end.
+    EXPECT_NE(t.camX == 688.0 && t.camY == 724.0, true);
+    EXPECT_EQ(fPngSize(folder / shot), std::make_pair(640, 480));
+}
+
+INSTANTIATE_TEST_SUITE_P(Town, WalkToArea, ::testing::Values(1, 2, 3, 4));
+
+namespace {
+// A replay made by hand: 30 frames right, 40 up the main street, then nothing; seed 42.
+void fWriteHandMadeReplay(const CGameFolder& folder) {
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(folder.fPath());
+    {
+        std::ofstream keys("dat/replay/replay_key.dat", std::ios::binary);
+        for (int f = 0; f < 200; ++f) {
+            for (int k = 0; k < 28; ++k) {
+                const bool down = (f < 30 && k == 2) || (f >= 30 && f < 70 && k == 1);
+                const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(down ? 1 : 0), 0, 0, 0};
+                keys.write(reinterpret_cast<const char*>(bytes), 4);
+            }
+        }
+    }
+    fWriteSeedFile("dat/replay/replay.dat", 42);
+    CArchiver::fCompress("dat/replay/replay", {"dat/replay/replay_key.dat", "dat/replay/replay.dat"}, true);
+    std::filesystem::current_path(cwd);
+}
+} // namespace
+
+TEST(StageGame, HandMadeReplayPlaysBackTheSameEveryTime) {
+    CGameFolder folder;
+    fWriteHandMadeReplay(folder);
+    ASSERT_TRUE(folder.fExists("dat/replay/replay"));
+    ASSERT_FALSE(folder.fExists("dat/replay/replay_key.dat"));
+    const std::vector<std::string> args{"--frames",  "250",          "--trace-stage", "--screenshot",
+                                        "100:a.png", "--screenshot", "240:b.png"};
+    const SGameResult first = folder.fRunWithInput("5 tap R\n", args);
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_NE(first.out.find("Seed = 42\n"), std::string::npos) << first.out;
+    const STrace t = fLastTrace(first.out);
+    // 30 frames right and 40 up at 2.4 pixels a frame.
+    EXPECT_NEAR(t.x, 752.0 + 72.0, 0.01) << first.out;
+    EXPECT_NEAR(t.y, 784.0 - 96.0, 0.01) << first.out;
+    const std::string a1 = folder.fRead("a.png");
+    const std::string b1 = folder.fRead("b.png");
+    // The loose files of the playback are gone at shutdown; the packed replay stays.
+    EXPECT_FALSE(folder.fExists("dat/replay/replay_key.dat"));
+    EXPECT_TRUE(folder.fExists("dat/replay/replay"));
+
+    const SGameResult second = folder.fRunWithInput("5 tap R\n", args);
+    ASSERT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_EQ(folder.fRead("a.png"), a1);
+    EXPECT_EQ(folder.fRead("b.png"), b1);
+    EXPECT_NE(a1, b1);
+}
+
+TEST(StageGame, DamagedReplayIsReportedAndTheTitleStays) {
+    CGameFolder folder;
+    folder.fWrite("dat/replay/replay", "this is not a zip archive");
+    const SGameResult r =
+        folder.fRunWithInput("5 tap R\n20 tap Z\n", {"--no-render", "--frames", "40", "--trace-stage"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("replay"), std::string::npos) << r.err;
+    // The title is still there: Z starts a normal run.
+    EXPECT_NE(r.out.find("gRandom this(int = "), std::string::npos) << r.out;
+    EXPECT_TRUE(folder.fExists("dat/replay/replay"));
+}
