@@ -1,6 +1,7 @@
 // The program shell seen from outside: options, configuration, scripted input, screenshots, the log.
 #include "GameRunner.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 TEST(ShellGame, HelpListsTheOptions) {
@@ -83,4 +84,30 @@ TEST(ShellGame, ConfigWithSoundOffStillRuns) {
     const SGameResult r = folder.fRun({"--frames", "10"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(folder.fFilesWithExtension(".log").empty()) << r.err;
+}
+
+TEST(ShellGame, DamagedSavesAreSetAsideAndTheGameStillStarts) {
+    CGameFolder folder;
+    folder.fWrite("dat/replay/score.dat", std::string("\x01\x02garbage that is no record", 27));
+    folder.fWrite("dat/setting.dat", std::string(5000, '\xff'));
+    const SGameResult r = folder.fRun({"--frames", "20", "--screenshot", "10:s.png"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(folder.fExists("s.png"));
+    // Nothing is lost: the damaged files are kept beside, and the player can read why in the log.
+    EXPECT_TRUE(folder.fExists("dat/replay/score.dat.bad"));
+    EXPECT_TRUE(folder.fExists("dat/setting.dat.bad"));
+    EXPECT_NE(r.err.find("score.dat"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("setting.dat"), std::string::npos) << r.err;
+    EXPECT_FALSE(folder.fFilesWithExtension(".log").empty());
+}
+
+TEST(ShellGame, MissingMapEndsTheRunWithAClearMessage) {
+    CGameFolder folder;
+    std::filesystem::remove(folder / "dat/town3.csv");
+    const SGameResult r = folder.fRunWithInput("2 tap Z\n", {"--no-render", "--frames", "20"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("dat/town3.csv"), std::string::npos) << r.err;
+    const auto logs = folder.fFilesWithExtension(".log");
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_NE(folder.fRead(logs[0]).find("exception:"), std::string::npos);
 }

@@ -1,3 +1,4 @@
+#include "NullMediaFixture.h"
 #include "util/CDrawData.h"
 #include "util/CDrawDataQueue.h"
 
@@ -7,21 +8,7 @@
 #include <vector>
 
 namespace {
-// Drawing through the null backend, recording the media calls each piece of code makes.
-class DrawDataCalls : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dx_SetBackend(DxBackend::Null);
-        ASSERT_EQ(dx_DxLib_Init(), 0);
-        dx_SetCallLog(true);
-        dx_ClearCallLog();
-    }
-    void TearDown() override {
-        dx_SetCallLog(false);
-        dx_DxLib_End();
-    }
-    std::vector<std::string> calls() const { return dx_GetCallLog(); }
-};
+class DrawDataCalls : public NullMediaFixture {};
 
 SDrawData sprite(int handle, int w, int h) {
     SDrawData d = fMakeDrawData(handle);
