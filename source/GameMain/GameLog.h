@@ -4,5 +4,9 @@
 
 #include <string>
 
+// Where log files go; empty means the working directory (the game folder). Tests point it elsewhere.
+void fSetLogFolder(const std::string& folder);
+const std::string& fGetLogFolder();
+
 // Returns the file written, or an empty text when nothing was written.
 std::string fWriteLog(const std::string& message, int channel);

@@ -93,7 +93,20 @@ TEST_F(GameLoopTest, QuitRequestEndsTheLoopAfterTheFrame) {
     EXPECT_EQ(gCalls, (std::vector<std::string>{"Q.draw", "Q.draw"}));
 }
 
+namespace {
+// The game writes its logs into the working directory; these tests look there.
+class CLogInWorkingDirectory {
+public:
+    CLogInWorkingDirectory() : mSaved(fGetLogFolder()) { fSetLogFolder(""); }
+    ~CLogInWorkingDirectory() { fSetLogFolder(mSaved); }
+
+private:
+    std::string mSaved;
+};
+} // namespace
+
 TEST(GameLog, ChannelZeroWritesANewFileNamedByTheTime) {
+    const CLogInWorkingDirectory logHere;
     const auto old = fs::current_path();
     const fs::path dir = fs::temp_directory_path() / ("tavoni_log_" + std::to_string(::getpid()));
     fs::remove_all(dir);
@@ -126,6 +139,7 @@ TEST(GameLog, ChannelZeroWritesANewFileNamedByTheTime) {
 }
 
 TEST(GameLog, AnEscapingExceptionIsLoggedAndShutdownStillRuns) {
+    const CLogInWorkingDirectory logHere;
     // No data folder here: start-up fails with a clear exception, which the guard logs.
     const auto old = fs::current_path();
     const fs::path dir = fs::temp_directory_path() / ("tavoni_guard_" + std::to_string(::getpid()));
