@@ -208,24 +208,33 @@ int CGeographicalFeatures::fScrollFor(SPointD& party) {
     return edge;
 }
 
-bool CGeographicalFeatures::fIsBlocked(SPointD mapPosition, const std::vector<SRectD>& rects) const {
-    const SCellRange r = fGetCellRange(fToMapCell(mapPosition), 1, 1);
+void CGeographicalFeatures::fVisitSolidOverlaps(SPointD mapPosition, const std::vector<SRectD>& rects,
+                                                int reach, const std::function<bool()>& onHit) const {
+    const SCellRange r = fGetCellRange(fToMapCell(mapPosition), reach, reach);
     for (int row = r.y0; row <= r.y1; ++row) {
         for (int column = r.x0; column <= r.x1; ++column) {
             const CMapObject* o = fGetObject(kCollisionLayer, column, row);
-            if (o == nullptr || o->mHitRects.empty()) {
+            if (o == nullptr) {
                 continue;
             }
             for (const SRectD& local : o->mHitRects) {
                 const SRectD chip(local.x + o->mPosition.x, local.y + o->mPosition.y, local.width,
                                   local.height);
                 for (const SRectD& mine : rects) {
-                    if (fIsHitRect(chip, mine)) {
-                        return true;
+                    if (fIsHitRect(chip, mine) && onHit()) {
+                        return;
                     }
                 }
             }
         }
+    }
+}
+
+bool CGeographicalFeatures::fIsBlocked(SPointD mapPosition, const std::vector<SRectD>& rects) const {
+    bool hit = false;
+    fVisitSolidOverlaps(mapPosition, rects, 1, [&hit] { return hit = true; });
+    if (hit) {
+        return true;
     }
     return !(fGetLeft() <= mapPosition.x && mapPosition.x <= fGetRight() && fGetTop() <= mapPosition.y &&
              mapPosition.y <= fGetBottom());
@@ -233,22 +242,9 @@ bool CGeographicalFeatures::fIsBlocked(SPointD mapPosition, const std::vector<SR
 
 void CGeographicalFeatures::fForEachTerrainHit(SPointD mapPosition, const std::vector<SRectD>& rects,
                                                const std::function<void()>& onHit) const {
-    const SCellRange r = fGetCellRange(fToMapCell(mapPosition), 2, 2);
-    for (int row = r.y0; row <= r.y1; ++row) {
-        for (int column = r.x0; column <= r.x1; ++column) {
-            const CMapObject* o = fGetObject(kCollisionLayer, column, row);
-            if (o == nullptr || o->mHitRects.empty()) {
-                continue;
-            }
-            for (const SRectD& local : o->mHitRects) {
-                const SRectD chip(local.x + o->mPosition.x, local.y + o->mPosition.y, local.width,
-                                  local.height);
-                for (const SRectD& mine : rects) {
-                    if (fIsHitRect(chip, mine)) {
-                        onHit();
-                    }
-                }
-            }
-        }
-    }
+    // Every overlap is told, even several with one chip.
+    fVisitSolidOverlaps(mapPosition, rects, 2, [&onHit] {
+        onHit();
+        return false;
+    });
 }

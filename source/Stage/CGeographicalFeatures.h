@@ -69,6 +69,10 @@ public:
 private:
     void fLoadLayer(const std::string& mapPath, int layer, int startLine);
     void fDrawLayer(int layer) const;
+    // Calls onHit for each overlap of a solid chip within `reach` cells with one of `rects`, until it
+    // answers true.
+    void fVisitSolidOverlaps(SPointD mapPosition, const std::vector<SRectD>& rects, int reach,
+                             const std::function<bool()>& onHit) const;
 
     CStage* mStage;
     std::vector<int> mChipImages;

@@ -17,6 +17,15 @@
 #include <dx/DxLib.h>
 
 namespace {
+// Updates the active objects first to last by index: an object that an update takes from the same pool is
+// appended to the list and updated in this pass too.
+template <typename T> void fUpdateAll(objectPool<T>& pool) {
+    std::vector<T*>& active = pool.fGetActive();
+    for (size_t i = 0; i < active.size(); ++i) {
+        active[i]->fUpdate();
+    }
+}
+
 constexpr int kEnemyBulletCapacity = 1000;
 constexpr int kPlayerBulletCapacity = 200;
 constexpr int kEnemyCapacity = 1000;
@@ -271,22 +280,12 @@ void CStage::fUpdate() {
     }
     mTerrain->fUpdateScroll();
     mIconManager->fUpdate();
-    for (CEnemy* e : mEnemies.fGetActive()) {
-        e->fUpdate();
-    }
+    fUpdateAll(mEnemies);
     mParty->fUpdate();
-    for (CBullet* b : mPlayerBullets.fGetActive()) {
-        b->fUpdate();
-    }
-    for (CBullet* b : mEnemyBullets.fGetActive()) {
-        b->fUpdate();
-    }
-    for (CItem* i : mItems.fGetActive()) {
-        i->fUpdate();
-    }
-    for (CEffect* e : mEffects.fGetActive()) {
-        e->fUpdate();
-    }
+    fUpdateAll(mPlayerBullets);
+    fUpdateAll(mEnemyBullets);
+    fUpdateAll(mItems);
+    fUpdateAll(mEffects);
     fAgeMarkers();
     gProfiler->fMeasureStart("col 01");
     fCheckCollision();

@@ -269,7 +269,7 @@ void CZiki::fDamage(int damage, double angle) {
 
 void CZiki::fDraw() {
     const SPointD p = mPosition + mDrawOffset;
-    const int base = static_cast<int>(p.y) + mLayer * 1000;
+    const int base = static_cast<int>(p.y + mLayer * 1000);
     mStage->fGetDrawQueue().fPush(p + SPointD(0.0, 7.0), mShadow, base - 1);
     const bool blinkHidden = fIsState(CSpecialState::INVINCIBLE) && mCounter % 6 < 3;
     if (!blinkHidden) {

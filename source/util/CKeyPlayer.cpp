@@ -16,7 +16,9 @@ CKeyPlayer::CKeyPlayer(const std::string& recordFileName) {
     if (size < 0 || static_cast<std::uint64_t>(size) > CArchiver::kMaxMemberSize) {
         throw CException("The replay's key record '" + recordFileName + "' is too large to be a replay");
     }
-    if (static_cast<std::size_t>(size) % kFrameBytes != 0) {
+    // A tail of at most kIgnoredTailBytes is never read (see fUpdate); a longer one is a frame cut short,
+    // which is refused here rather than failing in the middle of the playback.
+    if (static_cast<std::size_t>(size) % kFrameBytes > kIgnoredTailBytes) {
         throw CException("The replay's key record '" + recordFileName +
                          "' is damaged: " + std::to_string(size) + " bytes is not a whole number of " +
                          std::to_string(kFrameBytes) + "-byte frames");
@@ -37,7 +39,9 @@ void CKeyPlayer::fUpdate() {
     if (!playing_) {
         return;
     }
-    if (records_.size() - position_ >= kFrameBytes) {
+    // A frame is read while more than kIgnoredTailBytes are left; the constructor made sure that a whole
+    // frame is there whenever that holds.
+    if (records_.size() - position_ > kIgnoredTailBytes) {
         for (std::size_t k = 0; k < static_cast<std::size_t>(kGameKeyCount); ++k) {
             const unsigned char* b = &records_[position_ + 4 * k];
             const std::uint32_t value =

@@ -13,9 +13,13 @@
 class CKeyPlayer : public CKeyManagerBase {
 public:
     static constexpr std::size_t kFrameBytes = 4 * kGameKeyCount;
+    // Bytes at the end of the file that are too few to be read as a frame: a frame is read only while more
+    // than this many bytes are left, so a tail of up to 10 bytes is ignored.
+    static constexpr std::size_t kIgnoredTailBytes = 10;
 
-    // Reads the record file whole; a missing file, or one whose length is not a whole number of frames, is
-    // a CException. Makes a live key manager of its own (gOptionInfo must exist).
+    // Reads the record file whole; a missing file, or one that ends in a frame cut short (more than
+    // kIgnoredTailBytes after the last whole frame), is a CException. Makes a live key manager of its own
+    // (gOptionInfo must exist).
     explicit CKeyPlayer(const std::string& recordFileName);
 
     // While playing: the next recorded frame (all keys up after the last one), then the live keys.
@@ -37,7 +41,7 @@ public:
     virtual void fStopPlay() { playing_ = false; }
     virtual void fEndPlay();
 
-    // Frames in the record file.
+    // Whole frames in the record file.
     std::size_t fGetFrameCount() const { return frameCount_; }
 
 private:

@@ -72,8 +72,8 @@ public:
     }
 
     virtual int fForEach(const std::function<int(T&)>& visitor) {
-        for (T* t : mActive) {
-            const int r = visitor(*t);
+        for (size_t i = 0; i < mActive.size(); ++i) {
+            const int r = visitor(*mActive[i]);
             if (r != 0) {
                 return r;
             }

@@ -111,3 +111,25 @@ TEST(ShellGame, MissingMapEndsTheRunWithAClearMessage) {
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_NE(folder.fRead(logs[0]).find("exception:"), std::string::npos);
 }
+
+TEST(ShellGame, UndecodableImageIsNamedNotACrash) {
+    CGameFolder folder;
+    folder.fWrite("dat/image/item/egg.png", "\x89PNG but not really an image");
+    const SGameResult r = folder.fRun({"--frames", "10"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("dat/image/item/egg.png"), std::string::npos) << r.err;
+    const auto logs = folder.fFilesWithExtension(".log");
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_NE(folder.fRead(logs[0]).find("item/egg.png"), std::string::npos);
+}
+
+TEST(ShellGame, GamepadButtonsArriveAsGameKeys) {
+    CGameFolder folder;
+    // Button 1 is Z and the d-pad walks, unless the settings remap them.
+    const SGameResult r =
+        folder.fRunWithInput("3 down Pad1\n4 up Pad1\n6 down PadLeft\n", {"--frames", "8", "--trace-keys"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("frame 3 keys: KEY_Z\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("frame 6 keys: LEFT ARROW_LEFT\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("gRandom this(int = "), std::string::npos) << r.out; // Z on the pad started a run
+}

@@ -241,3 +241,23 @@ TEST_F(StageTest, DrawShowsRankScoreAndTheTimeUp) {
     EXPECT_TRUE(fLogHas("DrawStringToHandle(96,192,\"たいむあっぷ\",0xffffff,"));
     dx_SetCallLog(false);
 }
+
+TEST_F(StageTest, LivesRowShowsRemainingLivesThenEmptySlotsEvery25Pixels) {
+    party().fDamage(2, 0.0); // five lives less two
+    ASSERT_EQ(party().fGetLife(), 3);
+    const std::string life = std::to_string(gImageManager->fGetHandle("ui_parts/life.png"));
+    const std::string empty = std::to_string(gImageManager->fGetHandle("ui_parts/life_bg.png"));
+    dx_SetCallLog(true);
+    dx_ClearCallLog();
+    stage().fDraw();
+    dx_SetCallLog(false);
+    // Top-left corners, drawn at once after the world.
+    EXPECT_TRUE(fLogHas("DrawGraph(0,1," + life + ",1)"));
+    EXPECT_TRUE(fLogHas("DrawGraph(25,1," + life + ",1)"));
+    EXPECT_TRUE(fLogHas("DrawGraph(50,1," + life + ",1)"));
+    EXPECT_FALSE(fLogHas("DrawGraph(75,1," + life + ",1)"));
+    EXPECT_TRUE(fLogHas("DrawGraph(75,1," + empty + ",1)"));
+    EXPECT_TRUE(fLogHas("DrawGraph(100,1," + empty + ",1)"));
+    EXPECT_FALSE(fLogHas("DrawGraph(50,1," + empty + ",1)"));
+    dx_ClearCallLog();
+}

@@ -366,3 +366,66 @@ TEST_F(ZikiTest, ArrowKeysWalkThePartyThroughTheStageInput) {
     stage().fInput(); // X still held: no second switch
     EXPECT_EQ(party().fGetLeader(), tosca);
 }
+
+namespace {
+// The party's queued sprites of one frame, as the media calls of the flushed queue.
+std::vector<std::string> fFlushedPartyDraws(CStage& stage) {
+    dx_SetCallLog(true);
+    dx_ClearCallLog();
+    stage.fGetParty()->fDraw();
+    stage.fGetDrawQueue().fFlush();
+    std::vector<std::string> log = dx_GetCallLog();
+    dx_SetCallLog(false);
+    dx_ClearCallLog();
+    return log;
+}
+
+bool fDrawsHandle(const std::vector<std::string>& log, int handle) {
+    const std::string tail = "," + std::to_string(handle) + ",1)";
+    for (const std::string& l : log) {
+        if (l.size() >= tail.size() && l.compare(l.size() - tail.size(), tail.size(), tail) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+} // namespace
+
+TEST_F(ZikiTest, ShadowIsDrawnBehindTheWalkingSpriteSevenPixelsLower) {
+    party().mPosition = {320.0, 240.0};
+    const int shadow = gImageManager->fGetHandle("shadow.png");
+    const int walk = fGetZikiSprite(pelka, 3 * static_cast<int>(D::DOWN));
+    const auto log = fFlushedPartyDraws(stage());
+    // shadow.png is 24 x 24 centred on (320, 247); the walking sprite 24 x 32 centred on (320, 240).
+    const std::vector<std::string> expected{
+        "DrawGraph(308,235," + std::to_string(shadow) + ",1)",
+        "DrawGraph(308,224," + std::to_string(walk) + ",1)",
+    };
+    EXPECT_EQ(log, expected);
+}
+
+TEST_F(ZikiTest, InvinciblePartyBlinksOnCounterThreeToFiveOfSix) {
+    const SPointD spot = fOpenSpot({{0.0, 6.0}, {0.0, 12.0}, {0.0, 18.0}, {0.0, 24.0}});
+    ASSERT_FALSE(HasFailure());
+    fPlaceParty(spot);
+    party().fDamage(0, 180.0);
+    ASSERT_EQ(fState(), EState::INVINCIBLE);
+    const int walk = fGetZikiSprite(pelka, 3 * static_cast<int>(D::DOWN));
+    for (int frame = 0; frame < 12; ++frame) {
+        const int counter = party().fGetCounter();
+        const bool shown = counter % 6 >= 3;
+        EXPECT_EQ(fDrawsHandle(fFlushedPartyDraws(stage()), walk), shown) << "counter " << counter;
+        party().fUpdate();
+    }
+}
+
+TEST_F(ZikiTest, SleepingPartyShowsTheSleepIconAboveItsHead) {
+    party().mPosition = {320.0, 240.0};
+    party().fSleep();
+    ASSERT_EQ(fState(), EState::ASLEEP);
+    const int icon = gImageManager->fGetHandle("ui_parts/sleep_icon.png");
+    const auto log = fFlushedPartyDraws(stage());
+    ASSERT_FALSE(log.empty());
+    // 32 x 32, centred 28 pixels above the position, in front of the party.
+    EXPECT_EQ(log.back(), "DrawGraph(304,196," + std::to_string(icon) + ",1)");
+}

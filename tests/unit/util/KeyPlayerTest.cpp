@@ -162,10 +162,10 @@ TEST_F(KeyPlayerTest, EscAndF1ComeFromTheRealKeyboard) {
     EXPECT_FALSE(player.fIsKeyboardPushed(K::KEY_Z)) << "Z is the recorded one, already pushed";
 }
 
-TEST_F(KeyPlayerTest, RecordFilesOfAnyOtherLengthAreRejected) {
+TEST_F(KeyPlayerTest, RecordFilesEndingInACutFrameAreRejected) {
     const std::string path = folder.file("keys.dat");
     for (const std::size_t size :
-         {std::size_t{1}, std::size_t{111}, std::size_t{113}, std::size_t{224 + 10}}) {
+         {std::size_t{11}, std::size_t{111}, std::size_t{112 + 11}, std::size_t{224 + 50}}) {
         fWriteBytes(path, std::vector<unsigned char>(size, 1));
         try {
             CKeyPlayer player(path);
@@ -182,6 +182,26 @@ TEST_F(KeyPlayerTest, RecordFilesOfAnyOtherLengthAreRejected) {
     empty.fStartPlay();
     empty.fUpdate();
     EXPECT_FALSE(empty.fIsHold(K::KEY_Z));
+}
+
+TEST_F(KeyPlayerTest, ATailOfUpToTenBytesIsNeverRead) {
+    // A frame is read only while more than 10 bytes are left, so up to 10 trailing bytes are ignored.
+    const std::string path = folder.file("keys.dat");
+    for (const std::size_t tail : {std::size_t{1}, std::size_t{5}, std::size_t{10}}) {
+        for (const std::size_t frames : {std::size_t{0}, std::size_t{2}}) {
+            fWriteBytes(path, std::vector<unsigned char>(frames * 112 + tail, 1));
+            CKeyPlayer player(path);
+            EXPECT_EQ(player.fGetFrameCount(), frames);
+            player.fStartPlay();
+            for (std::size_t f = 0; f < frames; ++f) {
+                player.fUpdate();
+                EXPECT_TRUE(player.fIsHold(K::KEY_Z)) << frames << " frames, tail " << tail;
+            }
+            player.fUpdate();
+            EXPECT_FALSE(player.fIsHold(K::KEY_Z)) << frames << " frames, tail " << tail;
+            EXPECT_EQ(player.fGetDirection(), EDirectionTenkey::NEUTRAL);
+        }
+    }
 }
 
 TEST_F(KeyPlayerTest, RecordedNonZeroValuesCountAsDown) {
@@ -313,7 +333,7 @@ TEST_F(ReplayRunTest, RecordOfALongRunHasItsExactSize) {
 
 TEST_F(ReplayRunTest, DamagedReplayLeavesTheGlobalsAlone) {
     // A frame file cut inside a frame.
-    fWriteBytes(kReplayKeyPath, std::vector<unsigned char>(112 * 3 + 5, 0));
+    fWriteBytes(kReplayKeyPath, std::vector<unsigned char>(112 * 3 + 50, 0));
     fWriteSeedFile(kReplaySeedPath, 55);
     CArchiver::fCompress("downloaded_replay/bad1", {kReplayKeyPath, kReplaySeedPath}, true);
     // A seed file of two bytes.
