@@ -43,21 +43,9 @@ double percentile(std::vector<double> values, double p) {
     return values[i];
 }
 
-int makeFont(int size, int thick, int type) {
-    const int handle = dx_CreateFontToHandle(nullptr, size, thick, type);
-    if (handle == -1) {
-        throw std::runtime_error("no Japanese font available: " + dx_GetLastError());
-    }
-    return handle;
-}
-
 // The globals the game creates at start-up, without the title scene.
 void createGlobals() {
-    gFont20 = makeFont(20, 4, DX_FONTTYPE_ANTIALIASING_EDGE);
-    gFont24Bold = makeFont(24, 4, DX_FONTTYPE_ANTIALIASING_EDGE);
-    gFont64 = makeFont(64, 0, DX_FONTTYPE_ANTIALIASING_EDGE);
-    gFont24 = makeFont(24, 0, DX_FONTTYPE_ANTIALIASING);
-    gFont28 = makeFont(28, 9, DX_FONTTYPE_ANTIALIASING_EDGE);
+    fCreateFonts();
     gFpsTimer = std::make_unique<CFpsTimer>(true);
     gImageManager = std::make_unique<CImageManager>();
     fLoadZikiSprites();

@@ -82,13 +82,17 @@ void fRemoveIfExists(const char* path) {
 }
 } // namespace
 
-void fInitialize() {
-    gQuitRequested = false;
+void fCreateFonts() {
     gFont20 = fCreateFont(20, 4, DX_FONTTYPE_ANTIALIASING_EDGE);
     gFont24Bold = fCreateFont(24, 4, DX_FONTTYPE_ANTIALIASING_EDGE);
     gFont64 = fCreateFont(64, 0, DX_FONTTYPE_ANTIALIASING_EDGE);
     gFont24 = fCreateFont(24, 0, DX_FONTTYPE_ANTIALIASING);
     gFont28 = fCreateFont(28, 9, DX_FONTTYPE_ANTIALIASING_EDGE);
+}
+
+void fInitialize() {
+    gQuitRequested = false;
+    fCreateFonts();
     gFpsTimer = std::make_unique<CFpsTimer>(true);
     gFpsTimer->fSetNoWait(gLaunchNoWait);
     gImageManager = std::make_unique<CImageManager>();

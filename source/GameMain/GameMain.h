@@ -38,6 +38,8 @@ SConfig fLoadConfig();
 // The parsing itself, for any stream; `fileName` is used in error messages.
 SConfig fParseConfig(std::istream& in, const std::string& fileName);
 
+// The game's five fonts; no Japanese-capable font is a CException.
+void fCreateFonts();
 void fInitialize();
 void fGameLoop();
 void fRunGame();

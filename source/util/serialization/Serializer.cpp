@@ -105,15 +105,22 @@ void Serializer::checkRemaining(std::int64_t start, std::uint32_t count, std::ui
     }
 }
 
-void Serializer::describe(std::string& value) {
-    auto length = static_cast<std::uint32_t>(value.size());
+std::uint32_t Serializer::describeCount(std::size_t size, std::uint32_t elementSize, const char* what) {
+    auto count = static_cast<std::uint32_t>(size);
     if (isReading()) {
-        length = 0;
+        count = 0;
     }
     const std::int64_t start = position();
-    describeUint(length);
+    describeUint(count);
     if (isReading()) {
-        checkRemaining(start, length, 1, "a string");
+        checkRemaining(start, count, elementSize, what);
+    }
+    return count;
+}
+
+void Serializer::describe(std::string& value) {
+    const std::uint32_t length = describeCount(value.size(), 1, "a string");
+    if (isReading()) {
         value.resize(length);
     }
     for (char& c : value) {
@@ -124,14 +131,8 @@ void Serializer::describe(std::string& value) {
 }
 
 void Serializer::describe(std::vector<std::int32_t>& values) {
-    auto count = static_cast<std::uint32_t>(values.size());
+    const std::uint32_t count = describeCount(values.size(), 4, "an int array");
     if (isReading()) {
-        count = 0;
-    }
-    const std::int64_t start = position();
-    describeUint(count);
-    if (isReading()) {
-        checkRemaining(start, count, 4, "an int array");
         values.resize(count);
     }
     for (std::int32_t& v : values) {
@@ -140,14 +141,8 @@ void Serializer::describe(std::vector<std::int32_t>& values) {
 }
 
 void Serializer::describe(std::vector<bool>& values) {
-    auto count = static_cast<std::uint32_t>(values.size());
+    const std::uint32_t count = describeCount(values.size(), 1, "a bool array");
     if (isReading()) {
-        count = 0;
-    }
-    const std::int64_t start = position();
-    describeUint(count);
-    if (isReading()) {
-        checkRemaining(start, count, 1, "a bool array");
         values.resize(count);
     }
     for (std::size_t i = 0; i < values.size(); ++i) {

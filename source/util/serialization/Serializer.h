@@ -64,6 +64,9 @@ private:
     // Fails when a length field announces more elements than the file still holds.
     // The position goes back to start first.
     void checkRemaining(std::int64_t start, std::uint32_t count, std::uint32_t elementSize, const char* what);
+    // Writes or reads the length prefix of a string or array; a read length longer than the bytes left
+    // is a clear error.
+    std::uint32_t describeCount(std::size_t size, std::uint32_t elementSize, const char* what);
 
     template <class T> void describeTracked(std::shared_ptr<T>& reference) {
         if (isWriting()) {
