@@ -2,6 +2,7 @@
 
 #include "Stage/CStage.h"
 #include "util/Check.h"
+#include "util/ScreenGeometry.h"
 
 void CActorInStage::fDraw() {
     TAVONI_CHECK(mStage != nullptr, "Stage", "actor drawn without a stage");
@@ -20,7 +21,11 @@ void CActorInStage::fInitInStage(CStage& stage, const SDrawData& drawData, SPoin
 
 SPointD CActorInStage::fGetScreenPos() const {
     TAVONI_CHECK(mStage != nullptr, "Stage", "actor without a stage");
-    return mPosition + mStage->fGetTerrain().fGetScrollOffset();
+    return mStage->fGetTerrain().fToScreen(mPosition);
+}
+
+bool CActorInStage::fIsOffScreen(double margin) const {
+    return ::fIsOffScreen(fGetScreenPos(), margin);
 }
 
 double CActorInStage::fToMapX(double x) const {

@@ -24,6 +24,8 @@ public:
     virtual SPointD fGetScreenPos() const;
     virtual double fToMapX(double x) const;
     virtual double fToMapY(double y) const;
+    // Is the actor's screen position more than `margin` pixels outside the screen?
+    bool fIsOffScreen(double margin) const;
 
     int mLayer = 0;
     bool mFlag = false;

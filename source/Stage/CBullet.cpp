@@ -38,11 +38,8 @@ void CBullet::fOnHit() {
 
 void CBullet::fUpdate() {
     mDrawOffset = mStage->fGetTerrain().fGetScrollOffset();
-    const SPointD screen = mPosition + mDrawOffset;
     const double margin = mWideMargin ? 128.0 : 32.0;
-    const bool outside =
-        screen.x < -margin || screen.x > 640.0 + margin || screen.y < -margin || screen.y > 480.0 + margin;
-    if (outside || (mLifetime >= 0 && mCounter >= mLifetime)) {
+    if (fIsOffScreen(margin) || (mLifetime >= 0 && mCounter >= mLifetime)) {
         fKill();
         return;
     }

@@ -36,6 +36,9 @@ public:
     double fGetScrollX() const { return mScreenCentreX - mCamera.x; }
     double fGetScrollY() const { return mScreenCentreY - mCamera.y; }
     SPointD fGetScrollOffset() const { return {fGetScrollX(), fGetScrollY()}; }
+    // Map and screen coordinates differ by the scroll offset.
+    SPointD fToScreen(SPointD map) const { return map + fGetScrollOffset(); }
+    SPointD fToMap(SPointD screen) const { return screen - fGetScrollOffset(); }
     SPointD fGetCamera() const { return mCamera; }
     void fSetCamera(SPointD centre) { mCamera = centre; }
 

@@ -14,8 +14,7 @@ void CItem::fSetup(int kind, CStage& stage, SPointD position, const SDrawData& d
 
 void CItem::fUpdate() {
     mDrawOffset = mStage->fGetTerrain().fGetScrollOffset();
-    const SPointD screen = mPosition + mDrawOffset;
-    if (screen.x < -100.0 || screen.x > 740.0 || screen.y < -100.0 || screen.y > 580.0) {
+    if (fIsOffScreen(100.0)) {
         fKill();
         return;
     }

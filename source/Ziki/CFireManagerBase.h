@@ -21,6 +21,8 @@ public:
     virtual bool fIsBusy() const = 0;
     virtual void fCancelCharge() = 0;
     virtual void fSetCoolDown(int frames) = 0;
+    // Is the weapon gathering a charge (the magic aura shows around the party meanwhile)?
+    virtual bool fIsCharging() const { return false; }
 };
 
 // Makes the weapon of a kind for the party.

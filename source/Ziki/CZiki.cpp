@@ -59,7 +59,7 @@ std::vector<SCircleD> CZiki::fGetHitCircles() const {
 }
 
 SPointD CZiki::fGetWorldPosition() const {
-    return mPosition - mStage->fGetTerrain().fGetScrollOffset();
+    return mStage->fGetTerrain().fToMap(mPosition);
 }
 
 bool CZiki::fOverlapsTerrain() const {
