@@ -1,7 +1,6 @@
 // Cost of one frame of the real stage (input, update and draw) while the party walks around the town, on the
 // offscreen backend (software renderer, real pixels) and on the null backend (no pixels).
 // Run from the game folder (the one holding dat/), or give that folder as the only argument.
-#include "GameMain/COptionInfo.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
 #include "Stage/CStage.h"
@@ -9,6 +8,7 @@
 #include "util/CFpsTimer.h"
 #include "util/CImageManager.h"
 #include "util/CKeyManager.h"
+#include "util/COptionInfo.h"
 #include "util/CPoint.h"
 #include "util/CProfiler.h"
 #include "util/CRandom.h"

@@ -1,7 +1,8 @@
 // Entry point: command-line options, configuration, the media layer, then the game loop.
-#include "GameMain/GameLog.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
+#include "util/Log.h"
+#include "util/ReplayFiles.h"
 
 #include <charconv>
 #include <cstdio>
@@ -101,11 +102,6 @@ int fParseOptions(int argc, char** argv) {
     return -1;
 }
 
-void fRemoveIfExists(const char* path) {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -115,8 +111,7 @@ int main(int argc, char** argv) {
     }
 
     std::printf("SCREEN_WIDTH=%f\n", 640.0);
-    fRemoveIfExists("dat/replay/dummy");
-    fRemoveIfExists("downloaded_replay/dummy");
+    fRemoveReplayPlaceholders();
     fLoadSetting();
 
     try {

@@ -9,6 +9,7 @@
 #include "util/CKeyManagerBase.h"
 #include "util/CSoundManager.h"
 #include "util/Log.h"
+#include "util/ReplayFiles.h"
 
 #include <dx/DxLib.h>
 #include <filesystem>
@@ -37,9 +38,9 @@ void CTitleScene::fInput() {
     const bool r = dx_CheckHitKey(KEY_INPUT_R) != 0;
     const bool rPushed = r && !mReplayKeyLatch;
     mReplayKeyLatch = r;
-    if (rPushed && std::filesystem::exists("dat/replay/replay")) {
+    if (rPushed && std::filesystem::exists(kPackedReplayPath)) {
         try {
-            gScene = std::make_unique<CStage>("dat/replay/replay", true);
+            gScene = std::make_unique<CStage>(kPackedReplayPath, true);
         } catch (const CException& e) {
             // A damaged replay is reported and the title stays; nothing else is touched.
             fLogWarning(std::string("the replay cannot be played: ") + e.what());

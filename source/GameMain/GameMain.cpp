@@ -1,8 +1,8 @@
 #include "GameMain/GameMain.h"
+#include "util/ReplayFiles.h"
 
 #include "GameMain/CScene.h"
 #include "GameMain/CTitleScene.h"
-#include "GameMain/GameLog.h"
 #include "GameMain/GameRecords.h"
 #include "Ziki/CZikiSprites.h"
 #include "util/CException.h"
@@ -13,6 +13,7 @@
 #include "util/CRandom.h"
 #include "util/CSoundManager.h"
 #include "util/Enums.h"
+#include "util/Log.h"
 
 #include <cstdio>
 #include <dx/DxLib.h>
@@ -76,10 +77,6 @@ int fCreateFont(int size, int thick, int type) {
     return h;
 }
 
-void fRemoveIfExists(const char* path) {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-}
 } // namespace
 
 void fCreateFonts() {
@@ -102,8 +99,7 @@ void fInitialize() {
     gScene = std::make_unique<CTitleScene>();
     gKeyManager = std::make_unique<CKeyManager>();
     gProfiler = std::make_unique<CProfiler>();
-    fRemoveIfExists("dat/replay/dummy");
-    fRemoveIfExists("downloaded_replay/dummy");
+    fRemoveReplayPlaceholders();
 }
 
 namespace {
@@ -163,8 +159,7 @@ void fRunGame() {
 
 void fFinalize() {
     // The loose replay of the most recent run lasts only until the program ends; the packed one stays.
-    fRemoveIfExists("dat/replay/replay.dat");
-    fRemoveIfExists("dat/replay/replay_key.dat");
+    fRemoveLooseReplayFiles();
     if (gProfiler) {
         std::printf("%s\n", gProfiler->fGetResult().c_str());
     }

@@ -1,6 +1,6 @@
 #include "GameMain/GameRecords.h"
 
-#include "GameMain/COptionInfo.h"
+#include "util/COptionInfo.h"
 #include "util/Check.h"
 #include "util/serialization/RecordFile.h"
 

@@ -10,7 +10,10 @@
 #include "util/CKeyPlayer.h"
 #include "util/CProfiler.h"
 #include "util/CSoundManager.h"
+#include "util/Log.h"
 #include "util/ReplayFiles.h"
+#include "util/ScreenGeometry.h"
+#include "util/TimeText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -46,7 +49,7 @@ void CStage::CIconManager::fDraw() {
     }
 }
 
-CStage::CStage(const std::string& replayPath, bool start) {
+CStage::CStage(const std::string& replayPath, bool start) : mRunSession(replayPath) {
     gSoundManager->fStopAll();
     mEnemyBullets.fFill(kEnemyBulletCapacity, [] { return std::make_unique<CBullet>(); });
     mPlayerBullets.fFill(kPlayerBulletCapacity, [] { return std::make_unique<CBullet>(); });
@@ -60,24 +63,15 @@ CStage::CStage(const std::string& replayPath, bool start) {
         fStartRun();
     }
     mIconManager = std::make_unique<CIconManager>(*this);
-    mTerrain = std::make_unique<CGeographicalFeatures>(
-        80, 80, "dat/town3.csv", "dat/image/mapchip/chips2.png", SPointD(320.0, 240.0), this);
+    mTerrain = std::make_unique<CGeographicalFeatures>(80, 80, "dat/town3.csv",
+                                                       "dat/image/mapchip/chips2.png", kScreenCentre, this);
     mParty = std::make_unique<CZiki>(*this);
     fSetParty(mParty.get());
     gSoundManager->fPlayBgm(BGM_STAGE);
 }
 
-CStage::~CStage() {
-    // A stage dropped without ending its run (the game window closed mid-run) still ends the recording
-    // or playback cleanly, so no file is left half-written.
-    if (mRunStarted && !mRunEnded) {
-        if (mIsReplay) {
-            fEndPlayback();
-        } else {
-            fAbandonRecordedRun();
-        }
-    }
-}
+// A stage dropped without ending its run (the window closed mid-run) has its session abandon the run.
+CStage::~CStage() = default;
 
 void CStage::fAddRank(int n) {
     mRank = std::clamp(mRank + n, 0, kMaxRank);
@@ -136,32 +130,33 @@ void CStage::fAddMarker(SPointD point) {
 }
 
 void CStage::fStartRun() {
-    if (mIsReplay) {
-        fStartPlayback(mReplayPath);
-    } else {
-        fStartRecordedRun(fMakeRunSeed());
-    }
-    mRunStarted = true;
+    mRunSession.fStart(fMakeRunSeed());
 }
 
 void CStage::fEndRun() {
-    if (mIsReplay) {
-        fEndPlayback();
-    } else {
-        fEndRecordedRun(mScore, mBestScore);
+    if (mRunSession.fIsRunning()) {
+        try {
+            mRunSession.fEnd(mScore, mBestScore);
+        } catch (const std::exception& e) {
+            // The old high score and its replay are still together; the player goes on to the menu.
+            fLogWarning(std::string("the new high score could not be stored: ") + e.what());
+        }
     }
-    mRunEnded = true;
     if (gLaunchTraceStage) {
         std::printf("stage end: score %d\n", mScore);
     }
     fDispose();
 }
 
-void CStage::fSetSpecialState(int kind) {
-    mSpecialState = std::make_unique<CSpecialState>(kind, *this);
+void CStage::fSetSpecialState(ESpecialState kind) {
+    mSpecialState = std::make_unique<CSpecialState>(kind);
     if (gLaunchTraceStage) {
-        std::printf("stage state %d at play frame %d\n", kind, mFrameCounter);
+        std::printf("stage state %d at play frame %d\n", static_cast<int>(kind), mFrameCounter);
     }
+}
+
+void CStage::fLeaveToMenu() {
+    gScene = std::make_unique<CTitleScene>();
 }
 
 void CStage::fTrace() const {
@@ -187,33 +182,25 @@ bool CStage::fFeedAt(SPointD /*worldPosition*/) {
     return false;
 }
 
-std::string CStage::fPlayTimeText(int frames) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d", frames / 3600, (frames / 60) % 60);
-    return text;
-}
-
 void CStage::fInput() {
     if (gKeyManager->fIsKeyboardPushed(EGameKey::KEY_ESC)) {
         // Leaving with Esc stores nothing.
-        if (mIsReplay) {
-            fEndPlayback();
-        } else {
-            fAbandonRecordedRun();
+        if (mRunSession.fIsRunning()) {
+            mRunSession.fAbandon();
         }
-        mRunEnded = true;
         if (gLaunchTraceStage) {
             std::printf("stage left with Esc at play frame %d\n", mFrameCounter);
         }
         fDispose();
-        gScene = std::make_unique<CTitleScene>();
+        fLeaveToMenu();
         return;
     }
     if (gKeyManager->fIsKeyboardPushed(EGameKey::KEY_F1) && mIsReplay) {
         gFpsTimer->fToggleNoWait();
     }
     if (mSpecialState) {
-        if (mSpecialState->fGetKind() != 1 && gKeyManager->fIsPush(EGameKey::KEY_Z, true)) {
+        if (mSpecialState->fGetKind() != ESpecialState::TIME_UP &&
+            gKeyManager->fIsPush(EGameKey::KEY_Z, true)) {
             mSpecialState->fSetTimer(0);
         }
         return;
@@ -244,24 +231,22 @@ void CStage::fUpdate() {
             return;
         }
         switch (mSpecialState->fGetKind()) {
-        case 1:
-            fSetSpecialState(2);
+        case ESpecialState::TIME_UP:
+            fSetSpecialState(ESpecialState::RESULT);
             // The result's bonus goes straight onto the score.
             break;
-        case 2:
+        case ESpecialState::RESULT:
             if (mIsReplay) {
                 fEndRun();
-                gScene = std::make_unique<CTitleScene>();
+                fLeaveToMenu();
             } else {
-                fSetSpecialState(3);
+                fSetSpecialState(ESpecialState::TIPS);
             }
             break;
-        case 3:
+        case ESpecialState::TIPS:
             fEndRun();
-            gScene = std::make_unique<CTitleScene>();
+            fLeaveToMenu();
             break;
-        default:
-            TAVONI_UNREACHABLE("Stage");
         }
         return;
     }
@@ -275,7 +260,7 @@ void CStage::fUpdate() {
         }
     }
     if (mTimeLeft <= 0) {
-        fSetSpecialState(1);
+        fSetSpecialState(ESpecialState::TIME_UP);
         return;
     }
     mTerrain->fUpdateScroll();
@@ -315,7 +300,7 @@ void CStage::fDraw() {
     if (mFrameCounter % 60 == 0) {
         char caption[160];
         std::snprintf(caption, sizeof caption, "%s FPS:%.1f プレイ時間 %s", kGameTitle, gFpsTimer->fGetFps(),
-                      fPlayTimeText(mFrameCounter).c_str());
+                      fFramesToTimeText(mFrameCounter).c_str());
         dx_SetMainWindowText(caption);
     }
     mTerrain->fDrawLower();
@@ -342,10 +327,11 @@ void CStage::fDraw() {
     fDrawStageHud();
     if (mSpecialState) {
         switch (mSpecialState->fGetKind()) {
-        case 1:
+        case ESpecialState::TIME_UP:
             dx_DrawStringToHandle(96, 192, "たいむあっぷ", dx_GetColor(255, 255, 255), gFont64, 0, 0);
             break;
-        default:
+        case ESpecialState::RESULT:
+        case ESpecialState::TIPS:
             break;
         }
     }

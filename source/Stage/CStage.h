@@ -9,6 +9,7 @@
 #include "Stage/CEnemy.h"
 #include "Stage/CGeographicalFeatures.h"
 #include "Stage/CItem.h"
+#include "Stage/CRunSession.h"
 #include "Ziki/CFoodTables.h"
 #include "util/CDrawDataQueue.h"
 #include "util/CObjectPool.h"
@@ -22,20 +23,26 @@ class CZiki;
 
 class CStage : public CScene {
 public:
+    // The closing sequence of a run, each shown for 240 frames (a new run shows the tip, a replay does not).
+    enum class ESpecialState : int {
+        TIME_UP = 1,
+        RESULT = 2,
+        TIPS = 3,
+    };
+
     class CSpecialState {
     public:
-        CSpecialState(int kind, CStage& stage) : mKind(kind), mStage(&stage) {}
+        explicit CSpecialState(ESpecialState kind) : mKind(kind) {}
         virtual ~CSpecialState() = default;
         virtual void fUpdate() { --mTimer; }
         virtual bool fIsFinished() const { return mTimer <= 0; }
-        virtual int fGetKind() const { return mKind; }
+        virtual ESpecialState fGetKind() const { return mKind; }
         void fSetTimer(int t) { mTimer = t; }
         int fGetTimer() const { return mTimer; }
 
     private:
-        int mKind;
-        int mTimer = 240;
-        CStage* mStage;
+        ESpecialState mKind;
+        int mTimer = kSpecialStateFrames;
     };
 
     class CIconManager {
@@ -57,6 +64,7 @@ public:
     };
 
     static constexpr int kStartTime = 7200;
+    static constexpr int kSpecialStateFrames = 240;
     static constexpr int kMaxRank = 19;
 
     CStage(const std::string& replayPath, bool start);
@@ -88,7 +96,7 @@ public:
     virtual void fStartRun();
     virtual void fEndRun();
     virtual void fDrawStageHud();
-    virtual void fSetSpecialState(int kind);
+    virtual void fSetSpecialState(ESpecialState kind);
 
     // Accessors for the stage's objects.
     CDrawDataQueue& fGetDrawQueue() { return mDrawQueue; }
@@ -114,14 +122,13 @@ public:
     // Feeds the hungry character when it stands within reach of `worldPosition`.
     bool fFeedAt(SPointD worldPosition);
 
-    // The play time of the caption: minutes (not wrapped) and seconds of the frame counter.
-    static std::string fPlayTimeText(int frames);
-
     // The collision pass of one frame.
     void fCheckCollision();
 
 private:
     void fTrace() const;
+    // Every way out of the stage goes back to the same scene.
+    static void fLeaveToMenu();
 
     CDrawDataQueue mDrawQueue;
     CFoodTables mFoodTables;
@@ -144,6 +151,7 @@ private:
     objectPool<CBullet> mEnemyBullets;
     objectPool<CItem> mItems;
     std::unique_ptr<CSpecialState> mSpecialState;
-    bool mRunStarted = false;
-    bool mRunEnded = false;
+    // Declared last: if building the stage fails after the run started, destroying the members
+    // abandons the run and gives the live keyboard back.
+    CRunSession mRunSession;
 };

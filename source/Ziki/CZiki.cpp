@@ -123,7 +123,7 @@ void CZiki::fAddIngredient(int kind) {
     mIngredients[static_cast<size_t>(kind)] += 1;
     const bool after = wish && fCanCook(*wish, mIngredients);
     if (!before && after) {
-        gSoundManager->fPlaySe(SE_13, false);
+        gSoundManager->fPlaySe(SE_LOAD_FULL, false);
     }
 }
 
@@ -203,7 +203,7 @@ void CZiki::fUpdate() {
                     mStage->fSetTimeLeft(2);
                 }
                 fSetBonusTimeShow(-1800, 0);
-                mSpecialState.emplace(CSpecialState::INVINCIBLE, 120, *this);
+                mSpecialState.emplace(CSpecialState::INVINCIBLE, 120);
             } else {
                 mSpecialState.reset();
             }
@@ -248,7 +248,7 @@ void CZiki::fSleep() {
     if (mSpecialState) {
         return; // fainted, invincible or already asleep
     }
-    mSpecialState.emplace(CSpecialState::ASLEEP, 180, *this);
+    mSpecialState.emplace(CSpecialState::ASLEEP, 180);
 }
 
 void CZiki::fDamage(int damage, double angle) {
@@ -257,9 +257,9 @@ void CZiki::fDamage(int damage, double angle) {
     }
     mLife -= damage;
     if (mLife >= 0) {
-        mSpecialState.emplace(CSpecialState::INVINCIBLE, 80, *this);
+        mSpecialState.emplace(CSpecialState::INVINCIBLE, 80);
     } else {
-        mSpecialState.emplace(CSpecialState::FAINTED, 120, *this);
+        mSpecialState.emplace(CSpecialState::FAINTED, 120);
     }
     mFireManager->fCancelCharge();
     mKnockback = SPointD(0.0, -6.0).fRotate(angle);

@@ -24,8 +24,7 @@ public:
             INVINCIBLE = 2,
             ASLEEP = 3,
         };
-        CSpecialState(EType type, int frames, CZiki& owner)
-            : mType(type), mRemaining(frames), mTotal(frames), mOwner(&owner) {}
+        CSpecialState(EType type, int frames) : mType(type), mRemaining(frames), mTotal(frames) {}
         virtual ~CSpecialState() = default;
         virtual void fUpdate() { --mRemaining; }
         virtual bool fIsEnd() const { return mRemaining <= 0; }
@@ -37,7 +36,6 @@ public:
         EType mType;
         int mRemaining;
         int mTotal;
-        CZiki* mOwner;
     };
 
     static constexpr SPointD kStartPosition{752.0, 784.0};
@@ -81,8 +79,6 @@ public:
     int fGetBonusTime2() const { return mBonusTime2; }
     CFrameCountdown& fGetMoveWhileBusyTimer() { return mMoveWhileBusyTimer; }
 
-    // The time text of a number of frames, "mm:ss".
-    static std::string fFramesToTimeText(int frames);
     // The image of one character of a time text; yellow selects the second colour set.
     static std::string fGetTimeCharImage(char c, bool yellow = false);
 

@@ -5,16 +5,11 @@
 #include "Ziki/CZiki.h"
 #include "util/CImageManager.h"
 #include "util/Check.h"
+#include "util/TimeText.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <dx/DxLib.h>
-
-std::string CZiki::fFramesToTimeText(int frames) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d", frames / 3600, (frames / 60) % 60);
-    return text;
-}
 
 std::string CZiki::fGetTimeCharImage(char c, bool yellow) {
     const std::string suffix = yellow ? "_yellow.png" : ".png";

@@ -1,7 +1,7 @@
 #include "util/CKeyManager.h"
 
-#include "GameMain/COptionInfo.h"
 #include "util/CException.h"
+#include "util/COptionInfo.h"
 #include "util/Check.h"
 
 #include <dx/DxLib.h>
@@ -71,14 +71,6 @@ void CKeyManager::fRecordFrame() {
     if (!bufferRecord_) {
         fFlushRecord();
     }
-}
-
-EDirectionTenkey CKeyManager::fGetDirection() {
-    const bool left = fIsPush(EGameKey::LEFT, false);
-    const bool up = fIsPush(EGameKey::UP, false);
-    const bool right = fIsPush(EGameKey::RIGHT, false);
-    const bool down = fIsPush(EGameKey::DOWN, false);
-    return fDecideDirection(left, up, right, down);
 }
 
 bool CKeyManager::fIsDown(EGameKey key) {

@@ -19,7 +19,6 @@ public:
     CKeyManager& operator=(const CKeyManager&) = delete;
 
     void fUpdate() override;
-    EDirectionTenkey fGetDirection() override;
     bool fIsDown(EGameKey key) override;
     bool fIsKeyboardPushed(EGameKey key) override;
     bool fIsHold(EGameKey key) override;

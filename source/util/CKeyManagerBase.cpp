@@ -10,6 +10,14 @@ int CKeyManagerBase::fKeyIndex(EGameKey key) {
     return index;
 }
 
+EDirectionTenkey CKeyManagerBase::fGetDirection() {
+    const bool left = fIsPush(EGameKey::LEFT, false);
+    const bool up = fIsPush(EGameKey::UP, false);
+    const bool right = fIsPush(EGameKey::RIGHT, false);
+    const bool down = fIsPush(EGameKey::DOWN, false);
+    return fDecideDirection(left, up, right, down);
+}
+
 EDirectionTenkey CKeyManagerBase::fDecideDirection(bool left, bool up, bool right, bool down) {
     if (left) {
         if (up) {

@@ -13,7 +13,8 @@ public:
     // Samples every key for this frame; called once per frame before the scene updates.
     virtual void fUpdate() = 0;
     // Direction of the frame states of LEFT, UP, RIGHT, DOWN; left beats right and up beats down.
-    virtual EDirectionTenkey fGetDirection() = 0;
+    // The held direction keys as one of eight directions or none.
+    virtual EDirectionTenkey fGetDirection();
     // Key down right now (read from the devices at the call, not the frame state).
     virtual bool fIsDown(EGameKey key) = 0;
     // A push seen on the keyboard alone at the call, through the key's push latch.

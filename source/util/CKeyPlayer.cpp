@@ -57,14 +57,6 @@ void CKeyPlayer::fUpdate() {
     liveKeyManager_->fUpdate();
 }
 
-EDirectionTenkey CKeyPlayer::fGetDirection() {
-    const bool left = fIsPush(EGameKey::LEFT, false);
-    const bool up = fIsPush(EGameKey::UP, false);
-    const bool right = fIsPush(EGameKey::RIGHT, false);
-    const bool down = fIsPush(EGameKey::DOWN, false);
-    return fDecideDirection(left, up, right, down);
-}
-
 bool CKeyPlayer::fIsDown(EGameKey key) {
     const int index = fKeyIndex(key);
     if (fIsLiveKey(key)) {

@@ -24,7 +24,6 @@ public:
 
     // While playing: the next recorded frame (all keys up after the last one), then the live keys.
     void fUpdate() override;
-    EDirectionTenkey fGetDirection() override;
     bool fIsDown(EGameKey key) override;
     bool fIsKeyboardPushed(EGameKey key) override;
     bool fIsHold(EGameKey key) override;

@@ -9,22 +9,23 @@
 #include <string>
 
 // Index into the sound effect table (file names and volumes in CSoundManager.cpp).
+// Named by how they sound; the comments say who plays them.
 enum ESoundEffect : int {
-    SE_0 = 0,
-    SE_GET = 1, // ingredient picked up
-    SE_2,
-    SE_3,
-    SE_4,
-    SE_5,
-    SE_6,
-    SE_7,
-    SE_8,
-    SE_9,
-    SE_10,
-    SE_EAT = 11, // the fed character eats; resampled for combos
-    SE_HIT = 12, // an enemy is hit
-    SE_13 = 13,  // the party's load became complete
-    SE_RANK_UP = 14,
+    SE_CHIME = 0,
+    SE_GET = 1, // an ingredient is picked up
+    SE_BOMB = 2,
+    SE_LASER = 3,
+    SE_CRASH = 4,
+    SE_POWER_UP = 5,
+    SE_MACHINE = 6,
+    SE_OK_A = 7,
+    SE_OK_B = 8,
+    SE_CURSOR = 9,
+    SE_SHOOT = 10,
+    SE_EAT = 11,       // the fed character eats; resampled for combos
+    SE_HIT = 12,       // an enemy is hit
+    SE_LOAD_FULL = 13, // the party now carries what the wished dish needs
+    SE_RANK_UP = 14,   // the rank goes up
     SE_COUNT = 15,
 };
 

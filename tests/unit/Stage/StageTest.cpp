@@ -105,7 +105,7 @@ TEST_F(StageTest, TimeUpAfterExactly7200UpdatesAndItLasts240) {
     EXPECT_EQ(stage().fGetTimeLeft(), 1);
     stage().fUpdate();
     ASSERT_NE(stage().fGetSpecialState(), nullptr);
-    EXPECT_EQ(stage().fGetSpecialState()->fGetKind(), 1);
+    EXPECT_EQ(stage().fGetSpecialState()->fGetKind(), CStage::ESpecialState::TIME_UP);
     EXPECT_EQ(stage().fGetTimeLeft(), 0);
     EXPECT_EQ(stage().fGetFrameCounter(), 7199);
 
@@ -113,7 +113,7 @@ TEST_F(StageTest, TimeUpAfterExactly7200UpdatesAndItLasts240) {
     const SPointD cameraBefore = terrain().fGetCamera();
     for (int i = 0; i < 240; ++i) {
         stage().fUpdate();
-        ASSERT_EQ(stage().fGetSpecialState()->fGetKind(), 1) << i;
+        ASSERT_EQ(stage().fGetSpecialState()->fGetKind(), CStage::ESpecialState::TIME_UP) << i;
     }
     EXPECT_TRUE(stage().fGetSpecialState()->fIsFinished());
     EXPECT_EQ(stage().fGetFrameCounter(), 7199);
@@ -122,7 +122,7 @@ TEST_F(StageTest, TimeUpAfterExactly7200UpdatesAndItLasts240) {
     EXPECT_EQ(terrain().fGetCamera(), cameraBefore);
 
     stage().fUpdate();
-    EXPECT_EQ(stage().fGetSpecialState()->fGetKind(), 2);
+    EXPECT_EQ(stage().fGetSpecialState()->fGetKind(), CStage::ESpecialState::RESULT);
     EXPECT_EQ(stage().fGetFrameCounter(), 7199);
 }
 
@@ -145,25 +145,25 @@ TEST_F(StageTest, PushingZDoesNotShortenTheTimeUp) {
     stage().fSetTimeLeft(1);
     fFrame();
     ASSERT_NE(stage().fGetSpecialState(), nullptr);
-    ASSERT_EQ(stage().fGetSpecialState()->fGetKind(), 1);
+    ASSERT_EQ(stage().fGetSpecialState()->fGetKind(), CStage::ESpecialState::TIME_UP);
     for (int i = 0; i < 240; ++i) {
         // A fresh push every frame.
         mKeys->fRelease(EGameKey::KEY_Z);
         mKeys->fPress(EGameKey::KEY_Z);
         fFrame();
-        ASSERT_EQ(stage().fGetSpecialState()->fGetKind(), 1) << i;
+        ASSERT_EQ(stage().fGetSpecialState()->fGetKind(), CStage::ESpecialState::TIME_UP) << i;
     }
     EXPECT_EQ(stage().fGetSpecialState()->fGetTimer(), 0);
 }
 
 TEST_F(StageTest, PushingZEndsTheResultOnTheNextUpdate) {
-    stage().fSetSpecialState(2);
+    stage().fSetSpecialState(CStage::ESpecialState::RESULT);
     mKeys->fPress(EGameKey::KEY_Z);
     stage().fInput();
     EXPECT_EQ(stage().fGetSpecialState()->fGetTimer(), 0);
     stage().fUpdate();
     ASSERT_NE(stage().fGetSpecialState(), nullptr);
-    EXPECT_EQ(stage().fGetSpecialState()->fGetKind(), 3);
+    EXPECT_EQ(stage().fGetSpecialState()->fGetKind(), CStage::ESpecialState::TIPS);
 }
 
 TEST_F(StageTest, MarkersAreSeenInTheirFrameAndTheNext) {
@@ -186,14 +186,6 @@ TEST_F(StageTest, MarkersAgeWithTheStageUpdate) {
     EXPECT_TRUE(stage().fIsNearMarker({0.0, 0.0}));
     stage().fUpdate();
     EXPECT_FALSE(stage().fIsNearMarker({0.0, 0.0}));
-}
-
-TEST_F(StageTest, PlayTimeTextShowsMinutesAndSeconds) {
-    EXPECT_EQ(CStage::fPlayTimeText(7260), "02:01");
-    EXPECT_EQ(CStage::fPlayTimeText(0), "00:00");
-    EXPECT_EQ(CStage::fPlayTimeText(59), "00:00");
-    EXPECT_EQ(CStage::fPlayTimeText(3599), "00:59");
-    EXPECT_EQ(CStage::fPlayTimeText(3600 * 61 + 60 * 5), "61:05"); // minutes are not wrapped
 }
 
 TEST_F(StageTest, PoolsHandOutObjectsThatTheUpdateCollectsOnceDead) {

@@ -3,7 +3,6 @@
 // Tests run with the repository root as the working directory, where dat/ and collision.png live.
 #pragma once
 
-#include "GameMain/COptionInfo.h"
 #include "Stage/CGeographicalFeatures.h"
 #include "Stage/CStage.h"
 #include "Ziki/CZiki.h"
@@ -11,6 +10,7 @@
 #include "util/CFpsTimer.h"
 #include "util/CImageManager.h"
 #include "util/CKeyManagerBase.h"
+#include "util/COptionInfo.h"
 #include "util/CProfiler.h"
 #include "util/CRandom.h"
 #include "util/CSoundManager.h"
@@ -34,10 +34,6 @@ public:
     }
 
     void fUpdate() override {}
-    EDirectionTenkey fGetDirection() override {
-        return fDecideDirection(fIsHold(EGameKey::LEFT), fIsHold(EGameKey::UP), fIsHold(EGameKey::RIGHT),
-                                fIsHold(EGameKey::DOWN));
-    }
     bool fIsDown(EGameKey key) override { return fIsHold(key); }
     bool fIsKeyboardPushed(EGameKey key) override { return fIsPush(key, true); }
     bool fIsHold(EGameKey key) override { return mHeld.count(key) != 0; }

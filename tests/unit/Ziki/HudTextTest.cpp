@@ -1,5 +1,6 @@
 #include "Stage/StageTestEnv.h"
 #include "Ziki/CFoodTables.h"
+#include "util/TimeText.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -7,15 +8,13 @@
 #include <vector>
 
 TEST(HudTextTest, FramesAreWrittenAsMinutesAndSeconds) {
-    EXPECT_EQ(CZiki::fFramesToTimeText(5400), "01:30");
-    EXPECT_EQ(CZiki::fFramesToTimeText(3900), "01:05");
-    EXPECT_EQ(CZiki::fFramesToTimeText(7200), "02:00");
-    EXPECT_EQ(CZiki::fFramesToTimeText(0), "00:00");
-    EXPECT_EQ(CZiki::fFramesToTimeText(59), "00:00");
-    EXPECT_EQ(CZiki::fFramesToTimeText(600), "00:10");
-    EXPECT_EQ(CZiki::fFramesToTimeText(1800), "00:30");
-    EXPECT_EQ(CZiki::fFramesToTimeText(3600), "01:00");
-    EXPECT_EQ(CZiki::fFramesToTimeText(3600 * 99 + 60 * 59), "99:59");
+    const std::pair<int, const char*> cases[] = {
+        {5400, "01:30"}, {3900, "01:05"}, {7260, "02:01"}, {0, "00:00"},
+        {59, "00:00"},   {3599, "00:59"}, {3600, "01:00"}, {3600 * 61 + 60 * 5, "61:05"}, // not wrapped
+    };
+    for (const auto& [frames, text] : cases) {
+        EXPECT_EQ(fFramesToTimeText(frames), text) << frames;
+    }
 }
 
 TEST(HudTextTest, TimeCharactersNameTheirImages) {

@@ -259,7 +259,7 @@ TEST_F(ZikiTest, FaintingWithTimeLeftEndsTheRunTwoFramesLater) {
     EXPECT_EQ(stage().fGetTimeLeft(), 1);
     stage().fUpdate();
     ASSERT_NE(stage().fGetSpecialState(), nullptr);
-    EXPECT_EQ(stage().fGetSpecialState()->fGetKind(), 1);
+    EXPECT_EQ(stage().fGetSpecialState()->fGetKind(), CStage::ESpecialState::TIME_UP);
 }
 
 TEST_F(ZikiTest, FaintingCostsThirtySecondsWhenThereIsTimeToSpare) {

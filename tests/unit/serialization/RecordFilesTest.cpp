@@ -1,7 +1,7 @@
-#include "GameMain/COptionInfo.h"
 #include "GameMain/CTipsFile.h"
 #include "GameMain/GameRecords.h"
 #include "util/CException.h"
+#include "util/COptionInfo.h"
 #include "util/ReplayFiles.h"
 #include "util/ScratchFolder.h"
 

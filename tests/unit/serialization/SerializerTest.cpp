@@ -1,8 +1,8 @@
 #include "util/serialization/Serializer.h"
-#include "GameMain/COptionInfo.h"
 #include "GameMain/GameRecords.h"
 #include "Stage/CHighScoreInfo.h"
 #include "util/CException.h"
+#include "util/COptionInfo.h"
 #include "util/ScratchFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "GameMain/COptionInfo.h"
 #include "util/CException.h"
 #include "util/CKeyManager.h"
 #include "util/CKeyRepeatManager.h"
+#include "util/COptionInfo.h"
 #include "util/ScratchFolder.h"
 
 #include <algorithm>

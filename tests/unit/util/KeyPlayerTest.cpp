@@ -1,8 +1,9 @@
-#include "GameMain/COptionInfo.h"
 #include "GameMain/GameRecords.h"
+#include "Stage/CRunSession.h"
 #include "util/CArchiver.h"
 #include "util/CException.h"
 #include "util/CKeyPlayer.h"
+#include "util/COptionInfo.h"
 #include "util/CRandom.h"
 #include "util/ReplayFiles.h"
 #include "util/ScratchFolder.h"
@@ -268,9 +269,10 @@ protected:
 
 TEST_F(ReplayRunTest, NewHighScoreStoresAReplayThatPlaysBackTheSameRun) {
     testing::internal::CaptureStdout();
-    fStartRecordedRun(321);
+    CRunSession run("");
+    run.fStart(321);
     const auto live = play(kScript.size());
-    EXPECT_TRUE(fEndRecordedRun(500, 100));
+    EXPECT_TRUE(run.fEnd(500, 100));
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("gRandom this(int = 321)\n"), std::string::npos);
     EXPECT_NE(out.find("Seed = 321\n"), std::string::npos);
@@ -282,13 +284,14 @@ TEST_F(ReplayRunTest, NewHighScoreStoresAReplayThatPlaysBackTheSameRun) {
     EXPECT_EQ(fLoadHighScore(), CHighScoreInfo(500, false));
 
     gRandom = std::make_unique<CRandom>(1); // something else in between
-    fStartPlayback(kPackedReplayPath);
+    CRunSession playback(kPackedReplayPath);
+    playback.fStart(0);
     ASSERT_NE(dynamic_cast<CKeyPlayer*>(gKeyManager.get()), nullptr);
     EXPECT_EQ(gRandom->fGetSeed(), 321);
     EXPECT_EQ(fReadSeedFile(kReplaySeedPath), 321);
     EXPECT_EQ(play(kScript.size()), live);
 
-    fEndPlayback();
+    EXPECT_FALSE(playback.fEnd(99999, 0)); // a playback never stores
     EXPECT_NE(dynamic_cast<CKeyManager*>(gKeyManager.get()), nullptr);
     fRemoveLooseReplayFiles();
     EXPECT_FALSE(std::filesystem::exists(kReplayKeyPath));
@@ -297,37 +300,42 @@ TEST_F(ReplayRunTest, NewHighScoreStoresAReplayThatPlaysBackTheSameRun) {
 }
 
 TEST_F(ReplayRunTest, RunWithoutANewHighScoreLeavesTheStoredReplay) {
-    fStartRecordedRun(7);
+    CRunSession first("");
+    first.fStart(7);
     play(5);
-    ASSERT_TRUE(fEndRecordedRun(300, 0));
+    ASSERT_TRUE(first.fEnd(300, 0));
     const std::vector<unsigned char> stored = fReadBytes(kPackedReplayPath);
 
     gKeyManager = std::make_unique<CKeyManager>();
-    fStartRecordedRun(8);
+    CRunSession second("");
+    second.fStart(8);
     play(3);
-    EXPECT_FALSE(fEndRecordedRun(300, 300));
+    EXPECT_FALSE(second.fEnd(300, 300));
     EXPECT_FALSE(std::filesystem::exists(kReplayKeyTmpPath));
     EXPECT_EQ(fReadBytes(kPackedReplayPath), stored);
     EXPECT_EQ(fLoadHighScore(), CHighScoreInfo(300, false));
 }
 
 TEST_F(ReplayRunTest, AbandonedRunKeepsItsRecordUntilTheNextRun) {
-    fStartRecordedRun(9);
+    CRunSession first("");
+    first.fStart(9);
     play(4);
-    fAbandonRecordedRun();
+    first.fAbandon();
     EXPECT_EQ(fReadBytes(kReplayKeyTmpPath).size(), 4u * 112u);
     EXPECT_FALSE(std::filesystem::exists(kPackedReplayPath));
-    fStartRecordedRun(10);
+    CRunSession second("");
+    second.fStart(10);
     EXPECT_TRUE(fReadBytes(kReplayKeyTmpPath).empty());
 }
 
 TEST_F(ReplayRunTest, RecordOfALongRunHasItsExactSize) {
-    fStartRecordedRun(1);
+    CRunSession run("");
+    run.fStart(1);
     dx_TestSetKeyState({}, 0, false);
     for (int f = 0; f < 3600; ++f) {
         gKeyManager->fUpdate();
     }
-    fAbandonRecordedRun();
+    run.fAbandon();
     EXPECT_EQ(std::filesystem::file_size(kReplayKeyTmpPath), 403200u);
 }
 
@@ -346,7 +354,9 @@ TEST_F(ReplayRunTest, DamagedReplayLeavesTheGlobalsAlone) {
     CKeyManagerBase* before = gKeyManager.get();
     for (const char* bad : {"downloaded_replay/bad1", "downloaded_replay/bad2", "downloaded_replay/bad3",
                             "downloaded_replay/missing"}) {
-        EXPECT_THROW(fStartPlayback(bad), CException) << bad;
+        CRunSession playback(bad);
+        EXPECT_THROW(playback.fStart(0), CException) << bad;
+        EXPECT_FALSE(playback.fIsRunning());
         EXPECT_EQ(gKeyManager.get(), before);
         EXPECT_EQ(gRandom->fGetSeed(), 1234);
     }

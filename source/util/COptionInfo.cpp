@@ -1,4 +1,4 @@
-#include "GameMain/COptionInfo.h"
+#include "util/COptionInfo.h"
 
 #include "util/Check.h"
 #include "util/serialization/Serializer.h"

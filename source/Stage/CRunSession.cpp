@@ -1,0 +1,128 @@
+#include "Stage/CRunSession.h"
+
+#include "GameMain/GameRecords.h"
+#include "util/CArchiver.h"
+#include "util/CException.h"
+#include "util/CKeyManager.h"
+#include "util/CKeyPlayer.h"
+#include "util/CRandom.h"
+#include "util/Check.h"
+#include "util/Log.h"
+#include "util/ReplayFiles.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+CKeyManager& fLiveKeyManager() {
+    auto* manager = dynamic_cast<CKeyManager*>(gKeyManager.get());
+    TAVONI_CHECK(manager != nullptr, "Stage", "a recorded run needs a live key manager");
+    return *manager;
+}
+
+void fRename(const std::string& from, const std::string& to) {
+    std::error_code error;
+    std::filesystem::rename(from, to, error);
+    if (error) {
+        throw CException("Cannot store the replay (" + from + " to " + to + "): " + error.message());
+    }
+}
+} // namespace
+
+CRunSession::CRunSession(std::string replayPath) : mReplayPath(std::move(replayPath)) {}
+
+CRunSession::~CRunSession() {
+    if (!mRunning) {
+        return;
+    }
+    try {
+        fAbandon();
+    } catch (const std::exception& e) {
+        fLogWarning(std::string("ending the run failed: ") + e.what());
+    }
+    if (mRandomBefore) {
+        gRandom = std::move(mRandomBefore);
+    }
+}
+
+void CRunSession::fStart(std::int32_t seed) {
+    TAVONI_CHECK(!mRunning, "Stage", "a run starts once");
+    std::unique_ptr<CRandom> before = std::move(gRandom);
+    try {
+        if (fIsReplay()) {
+            CArchiver::fExtract(mReplayPath);
+            auto player = std::make_unique<CKeyPlayer>(kReplayKeyPath);
+            const std::int32_t stored = fReadSeedFile(kReplaySeedPath);
+            std::printf("Seed = %d\n", stored);
+            std::fflush(stdout);
+            gRandom = std::make_unique<CRandom>(stored);
+            gKeyManager = std::move(player);
+            static_cast<CKeyPlayer&>(*gKeyManager).fStartPlay();
+        } else {
+            CKeyManager& keys = fLiveKeyManager();
+            gRandom = std::make_unique<CRandom>(seed);
+            keys.fSetupRecord(kReplayKeyTmpPath, false, false, 0);
+            keys.fStartRecord();
+        }
+    } catch (...) {
+        gRandom = std::move(before);
+        throw;
+    }
+    mRandomBefore = std::move(before);
+    mRunning = true;
+}
+
+bool CRunSession::fEnd(std::int32_t score, std::int32_t bestScore) {
+    TAVONI_CHECK(mRunning, "Stage", "only a running run ends");
+    mRunning = false;
+    mRandomBefore.reset();
+    if (fIsReplay()) {
+        if (auto* player = dynamic_cast<CKeyPlayer*>(gKeyManager.get())) {
+            player->fEndPlay();
+        }
+        gKeyManager = std::make_unique<CKeyManager>();
+        return false;
+    }
+    fLiveKeyManager().fEndRecord();
+    if (score <= bestScore) {
+        fRemoveIfPresent(kReplayKeyTmpPath);
+        return false;
+    }
+    fStoreReplay(score);
+    return true;
+}
+
+void CRunSession::fAbandon() {
+    TAVONI_CHECK(mRunning, "Stage", "only a running run is abandoned");
+    mRunning = false;
+    if (fIsReplay()) {
+        if (auto* player = dynamic_cast<CKeyPlayer*>(gKeyManager.get())) {
+            player->fEndPlay();
+        }
+        gKeyManager = std::make_unique<CKeyManager>();
+    } else {
+        fLiveKeyManager().fEndRecord();
+    }
+}
+
+void CRunSession::fStoreReplay(std::int32_t score) {
+    TAVONI_CHECK(gRandom != nullptr, "Stage", "a run has a random generator");
+    fWriteSeedFile(kReplaySeedPath, gRandom->fGetSeed());
+    std::error_code error;
+    if (std::filesystem::exists(kReplayKeyTmpPath, error)) {
+        fRename(kReplayKeyTmpPath, kReplayKeyPath);
+    } else {
+        fRemoveIfPresent(kReplayKeyPath);
+    }
+    const std::string packing = std::string(kPackedReplayPath) + ".new";
+    try {
+        CArchiver::fCompress(packing, {kReplayKeyPath, kReplaySeedPath}, true);
+        fSaveHighScore(CHighScoreInfo(score, false));
+    } catch (...) {
+        fRemoveIfPresent(packing);
+        throw;
+    }
+    fRename(packing, kPackedReplayPath);
+}
