@@ -1,7 +1,7 @@
 #include "Stage/CEnemy.h"
 
-void CEnemy::fDamage(int attack, CKillCountManager* /*killCounter*/, const SKnockRecord& /*knock*/,
-                     bool /*burns*/) {
+void CEnemy::fDamage(bool /*burns*/, const SKnockRecord& /*knock*/,
+                     const std::shared_ptr<CKillCountManager>& /*killCounter*/, int attack) {
     mLife -= attack;
     if (mLife <= 0) {
         fKill();

@@ -5,10 +5,13 @@
 #include "Stage/CActorInStage.h"
 #include "Stage/CBullet.h"
 
+#include <memory>
+
 class CEnemy : public CActorInStage {
 public:
-    // A player bullet's hit: attack value, the shot's kill counter, its knock-back and whether it burns.
-    virtual void fDamage(int attack, CKillCountManager* killCounter, const SKnockRecord& knock, bool burns);
+    // A player bullet's hit: whether it burns, its knock-back, its attack's kill counter and its attack.
+    virtual void fDamage(bool burns, const SKnockRecord& knock,
+                         const std::shared_ptr<CKillCountManager>& killCounter, int attack);
 
     int mLife = 0;
     bool mShotProof = false;
