@@ -83,3 +83,86 @@ TEST(KillCountManagerTest, MultiplierIsTheKillNumberFromTheSecondKillCappedAtEig
 }
 
 } // namespace
+
+#include "Stage/CEffect.h"
+#include "Stage/CEnemyBulletCreator.h"
+#include "util/CImageManager.h"
+#include "util/CRandom.h"
+
+namespace {
+
+class MiniSushiTest : public BulletTest {
+protected:
+    CBullet& fSushiAt(SPointD screen) {
+        CBullet& b = stage().fGetNewEnemyBullet();
+        CEnemyBulletCreator::fCreate(b, nullptr, ENEMY_BULLET_MINI_SUSHI, stage(), terrain().fToMap(screen),
+                                     0.0, 0.0);
+        return b;
+    }
+};
+
+TEST_F(MiniSushiTest, AHitMakesFourRiceAndTwoSeaweedCrumbsFlyingRandomWays) {
+    CBullet& b = fSushiAt({300.0, 200.0});
+    const int draws = gRandom->fGetCount();
+    CRandom expected(kSeed);
+    expected.fRestore(draws);
+    b.fOnHit();
+    EXPECT_FALSE(b.fIsAlive());
+    EXPECT_EQ(gRandom->fGetCount(), draws + 6);
+    const std::vector<CEffect*>& crumbs = stage().fGetEffects();
+    ASSERT_EQ(crumbs.size(), 6u);
+    const int rice = gImageManager->fGetHandle("mini_rice.png");
+    const int seaweed = gImageManager->fGetHandle("mini_seawood.png");
+    for (size_t i = 0; i < crumbs.size(); ++i) {
+        EXPECT_EQ(crumbs[i]->mDrawData.cels[0].handle, i < 4 ? rice : seaweed) << i;
+        EXPECT_EQ(crumbs[i]->mDirection, expected.fGetRand(0, 359)) << i;
+        EXPECT_EQ(crumbs[i]->mSpeed, 1.0);
+        EXPECT_EQ(crumbs[i]->mPosition, b.mPosition);
+    }
+}
+
+TEST_F(MiniSushiTest, OneLeavingTheScreenMakesNoCrumbs) {
+    CBullet& b = fSushiAt({640.0 + 40, 200.0});
+    const int draws = gRandom->fGetCount();
+    b.fUpdate();
+    EXPECT_FALSE(b.fIsAlive());
+    EXPECT_TRUE(stage().fGetEffects().empty());
+    EXPECT_EQ(gRandom->fGetCount(), draws);
+}
+
+TEST_F(MiniSushiTest, SpinsAndFadesFromFrame150) {
+    CBullet& b = fSushiAt({300.0, 200.0});
+    for (int i = 0; i < 150; ++i) {
+        b.fUpdate();
+    }
+    EXPECT_EQ(b.mDrawData.fGetAlpha(), 255.0);
+    EXPECT_DOUBLE_EQ(b.mDrawData.fGetAngle(), 750.0);
+    b.fUpdate();
+    EXPECT_EQ(b.mDrawData.fGetAlpha(), 247.0);
+}
+
+struct SShotCase {
+    EEnemyBulletKind kind;
+    bool vanishes;
+    bool harmless;
+    double radius;
+};
+
+TEST_F(BulletTest, EnemyShotsVanishAndHarmAsTheirKindSays) {
+    const SShotCase cases[] = {{ENEMY_BULLET_SEEP_SHOT, false, true, 16.0},
+                               {ENEMY_BULLET_GREEN, false, false, 6.0},
+                               {ENEMY_BULLET_RICE_BALL, true, false, 6.0},
+                               {ENEMY_BULLET_MINI_SUSHI, true, false, 6.0}};
+    for (const SShotCase& c : cases) {
+        CBullet& b = stage().fGetNewEnemyBullet();
+        CEnemyBulletCreator::fCreate(b, nullptr, c.kind, stage(), {0.0, 0.0}, 45.0, 1.0);
+        EXPECT_EQ(b.mVanishesOnHit, c.vanishes) << c.kind;
+        EXPECT_EQ(b.mHarmless, c.harmless) << c.kind;
+        EXPECT_EQ(b.mAttack, 1);
+        ASSERT_EQ(b.mHitCircles.size(), 1u);
+        EXPECT_EQ(b.mHitCircles[0].radius, c.radius) << c.kind;
+        EXPECT_FALSE(b.mTurnSpriteWithDirection);
+    }
+}
+
+} // namespace
