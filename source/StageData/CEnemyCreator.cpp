@@ -2,6 +2,7 @@
 
 #include "Stage/CItemCreator.h"
 #include "Stage/CStage.h"
+#include "StageData/CEnemyBehaviours.h"
 #include "util/CImageManager.h"
 #include "util/Check.h"
 
@@ -89,9 +90,27 @@ void CEnemyCreator::fCreate(CEnemy& enemy, EEnemyKind kind, CStage& stage, SPoin
     enemy.mHitCircles.emplace_back(0.0, 0.0, 12.0);
     enemy.mHitRects.emplace_back(0.0, 0.0, 24.0, 24.0);
 
-    enemy.mCanBurn = kind == ENEMY_KOMUGI || kind == ENEMY_KOMEDAWARA;
-    if (kind == ENEMY_SEAWOOD_CAN) {
+    switch (kind) {
+    case ENEMY_KOMUGI:
+        enemy.mCanBurn = true;
+        enemy.mBehaviour = CFunc_KOMUGI(rank);
+        break;
+    case ENEMY_SEEP:
+        enemy.mBehaviour = CFunc_SEEP();
+        break;
+    case ENEMY_PIG:
+        enemy.mBehaviour = CFunc_PIG();
+        break;
+    case ENEMY_SEAWOOD_CAN:
         enemy.mBehaviour = fSeawoodCanBehaviour;
+        break;
+    case ENEMY_KOMEDAWARA:
+        enemy.mCanBurn = true;
+        enemy.mBehaviour = CFunc_KOMEDAWARA(rank);
+        break;
+    case ENEMY_NIWATORI:
+        enemy.mBehaviour = CFunc_NIWATORI(rank);
+        break;
     }
     enemy.mOnDeath = [item = fGetDrop(kind)](CEnemy& e) { fDrop(e, item); };
 }
