@@ -1,5 +1,6 @@
 #include "Stage/CBullet.h"
 
+#include "Stage/CKillCountManager.h"
 #include "Stage/CStage.h"
 
 void CBullet::fReset() {
@@ -15,7 +16,7 @@ void CBullet::fReset() {
     mHarmless = false;
     mErasesEnemyBullets = false;
     mBurns = false;
-    mKillCounter = nullptr;
+    mKillCounter.reset();
     mKnock = {};
 }
 
@@ -38,7 +39,7 @@ void CBullet::fOnHit() {
 
 void CBullet::fUpdate() {
     mDrawOffset = mStage->fGetTerrain().fGetScrollOffset();
-    const double margin = mWideMargin ? 128.0 : 32.0;
+    const double margin = mWideMargin ? kWideMargin : kMargin;
     if (fIsOffScreen(margin) || (mLifetime >= 0 && mCounter >= mLifetime)) {
         fKill();
         return;

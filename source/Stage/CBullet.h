@@ -4,6 +4,7 @@
 #include "Stage/CActorInStage.h"
 
 #include <functional>
+#include <memory>
 
 class CEnemy;
 class CKillCountManager;
@@ -17,6 +18,10 @@ struct SKnockRecord {
 
 class CBullet : public CActorInStage {
 public:
+    // Removal margins beyond the screen's edges; wide for shots that start or turn outside the screen.
+    static constexpr double kMargin = 32.0;
+    static constexpr double kWideMargin = 128.0;
+
     void fUpdate() override;
 
     virtual void fReset();
@@ -36,6 +41,7 @@ public:
     bool mHarmless = false;
     bool mErasesEnemyBullets = false;
     bool mBurns = false;
-    CKillCountManager* mKillCounter = nullptr;
+    // Shared by the bullets of one attack and the enemies they hurt.
+    std::shared_ptr<CKillCountManager> mKillCounter;
     SKnockRecord mKnock;
 };

@@ -5,6 +5,9 @@
 
 class CItem : public CActorInStage {
 public:
+    // Items further than this outside the screen are removed.
+    static constexpr double kOffScreenMargin = 100.0;
+
     void fUpdate() override;
     virtual void fSetup(int kind, CStage& stage, SPointD position, const SDrawData& drawData,
                         double direction, double speed);
@@ -12,6 +15,3 @@ public:
     int mKind = 0;
     int mBounceCount = 0;
 };
-
-// Sets up a free item of an ingredient kind (0..5) where it fell.
-void fCreateItem(CStage& stage, CItem& item, int kind, SPointD position);

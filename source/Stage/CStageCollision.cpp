@@ -39,7 +39,7 @@ void CStage::fCheckCollision() {
             for (const SCircleD& ec : e->fGetHitCircles()) {
                 for (const SCircleD& bc : bulletCircles) {
                     if (fIsHitCircle(ec, bc)) {
-                        e->fDamage(b->mAttack, b->mKillCounter, b->mKnock, b->mBurns);
+                        e->fDamage(b->mBurns, b->mKnock, b->mKillCounter, b->mAttack);
                         if (b->mVanishesOnHit) {
                             b->fOnHit();
                         }

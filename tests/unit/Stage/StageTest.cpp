@@ -189,10 +189,11 @@ TEST_F(StageTest, MarkersAgeWithTheStageUpdate) {
 }
 
 TEST_F(StageTest, PoolsHandOutObjectsThatTheUpdateCollectsOnceDead) {
+    const SPointD middle = party().fGetWorldPosition(); // stays on screen while the camera follows
     CEffect& a = stage().fGetNewEffect();
-    a.fInit(SDrawData{}, {0.0, 0.0});
+    a.fSetup(-1, middle, SDrawData{}, 0.0, 0.0, stage(), nullptr);
     CEffect& b = stage().fGetNewEffect();
-    b.fInit(SDrawData{}, {0.0, 0.0});
+    b.fSetup(-1, middle, SDrawData{}, 0.0, 0.0, stage(), nullptr);
     ASSERT_EQ(stage().fGetEffects().size(), 2u);
     a.fKill();
     stage().fUpdate();

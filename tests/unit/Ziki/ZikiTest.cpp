@@ -1,4 +1,4 @@
-#include "Stage/CItem.h"
+#include "Stage/CItemCreator.h"
 #include "Stage/StageTestEnv.h"
 
 #include <gtest/gtest.h>
@@ -313,10 +313,10 @@ TEST_F(ZikiTest, EleventhItemOfAKindIsLeftLying) {
     fPlaceParty(fOpenSpot());
     const SPointD world = party().fGetWorldPosition();
     for (int i = 0; i < 11; ++i) {
-        fCreateItem(stage(), stage().fGetNewItem(), ITEM_MUTTON, world);
+        CItemCreator::fCreate(stage(), stage().fGetNewItem(), ITEM_MUTTON, world);
     }
     CItem& rice = stage().fGetNewItem();
-    fCreateItem(stage(), rice, ITEM_RICE, world + SPointD(0.0, 20.0));
+    CItemCreator::fCreate(stage(), rice, ITEM_RICE, world + SPointD(0.0, 20.0));
     stage().fCheckCollision();
     EXPECT_EQ(party().fGetIngredients()[ITEM_MUTTON], 10);
     EXPECT_EQ(party().fGetIngredients()[ITEM_RICE], 1);

@@ -1,0 +1,57 @@
+#include "Stage/CEffect.h"
+
+#include "Stage/CStage.h"
+#include "util/Check.h"
+#include "util/ScreenGeometry.h"
+
+CEffect::CEffect() {
+    mCallbacks.reserve(4);
+}
+
+void CEffect::fClearCallbacks() {
+    mCallbacks.clear();
+}
+
+void CEffect::fSetup(int lifetime, SPointD position, const SDrawData& drawData, double direction,
+                     double speed, CStage& stage, std::shared_ptr<CEffectParam> parameter) {
+    fClearCallbacks();
+    fInitMove(drawData, position, direction, speed);
+    mStage = &stage;
+    mLifetime = lifetime;
+    mParameter = std::move(parameter);
+    mDrawOffset = stage.fGetTerrain().fGetScrollOffset();
+}
+
+void CEffect::fSetCallback(int key, Callback callback) {
+    for (auto& entry : mCallbacks) {
+        if (entry.first == key) {
+            entry.second = std::move(callback);
+            return;
+        }
+    }
+    mCallbacks.emplace_back(key, std::move(callback));
+}
+
+void CEffect::fRunCallback(int key) {
+    for (auto& entry : mCallbacks) {
+        if (entry.first == key) {
+            if (entry.second) {
+                entry.second(*this);
+            }
+            return;
+        }
+    }
+}
+
+void CEffect::fUpdate() {
+    TAVONI_CHECK(mStage != nullptr, "Stage", "effect updated without a stage");
+    mDrawOffset = mStage->fGetTerrain().fGetScrollOffset();
+    if (fIsOffScreen(mPosition + mDrawOffset, kOffScreenMargin) ||
+        (mLifetime >= 0 && mCounter >= mLifetime)) {
+        fKill();
+        return;
+    }
+    fRunCallback(kEveryFrame);
+    fRunCallback(mCounter);
+    CActor::fUpdate();
+}
