@@ -1,5 +1,6 @@
 // The stage's collision pass, one rule at a time: each test sets up the few actors a rule is about and
 // checks what the pass decided.
+#include "Stage/CItemCreator.h"
 #include "Stage/StageTestEnv.h"
 
 #include <gtest/gtest.h>
@@ -55,11 +56,13 @@ protected:
         e.fInitInStage(stage(), SDrawData{}, at, 0.0, 0.0);
         e.mHitCircles.emplace_back(0.0, 0.0, 12.0);
         e.mLife = life;
+        e.mMaxLife = life;
+        e.mNotYetOnScreen = false;
         return e;
     }
     CItem& fItem(SPointD at, int kind) {
         CItem& item = stage().fGetNewItem();
-        fCreateItem(stage(), item, kind, at);
+        CItemCreator::fCreate(stage(), item, static_cast<EItemType>(kind), at);
         return item;
     }
 
