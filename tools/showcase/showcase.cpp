@@ -1,0 +1,154 @@
+// Renders the pictures of the fight for the documentation: every enemy kind in the town, a hit flash with
+// its life bar, a burnt silhouette, a multi-kill badge and a mini sushi bursting on a wall. It builds a real
+// stage on the offscreen backend, places the actors, runs the stage's own frames and saves the screen.
+// Usage: tavoni_showcase OUTPUT_FOLDER, run from the game folder (the one holding dat/).
+#include "GameMain/GameMain.h"
+#include "GameMain/GameRecords.h"
+#include "Stage/CEffectCreator.h"
+#include "Stage/CEnemyBulletCreator.h"
+#include "Stage/CKillCountManager.h"
+#include "Stage/CStage.h"
+#include "StageData/CEnemyCreator.h"
+#include "Ziki/CZiki.h"
+#include "Ziki/CZikiSprites.h"
+#include "util/CFpsTimer.h"
+#include "util/CImageManager.h"
+#include "util/CKeyManager.h"
+#include "util/COptionInfo.h"
+#include "util/CProfiler.h"
+#include "util/CRandom.h"
+#include "util/CSoundManager.h"
+
+#include <cstdio>
+#include <dx/DxLib.h>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace {
+
+void fCreateGlobals() {
+    fCreateFonts();
+    gFpsTimer = std::make_unique<CFpsTimer>(true);
+    gImageManager = std::make_unique<CImageManager>();
+    fLoadZikiSprites();
+    gSoundManager = std::make_unique<CSoundManager>(false);
+    gRandom = std::make_unique<CRandom>(2024);
+    gKeyManager = std::make_unique<CKeyManager>();
+    gProfiler = std::make_unique<CProfiler>();
+}
+
+void fReleaseGlobals() {
+    gProfiler.reset();
+    gKeyManager.reset();
+    gRandom.reset();
+    gSoundManager.reset();
+    gImageManager.reset();
+    gFpsTimer.reset();
+}
+
+void fFrames(CStage& stage, int n) {
+    for (int i = 0; i < n; ++i) {
+        gKeyManager->fUpdate();
+        stage.fInput();
+        stage.fUpdate();
+    }
+}
+
+bool fSave(CStage& stage, const std::string& path) {
+    dx_ClsDrawScreen();
+    stage.fDraw();
+    const bool ok = dx_SaveDrawScreenToPNG(0, 0, 640, 480, path.c_str()) == 0;
+    dx_ScreenFlip();
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", path.c_str());
+    return ok;
+}
+
+// The party's map position once the camera has settled on it; the pictures are laid out around it.
+SPointD fParty(CStage& stage) {
+    fFrames(stage, 1);
+    return stage.fGetParty()->fGetWorldPosition();
+}
+
+bool fEveryKind(const std::string& folder) {
+    CStage stage("", false);
+    const SPointD p = fParty(stage);
+    const SPointD spots[6] = {{-60, -110}, {40, -150}, {150, -120}, {-40, 70}, {190, 40}, {80, 120}};
+    for (int kind = 0; kind < 6; ++kind) {
+        CEnemyCreator::fCreate(stage.fGetNewEnemy(), static_cast<EEnemyKind>(kind), stage, p + spots[kind],
+                               {0.0, 0.0}, -1);
+    }
+    fFrames(stage, 40);
+    return fSave(stage, folder + "/combat_enemies.png");
+}
+
+bool fHitsAndBursts(const std::string& folder) {
+    CStage stage("", false);
+    stage.fAddRank(5);
+    const SPointD p = fParty(stage);
+    // A pig hit once: it flashes and shows its life bar.
+    CEnemy& pig = stage.fGetNewEnemy();
+    CEnemyCreator::fCreate(pig, ENEMY_PIG, stage, p + SPointD(-40.0, -90.0), {0.0, 0.0}, -1);
+    // A wheat killed by a burning shot: a black silhouette that fades.
+    CEnemy& wheat = stage.fGetNewEnemy();
+    CEnemyCreator::fCreate(wheat, ENEMY_KOMUGI, stage, p + SPointD(110.0, -100.0), {0.0, 0.0}, -1);
+    // Three sheep killed by one attack: the second and third show their badges.
+    auto attack = std::make_shared<CKillCountManager>();
+    CEnemy* sheep[3];
+    for (int i = 0; i < 3; ++i) {
+        sheep[i] = &stage.fGetNewEnemy();
+        CEnemyCreator::fCreate(*sheep[i], ENEMY_SEEP, stage, p + SPointD(110.0 + 45.0 * i, 25.0), {0.0, 0.0},
+                               -1);
+    }
+    fFrames(stage, 2); // everything has been on screen once
+    for (int i = 0; i < 3; ++i) {
+        sheep[i]->fDamage(false, {}, attack, 1000);
+        fFrames(stage, 1);
+    }
+    pig.fDamage(false, {6, 45.0, 1.0}, nullptr, 20);
+    wheat.fDamage(true, {}, nullptr, 1000);
+    // The sheep die as their 20-frame flashes end; their badges blink for a second.
+    fFrames(stage, 18);
+    // A mini sushi that met a wall crumbles into rice and seaweed.
+    CBullet& sushi = stage.fGetNewEnemyBullet();
+    CEnemyBulletCreator::fCreate(sushi, nullptr, ENEMY_BULLET_MINI_SUSHI, stage, p + SPointD(40.0, -110.0),
+                                 0.0, 0.0);
+    sushi.fOnHit();
+    // The pig's body shows on frames 3 to 5 of every 6 of its flash.
+    fFrames(stage, 1);
+    while (pig.fGetCounter() % 6 != 4) {
+        fFrames(stage, 1);
+    }
+    return fSave(stage, folder + "/combat_effects.png");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tavoni_showcase OUTPUT_FOLDER (run from the game folder)\n");
+        return 2;
+    }
+    const std::string folder = std::filesystem::absolute(argv[1]).string();
+    fLoadSetting();
+    dx_SetBackend(DxBackend::Offscreen);
+    if (dx_DxLib_Init() != 0) {
+        std::fprintf(stderr, "tavoni_showcase: the media layer could not start: %s\n",
+                     dx_GetLastError().c_str());
+        return 1;
+    }
+    dx_SetTransColor(255, 0, 255);
+    dx_SetDrawMode(1);
+    bool ok = false;
+    try {
+        fCreateGlobals();
+        ok = fEveryKind(folder) && fHitsAndBursts(folder);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tavoni_showcase: %s\n", e.what());
+    }
+    fReleaseGlobals();
+    dx_DxLib_End();
+    gOptionInfo.reset();
+    return ok ? 0 : 1;
+}
