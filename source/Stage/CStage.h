@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,20 @@ public:
     void fCheckCollision();
 
 private:
+    // The hit circles of a pool's active objects, placed once per collision pass: the circles of object i
+    // are fOf(i). The storage is kept between frames, so the pass allocates nothing once it has grown.
+    class CPlacedCircles {
+    public:
+        template <typename T> void fPlace(const std::vector<T*>& actors);
+        std::span<const SCircleD> fOf(size_t i) const {
+            return {mCircles.data() + mStart[i], mCircles.data() + mStart[i + 1]};
+        }
+
+    private:
+        std::vector<SCircleD> mCircles;
+        std::vector<size_t> mStart;
+    };
+
     void fTrace() const;
     // Every way out of the stage goes back to the same scene.
     static void fLeaveToMenu();
@@ -151,6 +166,8 @@ private:
     objectPool<CBullet> mEnemyBullets;
     objectPool<CItem> mItems;
     std::unique_ptr<CSpecialState> mSpecialState;
+    CPlacedCircles mEnemyCircles;
+    CPlacedCircles mEnemyBulletCircles;
     // Declared last: if building the stage fails after the run started, destroying the members
     // abandons the run and gives the live keyboard back.
     CRunSession mRunSession;

@@ -5,7 +5,8 @@
 #include "Ziki/CZiki.h"
 
 namespace {
-bool fCirclesTouch(const std::vector<SCircleD>& a, const std::vector<SCircleD>& b) {
+// Are any two circles of the two lists in contact?
+template <typename A, typename B> bool fCirclesTouch(const A& a, const B& b) {
     for (const SCircleD& x : a) {
         for (const SCircleD& y : b) {
             if (fIsHitCircle(x, y)) {
@@ -16,6 +17,18 @@ bool fCirclesTouch(const std::vector<SCircleD>& a, const std::vector<SCircleD>& 
     return false;
 }
 } // namespace
+
+template <typename T> void CStage::CPlacedCircles::fPlace(const std::vector<T*>& actors) {
+    mCircles.clear();
+    mStart.clear();
+    for (const T* a : actors) {
+        mStart.push_back(mCircles.size());
+        for (const SCircleD& k : a->mHitCircles) {
+            mCircles.push_back(a->fPlaceCircle(k));
+        }
+    }
+    mStart.push_back(mCircles.size());
+}
 
 void CStage::fCheckCollision() {
     auto terrainTest = [this](CBullet& bullet) {
@@ -29,14 +42,22 @@ void CStage::fCheckCollision() {
         terrainTest(*b);
     }
 
+    // Nothing in the pass moves an enemy or an enemy bullet, so their circles are placed once, not once for
+    // every player bullet.
+    std::vector<CEnemy*>& enemies = mEnemies.fGetActive();
+    std::vector<CBullet*>& enemyBullets = mEnemyBullets.fGetActive();
+    mEnemyCircles.fPlace(enemies);
+    mEnemyBulletCircles.fPlace(enemyBullets);
+
     for (CBullet* b : mPlayerBullets.fGetActive()) {
         terrainTest(*b);
         const std::vector<SCircleD> bulletCircles = b->fGetHitCircles();
-        for (CEnemy* e : mEnemies.fGetActive()) {
+        for (size_t i = 0; i < enemies.size(); ++i) {
+            CEnemy* e = enemies[i];
             if (!e->fIsAlive() || e->mShotProof) {
                 continue;
             }
-            for (const SCircleD& ec : e->fGetHitCircles()) {
+            for (const SCircleD& ec : mEnemyCircles.fOf(i)) {
                 for (const SCircleD& bc : bulletCircles) {
                     if (fIsHitCircle(ec, bc)) {
                         e->fDamage(b->mBurns, b->mKnock, b->mKillCounter, b->mAttack);
@@ -48,11 +69,12 @@ void CStage::fCheckCollision() {
             }
         }
         if (b->mErasesEnemyBullets) {
-            for (CBullet* eb : mEnemyBullets.fGetActive()) {
+            for (size_t i = 0; i < enemyBullets.size(); ++i) {
+                CBullet* eb = enemyBullets[i];
                 if (!eb->mVanishesOnHit) {
                     continue;
                 }
-                for (const SCircleD& ec : eb->fGetHitCircles()) {
+                for (const SCircleD& ec : mEnemyBulletCircles.fOf(i)) {
                     for (const SCircleD& bc : bulletCircles) {
                         if (fIsHitCircle(ec, bc)) {
                             eb->fOnHit();
@@ -79,8 +101,9 @@ void CStage::fCheckCollision() {
                 item->fKill();
             }
         }
-        for (CBullet* eb : mEnemyBullets.fGetActive()) {
-            for (const SCircleD& ec : eb->fGetHitCircles()) {
+        for (size_t i = 0; i < enemyBullets.size(); ++i) {
+            CBullet* eb = enemyBullets[i];
+            for (const SCircleD& ec : mEnemyBulletCircles.fOf(i)) {
                 if (!fIsHitCircle(ec, pc)) {
                     continue;
                 }
@@ -91,11 +114,12 @@ void CStage::fCheckCollision() {
                 }
             }
         }
-        for (CEnemy* e : mEnemies.fGetActive()) {
+        for (size_t i = 0; i < enemies.size(); ++i) {
+            CEnemy* e = enemies[i];
             if (e->mLife <= 0 || e->mTouchSafe) {
                 continue;
             }
-            for (const SCircleD& ec : e->fGetHitCircles()) {
+            for (const SCircleD& ec : mEnemyCircles.fOf(i)) {
                 if (fIsHitCircle(ec, pc)) {
                     party.fDamage(e->mTouchAttack, e->mPosition.fGetAngleTo(party.fGetWorldPosition()));
                 }

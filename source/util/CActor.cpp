@@ -71,10 +71,14 @@ std::vector<SCircleD> CActor::fGetHitCircles() const {
     std::vector<SCircleD> out;
     out.reserve(mHitCircles.size());
     for (const SCircleD& k : mHitCircles) {
-        const SPointD c = SPointD(k.x, k.y).fRotate(mDirection) + mPosition;
-        out.emplace_back(c.x, c.y, k.radius);
+        out.push_back(fPlaceCircle(k));
     }
     return out;
+}
+
+SCircleD CActor::fPlaceCircle(const SCircleD& relative) const {
+    const SPointD c = SPointD(relative.x, relative.y).fRotate(mDirection) + mPosition;
+    return {c.x, c.y, relative.radius};
 }
 
 void CActor::fDraw() {

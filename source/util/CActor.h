@@ -23,6 +23,8 @@ public:
     virtual void fUpdate();
     virtual std::vector<SRectD> fGetHitRects() const;
     virtual std::vector<SCircleD> fGetHitCircles() const;
+    // One of this actor's hit circles turned by its direction and placed at its position.
+    SCircleD fPlaceCircle(const SCircleD& relative) const;
     virtual void fDraw();
     virtual void fKill() { mAlive = false; }
     virtual bool fIsAlive() const { return mAlive; }

@@ -26,6 +26,10 @@ template <typename T> struct SPointT {
 
     // A positive angle turns clockwise on the screen because y points down.
     SPointT fRotate(double degrees) const {
+        // Most hit shapes sit at the actor's centre: turning nothing gives nothing, without the trigonometry.
+        if (x == T{} && y == T{}) {
+            return {};
+        }
         const long double r =
             static_cast<long double>(degrees) * 3.14159265358979323846264338327950288L / 180.0L;
         const double c = static_cast<double>(std::cos(r));
