@@ -78,6 +78,8 @@ void CEffectCreator::fCreate(CEffect& effect, CStage& stage, EEffectKind kind, S
         }
         d.fSetLoop(false);
         d.fSetAnimeWait(1);
+        // Sized from the picture itself and centred, so the blast sits on the spot rather than beside it.
+        d.fSetSizeAndCenterFromImage();
         lifetime = 16;
         break;
     case EFFECT_SCORE_RATE: {
@@ -97,6 +99,7 @@ void CEffectCreator::fCreate(CEffect& effect, CStage& stage, EEffectKind kind, S
         }
         d.fSetAnimeWait(1);
         d.fSetAlpha(180.0);
+        d.fSetSizeAndCenterFromImage();
         lifetime = 8;
         break;
     case EFFECT_ENEMY_APPEARANCE:
