@@ -1,4 +1,5 @@
 // Entry point: command-line options, configuration, the media layer, then the game loop.
+#include "GameMain/CLaunchReplay.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
 #include "util/Log.h"
@@ -27,6 +28,9 @@ const char* const kUsage =
     "  --no-render              like --headless, but nothing is drawn (fast; screenshots are black)\n"
     "  --trace-stage            print the stage's progress every second of play (for tests)\n"
     "  --trace-keys             print the game keys held in every frame (for tests)\n"
+    "  --replay FILE            play the packed replay FILE from its start, then leave; prints\n"
+    "                           'replay FILE: N frames, score S, T ms (F frames/s)'\n"
+    "  --expect-score S         with --replay: exit 1 unless the replay's final score is exactly S\n"
     "  --help                   this text\n";
 
 bool fParseInt(std::string_view text, int& out) {
@@ -37,6 +41,7 @@ bool fParseInt(std::string_view text, int& out) {
 
 // Returns -1 to go on, or the exit status to end with.
 int fParseOptions(int argc, char** argv) {
+    bool expectScore = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         auto needValue = [&](const char* what) -> const char* {
@@ -80,6 +85,24 @@ int fParseOptions(int argc, char** argv) {
                 std::fprintf(stderr, "tavoni: %s\n", error.c_str());
                 return 2;
             }
+        } else if (arg == "--replay") {
+            const char* v = needValue("a packed replay");
+            if (v == nullptr) {
+                return 2;
+            }
+            gLaunchReplay.fSetPath(v);
+        } else if (arg == "--expect-score") {
+            const char* v = needValue("a score");
+            int score = 0;
+            if (v == nullptr) {
+                return 2;
+            }
+            if (!fParseInt(v, score)) {
+                std::fprintf(stderr, "tavoni: --expect-score needs a whole number, not \"%s\"\n", v);
+                return 2;
+            }
+            gLaunchReplay.fSetExpectedScore(score);
+            expectScore = true;
         } else if (arg == "--screenshot") {
             const char* v = needValue("N:FILE.png");
             if (v == nullptr) {
@@ -98,6 +121,10 @@ int fParseOptions(int argc, char** argv) {
             std::fprintf(stderr, "tavoni: unknown option \"%s\"\n%s", argv[i], kUsage);
             return 2;
         }
+    }
+    if (expectScore && !gLaunchReplay.fIsActive()) {
+        std::fprintf(stderr, "tavoni: --expect-score goes with --replay\n");
+        return 2;
     }
     return -1;
 }
@@ -155,5 +182,5 @@ int main(int argc, char** argv) {
     fRunGame();
 
     dx_DxLib_End();
-    return 0;
+    return gLaunchReplay.fIsActive() ? gLaunchReplay.fReport() : 0;
 }

@@ -1,4 +1,5 @@
 #include "GameMain/GameMain.h"
+#include "GameMain/CLaunchReplay.h"
 #include "util/ReplayFiles.h"
 
 #include "GameMain/CScene.h"
@@ -100,6 +101,10 @@ void fInitialize() {
     gKeyManager = std::make_unique<CKeyManager>();
     gProfiler = std::make_unique<CProfiler>();
     fRemoveReplayPlaceholders();
+    if (gLaunchReplay.fIsActive()) {
+        // The playback swaps the key manager, so it starts once the keyboard's manager exists.
+        gLaunchReplay.fStart();
+    }
 }
 
 namespace {

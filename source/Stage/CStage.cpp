@@ -1,5 +1,6 @@
 #include "Stage/CStage.h"
 
+#include "GameMain/CLaunchReplay.h"
 #include "GameMain/CTitleScene.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
@@ -145,6 +146,9 @@ void CStage::fEndRun() {
     if (gLaunchTraceStage) {
         std::printf("stage end: score %d\n", mScore);
     }
+    if (mIsReplay && gLaunchReplay.fIsActive()) {
+        gLaunchReplay.fOnStageEnd(mFrameCounter, mScore);
+    }
     fDispose();
 }
 
@@ -187,6 +191,9 @@ void CStage::fInput() {
         // Leaving with Esc stores nothing.
         if (mRunSession.fIsRunning()) {
             mRunSession.fAbandon();
+        }
+        if (mIsReplay && gLaunchReplay.fIsActive()) {
+            gLaunchReplay.fOnStageEnd(mFrameCounter, mScore);
         }
         if (gLaunchTraceStage) {
             std::printf("stage left with Esc at play frame %d\n", mFrameCounter);

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -191,4 +193,73 @@ TEST(StageGame, DamagedReplayIsReportedAndTheTitleStays) {
     // The title is still there: Z starts a normal run.
     EXPECT_NE(r.out.find("gRandom this(int = "), std::string::npos) << r.out;
     EXPECT_TRUE(folder.fExists("dat/replay/replay"));
+}
+
+namespace {
+// Every file below the folder, relative to it.
+std::set<std::string> fAllFiles(const CGameFolder& folder) {
+    std::set<std::string> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder.fPath())) {
+        if (e.is_regular_file()) {
+            files.insert(e.path().lexically_relative(folder.fPath()).string());
+        }
+    }
+    return files;
+}
+} // namespace
+
+TEST(StageGame, ReplayFromTheCommandLineReportsItsScoreAndChecksTheExpectedOne) {
+    CGameFolder folder;
+    fWriteHandMadeReplay(folder);
+    const SGameResult r =
+        folder.fRun({"--no-render", "--replay", "dat/replay/replay", "--expect-score", "0"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // Two minutes of play (time runs out in the 7200th update, which no longer counts as play), then the
+    // time-up and result states; the score of an empty town is 0.
+    EXPECT_TRUE(std::regex_search(
+        r.out,
+        std::regex("replay dat/replay/replay: 7199 frames, score 0, [0-9]+ ms \\([0-9]+ frames/s\\)\n")))
+        << r.out;
+    const SGameResult wrong =
+        folder.fRun({"--no-render", "--replay", "dat/replay/replay", "--expect-score", "10"});
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_NE(wrong.err.find("scores 0, not the expected 10"), std::string::npos) << wrong.err;
+}
+
+TEST(StageGame, DamagedReplayFromTheCommandLineIsRefusedWithStatusTwo) {
+    CGameFolder folder;
+    fWriteHandMadeReplay(folder);
+    const std::string good = folder.fRead("dat/replay/replay");
+    // A member renamed: same length, so the archive stays well formed.
+    std::string renamed = good;
+    for (size_t at = renamed.find("replay_key.dat"); at != std::string::npos;
+         at = renamed.find("replay_key.dat", at + 1)) {
+        renamed.replace(at, 14, "replay_kez.dat");
+    }
+    folder.fWrite("truncated", good.substr(0, good.size() / 2));
+    folder.fWrite("renamed", renamed);
+    folder.fWrite("notzip", "not an archive at all");
+    {
+        // A key record cut inside a frame.
+        const auto cwd = std::filesystem::current_path();
+        std::filesystem::current_path(folder.fPath());
+        std::ofstream("dat/replay/replay_key.dat", std::ios::binary) << std::string(112 * 3 + 50, '\0');
+        fWriteSeedFile("dat/replay/replay.dat", 42);
+        CArchiver::fCompress("cut", {"dat/replay/replay_key.dat", "dat/replay/replay.dat"}, true);
+        std::filesystem::current_path(cwd);
+    }
+    const std::set<std::string> before = fAllFiles(folder);
+    for (const char* bad : {"truncated", "renamed", "notzip", "cut", "missing"}) {
+        const SGameResult r = folder.fRun({"--no-render", "--replay", bad});
+        EXPECT_EQ(r.exitCode, 2) << bad << ": " << r.out << r.err;
+        EXPECT_NE(r.err.find(std::string("cannot play the replay ") + bad), std::string::npos) << r.err;
+        EXPECT_EQ(r.out.find("frames/s"), std::string::npos) << r.out;
+    }
+    std::set<std::string> after = fAllFiles(folder);
+    for (auto it = after.begin(); it != after.end();) {
+        it = it->rfind("dat/replay/", 0) == 0 ? after.erase(it) : std::next(it);
+    }
+    for (auto it = after.begin(); it != after.end(); ++it) {
+        EXPECT_TRUE(before.count(*it) != 0) << "written outside the replay folder: " << *it;
+    }
 }

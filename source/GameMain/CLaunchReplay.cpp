@@ -1,0 +1,54 @@
+#include "GameMain/CLaunchReplay.h"
+
+#include "GameMain/CScene.h"
+#include "GameMain/GameMain.h"
+#include "Stage/CStage.h"
+#include "util/CException.h"
+
+#include <cstdio>
+#include <memory>
+
+CLaunchReplay gLaunchReplay;
+
+void CLaunchReplay::fStart() {
+    mStart = Clock::now();
+    try {
+        gScene = std::make_unique<CStage>(mPath, true);
+    } catch (const CException& e) {
+        mRefusal = e.what();
+        gQuitRequested = true;
+    }
+}
+
+void CLaunchReplay::fOnStageEnd(int frames, std::int32_t score) {
+    if (mEnded) {
+        return;
+    }
+    mEnd = Clock::now();
+    mEnded = true;
+    mFrames = frames;
+    mScore = score;
+    gQuitRequested = true;
+}
+
+int CLaunchReplay::fReport() const {
+    if (!mRefusal.empty()) {
+        std::fprintf(stderr, "tavoni: cannot play the replay %s: %s\n", mPath.c_str(), mRefusal.c_str());
+        return 2;
+    }
+    if (!mEnded) {
+        std::fprintf(stderr, "tavoni: the replay %s did not reach its end\n", mPath.c_str());
+        return 1;
+    }
+    const double ms = std::chrono::duration<double, std::milli>(mEnd - mStart).count();
+    const double fps = ms > 0.0 ? mFrames * 1000.0 / ms : 0.0;
+    std::printf("replay %s: %d frames, score %d, %.0f ms (%.0f frames/s)\n", mPath.c_str(), mFrames, mScore,
+                ms, fps);
+    std::fflush(stdout);
+    if (mExpectedScore && *mExpectedScore != mScore) {
+        std::fprintf(stderr, "tavoni: the replay %s scores %d, not the expected %d\n", mPath.c_str(), mScore,
+                     *mExpectedScore);
+        return 1;
+    }
+    return 0;
+}

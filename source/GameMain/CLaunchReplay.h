@@ -1,0 +1,42 @@
+// A packed replay played from the command line (--replay FILE): it starts in place of the title, ends the
+// program when its stage ends, and reports the frames of play, the final score and the speed. With an
+// expected score (--expect-score) the exit status says whether the replay reaches exactly that score, which
+// is how an uploaded score is checked.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class CLaunchReplay {
+public:
+    void fSetPath(std::string path) { mPath = std::move(path); }
+    void fSetExpectedScore(std::int32_t score) { mExpectedScore = score; }
+    bool fIsActive() const { return !mPath.empty(); }
+    const std::string& fGetPath() const { return mPath; }
+
+    // Puts the playback's stage in gScene. A damaged or hostile replay is refused with its reason and the
+    // game loop is asked to end at once.
+    void fStart();
+    // The playback's stage ended (its last state, or Esc): remember how far it got and end the program.
+    void fOnStageEnd(int frames, std::int32_t score);
+
+    // The report on stdout (and on stderr what went wrong); returns the exit status: 0 done (and the score
+    // as expected), 1 the score differs or the replay did not reach its end, 2 the replay was refused.
+    int fReport() const;
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    std::string mPath;
+    std::optional<std::int32_t> mExpectedScore;
+    std::string mRefusal;
+    bool mEnded = false;
+    int mFrames = 0;
+    std::int32_t mScore = 0;
+    Clock::time_point mStart;
+    Clock::time_point mEnd;
+};
+
+extern CLaunchReplay gLaunchReplay;
