@@ -32,6 +32,9 @@ std::vector<bool> fLoadTipsFlags(const std::string& path, int count) {
     std::vector<bool> stored;
     try {
         stored = fReadTipsFile(path);
+    } catch (const serialization::UnreadableFile& failure) {
+        serialization::fKeepUnreadableFile(failure.what());
+        return flags;
     } catch (const CException& failure) {
         serialization::fSetAsideDamagedFile(path, failure.what());
         return flags;

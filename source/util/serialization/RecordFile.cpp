@@ -45,6 +45,8 @@ void fLoadRecord(const std::string& path, const RecordDescriber& describe) {
     Serializer serializer(FileMode::In, path);
     try {
         describe(serializer);
+    } catch (const UnreadableFile&) {
+        throw;
     } catch (const CException& failure) {
         const std::string text = failure.what();
         if (text.rfind("Damaged file '", 0) == 0) {
@@ -70,10 +72,17 @@ bool fLoadRecordOrSetAside(const std::string& path, const RecordDescriber& descr
     try {
         fLoadRecord(path, describe);
         return true;
+    } catch (const UnreadableFile& failure) {
+        fKeepUnreadableFile(failure.what());
+        return false;
     } catch (const CException& failure) {
         fSetAsideDamagedFile(path, failure.what());
         return false;
     }
+}
+
+void fKeepUnreadableFile(const std::string& reason) {
+    fLogWarning(reason + "; the default is used and the file is left as it is");
 }
 
 void fSetAsideDamagedFile(const std::string& path, const std::string& reason) {

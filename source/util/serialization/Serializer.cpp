@@ -1,6 +1,7 @@
 #include "util/serialization/Serializer.h"
 
 #include <cerrno>
+#include <sys/stat.h>
 
 namespace serialization {
 
@@ -8,6 +9,15 @@ Serializer::Serializer(FileMode openMode, const std::string& fileName) : fileNam
     if (openMode == FileMode::In) {
         mode_ = WriteRead::Read;
         stream_ = std::fopen(fileName.c_str(), "rb");
+        if (stream_ == nullptr) {
+            throw UnreadableFile("Cannot open or create file '" + fileName + "'");
+        }
+        // A folder or a device opens fine but is no record.
+        struct stat info {};
+        if (::fstat(::fileno(stream_), &info) != 0 || !S_ISREG(info.st_mode)) {
+            std::fclose(stream_);
+            throw UnreadableFile("Cannot read file '" + fileName + "': not a regular file");
+        }
     } else if (openMode == FileMode::Out) {
         mode_ = WriteRead::Write;
         // Keep existing contents: writing starts at offset 0 and overwrites.
@@ -27,7 +37,7 @@ Serializer::Serializer(FileMode openMode, const std::string& fileName) : fileNam
         }
         if (size_ < 0 || fseeko(stream_, 0, SEEK_SET) != 0) {
             std::fclose(stream_);
-            throw CException("Cannot open or create file '" + fileName + "'");
+            throw UnreadableFile("Cannot read file '" + fileName + "'");
         }
     }
 }
@@ -59,6 +69,8 @@ void Serializer::transfer(unsigned char* bytes, std::size_t count) {
             for (std::size_t i = 0; i < count; ++i) {
                 bytes[i] = buffer[i];
             }
+        } else if (std::ferror(stream_) != 0) {
+            throw UnreadableFile("Cannot read file '" + fileName_ + "'");
         } else {
             reachedEnd_ = true;
         }

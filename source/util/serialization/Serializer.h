@@ -18,10 +18,18 @@
 
 namespace serialization {
 
+// A file that could not be read at all (no permission, no file handles left, not a regular file, an I/O
+// error): nothing is known about its contents, so it must not be taken for a damaged record.
+class UnreadableFile : public CException {
+public:
+    using CException::CException;
+};
+
 class Serializer {
 public:
-    // In: read an existing file. Out: write from offset 0, creating the file when missing; an existing file
-    // is not truncated. Any other mode is refused.
+    // In: read an existing file; a file that cannot be opened or read is an UnreadableFile. Out: write from
+    // offset 0, creating the file when missing; an existing file is not truncated. Any other mode is
+    // refused.
     Serializer(FileMode openMode, const std::string& fileName);
     virtual ~Serializer();
     Serializer(const Serializer&) = delete;
