@@ -87,7 +87,12 @@ void fLoadRecordFromBytes(std::span<const std::byte> bytes, const std::string& n
 
 bool fLoadRecordOrSetAside(const std::string& path, const RecordDescriber& describe) {
     std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
+    const bool present = std::filesystem::exists(path, error);
+    if (error) {
+        fKeepUnreadableFile("Cannot look for file '" + path + "': " + error.message());
+        return false;
+    }
+    if (!present) {
         return false;
     }
     try {

@@ -111,6 +111,15 @@ TEST_F(RecordFilesTest, UnreadableSavesAreLeftInPlaceAndTheDefaultIsUsed) {
         EXPECT_NE(log.find("left as it is"), std::string::npos) << log;
         std::filesystem::remove(path);
 
+        // Behind a link to itself, the path cannot even be looked at: that is logged too.
+        std::filesystem::create_directory_symlink("loop", folder.path() / "loop");
+        const std::string behindLoop = (folder.path() / "loop" / c.name).string();
+        testing::internal::CaptureStderr();
+        c.load(behindLoop);
+        const std::string loopLog = testing::internal::GetCapturedStderr();
+        EXPECT_NE(loopLog.find(behindLoop), std::string::npos) << loopLog;
+        std::filesystem::remove(folder.path() / "loop");
+
         // Without permission to read (root reads anyway, so only for other users).
         if (::geteuid() != 0) {
             fWriteBytes(path, {1, 2, 3});
