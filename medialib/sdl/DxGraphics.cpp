@@ -273,6 +273,12 @@ int dx_DeleteGraph(int handle) {
     return 0;
 }
 
+int dx_GetLiveGraphCount() {
+    const State& s = st();
+    return static_cast<int>(
+        std::count_if(s.images.begin(), s.images.end(), [](const Image& img) { return img.tex >= 0; }));
+}
+
 int dx_LoadMask(const char* path) {
     // Masks are only kept, never drawn: their size is all that is needed.
     int w = 0, h = 0;

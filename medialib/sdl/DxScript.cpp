@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -23,6 +24,56 @@ constexpr NamedKey kNamedKeys[] = {
     {"Space", SDL_SCANCODE_SPACE},
 };
 
+// <cctype> is undefined for negative chars, which is what bytes from 0x80 up are.
+bool isDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// Whole, shortest-form UTF-8 code points only, no surrogates: the text splitter relies on every
+// character being at most four bytes and starting with a lead byte.
+bool isValidUtf8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        std::uint32_t code = 0;
+        std::uint32_t least = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if ((lead & 0xe0) == 0xc0) {
+            length = 2;
+            code = lead & 0x1fu;
+            least = 0x80;
+        } else if ((lead & 0xf0) == 0xe0) {
+            length = 3;
+            code = lead & 0x0fu;
+            least = 0x800;
+        } else if ((lead & 0xf8) == 0xf0) {
+            length = 4;
+            code = lead & 0x07u;
+            least = 0x10000;
+        } else {
+            return false;
+        }
+        if (text.size() - i < length) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xc0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (next & 0x3fu);
+        }
+        if (code < least || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 // Fills `e` with the key or pad bit named `name`; false when the name is unknown.
 bool lookupKey(const std::string& name, ScriptEvent& e, bool& isPad) {
     isPad = false;
@@ -36,7 +87,7 @@ bool lookupKey(const std::string& name, ScriptEvent& e, bool& isPad) {
             return true;
         }
     }
-    if (name.size() >= 2 && name[0] == 'F' && std::all_of(name.begin() + 1, name.end(), ::isdigit) &&
+    if (name.size() >= 2 && name[0] == 'F' && std::all_of(name.begin() + 1, name.end(), isDigit) &&
         name.size() <= 3) {
         int n = std::stoi(name.substr(1));
         if (n >= 1 && n <= 12) {
@@ -55,7 +106,7 @@ bool lookupKey(const std::string& name, ScriptEvent& e, bool& isPad) {
         }
     }
     if (name.size() >= 4 && name.compare(0, 3, "Pad") == 0 && name.size() <= 5 &&
-        std::all_of(name.begin() + 3, name.end(), ::isdigit)) {
+        std::all_of(name.begin() + 3, name.end(), isDigit)) {
         int n = std::stoi(name.substr(3));
         if (n >= 1 && n <= 16) {
             e.code = 4 + n - 1;
@@ -88,7 +139,7 @@ bool parseScript(const std::string& text, const std::string& source, std::string
             continue;
         }
         std::size_t p = start;
-        while (p < head.size() && std::isdigit(static_cast<unsigned char>(head[p]))) {
+        while (p < head.size() && isDigit(head[p])) {
             ++p;
         }
         if (p == start) {
@@ -115,6 +166,9 @@ bool parseScript(const std::string& text, const std::string& source, std::string
             e.frame = frame;
             e.kind = ScriptEvent::Text;
             e.text = head.substr(aEnd + 1);
+            if (!isValidUtf8(e.text)) {
+                return fail("\"text\" holds bytes that are not UTF-8");
+            }
             events.push_back(e);
             continue;
         }
@@ -187,7 +241,8 @@ void pushPad(int bit, bool down) {
 }
 
 void pushText(const std::string& text) {
-    // One event holds fewer than 32 bytes; split between whole UTF-8 characters.
+    // One event holds fewer than 32 bytes; split between whole UTF-8 characters. The parser lets only valid
+    // UTF-8 through, so a character is at most four bytes and `n` never backs off to 0.
     std::size_t i = 0;
     while (i < text.size()) {
         std::size_t n = std::min<std::size_t>(text.size() - i, SDL_TEXTINPUTEVENT_TEXT_SIZE - 1);

@@ -26,12 +26,20 @@ std::vector<bool> fLoadTipsFlags(const std::string& path, int count) {
     TAVONI_CHECK(count >= 0, "GameMain", "negative tip count");
     std::vector<bool> flags(static_cast<std::size_t>(count), false);
     std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
+    const bool present = std::filesystem::exists(path, error);
+    if (error) {
+        serialization::fKeepUnreadableFile("Cannot look for file '" + path + "': " + error.message());
+        return flags;
+    }
+    if (!present) {
         return flags;
     }
     std::vector<bool> stored;
     try {
         stored = fReadTipsFile(path);
+    } catch (const serialization::UnreadableFile& failure) {
+        serialization::fKeepUnreadableFile(failure.what());
+        return flags;
     } catch (const CException& failure) {
         serialization::fSetAsideDamagedFile(path, failure.what());
         return flags;

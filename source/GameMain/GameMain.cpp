@@ -154,7 +154,8 @@ void fRunGame() {
         dx_SetDrawScreen(-2);
         fInitialize();
         fGameLoop();
-    } catch (const CException& e) {
+    } catch (const std::exception& e) {
+        // The game's own CExceptions and the standard library's (a filesystem error, bad_alloc) alike.
         const std::string message = std::string("exception:") + e.what();
         std::fprintf(stderr, "%s\n", message.c_str());
         fWriteLog(message, 0);

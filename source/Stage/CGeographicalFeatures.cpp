@@ -19,15 +19,13 @@ const char* const kCollisionSheet = "collision.png";
 
 CGeographicalFeatures::CGeographicalFeatures(int rows, int columns, const std::string& mapPath,
                                              const std::string& chipPath, SPointD cameraCentre, CStage* stage)
-    : mStage(stage), mCamera(cameraCentre), mScreenCentreX(cameraCentre.x), mScreenCentreY(cameraCentre.y),
-      mColumns(columns), mRows(rows) {
+    : mStage(stage), mChipImages(kChipCount), mCollisionImages(kCollisionChipCount), mCamera(cameraCentre),
+      mScreenCentreX(cameraCentre.x), mScreenCentreY(cameraCentre.y), mColumns(columns), mRows(rows) {
     TAVONI_CHECK(rows > 0 && columns > 0, "Stage.CGeographicalFeatures", "map size must be positive");
-    mChipImages.assign(kChipCount, -1);
-    mCollisionImages.assign(kCollisionChipCount, -1);
-    if (dx_LoadDivGraph(chipPath.c_str(), kChipCount, 256, 32, 16, 16, mChipImages.data()) == -1) {
+    if (dx_LoadDivGraph(chipPath.c_str(), kChipCount, 256, 32, 16, 16, mChipImages.fData()) == -1) {
         throw CException("cannot load the map chips " + chipPath + ": " + dx_GetLastError());
     }
-    if (dx_LoadDivGraph(kCollisionSheet, kCollisionChipCount, 16, 16, 16, 16, mCollisionImages.data()) ==
+    if (dx_LoadDivGraph(kCollisionSheet, kCollisionChipCount, 16, 16, 16, 16, mCollisionImages.fData()) ==
         -1) {
         throw CException(std::string("cannot load the collision chips ") + kCollisionSheet + ": " +
                          dx_GetLastError());
@@ -40,12 +38,11 @@ CGeographicalFeatures::CGeographicalFeatures(int rows, int columns, const std::s
     }
 }
 
-CGeographicalFeatures::~CGeographicalFeatures() {
-    for (int h : mChipImages) {
-        dx_DeleteGraph(h);
-    }
-    for (int h : mCollisionImages) {
-        dx_DeleteGraph(h);
+CGeographicalFeatures::CGraphHandles::~CGraphHandles() {
+    for (int h : mHandles) {
+        if (h != -1) {
+            dx_DeleteGraph(h);
+        }
     }
 }
 

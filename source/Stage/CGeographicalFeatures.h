@@ -29,7 +29,6 @@ public:
 
     CGeographicalFeatures(int rows, int columns, const std::string& mapPath, const std::string& chipPath,
                           SPointD cameraCentre, CStage* stage);
-    ~CGeographicalFeatures();
     CGeographicalFeatures(const CGeographicalFeatures&) = delete;
     CGeographicalFeatures& operator=(const CGeographicalFeatures&) = delete;
 
@@ -70,6 +69,21 @@ public:
     int fGetColumns() const { return mColumns; }
 
 private:
+    // Image handles that are deleted with their owner, so a map that fails to load half-way through the
+    // constructor gives its chips back.
+    class CGraphHandles {
+    public:
+        explicit CGraphHandles(std::size_t count) : mHandles(count, -1) {}
+        ~CGraphHandles();
+        CGraphHandles(const CGraphHandles&) = delete;
+        CGraphHandles& operator=(const CGraphHandles&) = delete;
+        int* fData() { return mHandles.data(); }
+        int operator[](std::size_t index) const { return mHandles[index]; }
+
+    private:
+        std::vector<int> mHandles;
+    };
+
     void fLoadLayer(const std::string& mapPath, int layer, int startLine);
     void fDrawLayer(int layer) const;
     // Calls onHit for each overlap of a solid chip within `reach` cells with one of `rects`, until it
@@ -78,8 +92,8 @@ private:
                              const std::function<bool()>& onHit) const;
 
     CStage* mStage;
-    std::vector<int> mChipImages;
-    std::vector<int> mCollisionImages;
+    CGraphHandles mChipImages;
+    CGraphHandles mCollisionImages;
     SPointD mCamera;
     double mHorizontalMargin = 256.0;
     double mVerticalMargin = 180.0;

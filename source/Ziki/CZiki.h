@@ -32,6 +32,10 @@ public:
         int fGetRemaining() const { return mRemaining; }
         int fGetTotal() const { return mTotal; }
 
+    protected:
+        // The party member the state acts on, for states that do more than count down.
+        CZiki& fGetOwner() const { return *mOwner; }
+
     private:
         EType mType;
         int mRemaining;

@@ -16,6 +16,11 @@ namespace {
 
 const char* const kReplayMembers[] = {"dat/replay/replay_key.dat", "dat/replay/replay.dat"};
 constexpr std::size_t kReplayMemberCount = 2;
+constexpr std::size_t kKeyMember = 0;
+constexpr std::size_t kSeedMember = 1;
+// Members are read this much at a time, so memory follows the bytes that really come out of the archive
+// rather than the size its headers claim.
+constexpr std::size_t kReadChunk = 64 * 1024;
 
 std::string zipErrorText(int code) {
     zip_error_t error;
@@ -70,6 +75,51 @@ using ZipPtr = std::unique_ptr<zip_t, ZipCloser>;
 struct ZipFileCloser {
     void operator()(zip_file_t* file) const { zip_fclose(file); }
 };
+
+// Why a member of `size` expanded bytes cannot be the replay member `slot`; empty when it can.
+std::string badMemberSize(std::size_t slot, zip_uint64_t size) {
+    if (size > CArchiver::kMaxMemberSize) {
+        return "expands to " + std::to_string(size) + " bytes, more than " +
+               std::to_string(CArchiver::kMaxMemberSize);
+    }
+    if (slot == kKeyMember && size % CArchiver::kKeyFrameBytes > CArchiver::kKeyTailBytes) {
+        return "is " + std::to_string(size) + " bytes, which is not whole " +
+               std::to_string(CArchiver::kKeyFrameBytes) + "-byte frames and at most " +
+               std::to_string(CArchiver::kKeyTailBytes) + " more";
+    }
+    if (slot == kSeedMember && size != CArchiver::kSeedMemberBytes) {
+        return "is " + std::to_string(size) + " bytes instead of the seed's " +
+               std::to_string(CArchiver::kSeedMemberBytes);
+    }
+    return "";
+}
+
+// Reads a member that announced `size` bytes; false when it holds more or fewer.
+bool readMember(zip_file_t* member, zip_uint64_t size, std::vector<char>& bytes, std::string& error) {
+    std::vector<char> chunk(kReadChunk);
+    bytes.clear();
+    for (;;) {
+        const zip_int64_t got = zip_fread(member, chunk.data(), chunk.size());
+        if (got < 0) {
+            error = zip_file_strerror(member);
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        if (static_cast<zip_uint64_t>(got) > size - bytes.size()) {
+            error = "it expands beyond its announced " + std::to_string(size) + " bytes";
+            return false;
+        }
+        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
+    }
+    if (bytes.size() != size) {
+        error = "it holds " + std::to_string(bytes.size()) + " of its announced " + std::to_string(size) +
+                " bytes";
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -156,24 +206,19 @@ void CArchiver::fExtract(const std::string& archiveName) {
             throw CException(refused + "the member '" + name + "' appears twice");
         }
         seen[slot] = true;
-        if (stat.size > kMaxMemberSize) {
-            throw CException(refused + "the member '" + name + "' expands to " + std::to_string(stat.size) +
-                             " bytes, more than " + std::to_string(kMaxMemberSize));
+        const std::string badSize = badMemberSize(slot, stat.size);
+        if (!badSize.empty()) {
+            throw CException(refused + "the member '" + name + "' " + badSize);
         }
         std::unique_ptr<zip_file_t, ZipFileCloser> member(zip_fopen_index(archive.get(), i, 0));
         if (member == nullptr) {
             throw CException(refused + "the member '" + name +
                              "' cannot be opened: " + zip_strerror(archive.get()));
         }
-        // One byte more than announced tells a member that expands beyond its declared size.
-        std::vector<char>& bytes = contents[slot];
-        bytes.resize(static_cast<std::size_t>(stat.size) + 1);
-        const zip_int64_t got = zip_fread(member.get(), bytes.data(), bytes.size());
-        if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size) {
-            throw CException(refused + "the member '" + name + "' is damaged: " +
-                             (got < 0 ? std::string(zip_file_strerror(member.get())) : "wrong size"));
+        std::string damage;
+        if (!readMember(member.get(), stat.size, contents[slot], damage)) {
+            throw CException(refused + "the member '" + name + "' is damaged: " + damage);
         }
-        bytes.resize(static_cast<std::size_t>(stat.size));
     }
     archive.reset();
 

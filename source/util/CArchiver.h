@@ -9,6 +9,11 @@ class CArchiver {
 public:
     // Largest member fExtract accepts once expanded.
     static constexpr std::uint64_t kMaxMemberSize = 64ull * 1024 * 1024;
+    // The key record is whole frames of 28 little-endian 32-bit key states, and at most a few bytes that
+    // the key player never reads; the seed member is one serialized int.
+    static constexpr std::uint64_t kKeyFrameBytes = 112;
+    static constexpr std::uint64_t kKeyTailBytes = 10;
+    static constexpr std::uint64_t kSeedMemberBytes = 4;
 
     // Members in the order of `files`, each named by its path as written and deflated (method 8). The
     // archive replaces any file of that name; the sources are deleted only once the archive is written.
@@ -16,8 +21,9 @@ public:
                           bool deleteSources);
 
     // Unpacks a replay archive, which may come from another player: it must hold exactly the two replay
-    // members ("dat/replay/replay_key.dat", "dat/replay/replay.dat"), each at most kMaxMemberSize expanded.
-    // Anything else is refused with a CException before a single file is written. Members are written to
-    // their names, relative to the working directory, replacing existing files.
+    // members ("dat/replay/replay_key.dat", "dat/replay/replay.dat"), each at most kMaxMemberSize expanded,
+    // the key record whole frames plus at most kKeyTailBytes, the seed exactly kSeedMemberBytes. Anything
+    // else is refused with a CException before a single file is written. Members are written to their
+    // names, relative to the working directory, replacing existing files.
     static void fExtract(const std::string& archiveName);
 };

@@ -1,5 +1,5 @@
-// The game's failures: an exception carrying a text. The scene loop's guard catches these (and only these),
-// writes them to the log and shuts the game down normally.
+// The game's failures: an exception carrying a text. The scene loop's guard catches these, like any other
+// std::exception, writes them to the log and shuts the game down normally.
 #pragma once
 
 #include <stdexcept>

@@ -7,6 +7,10 @@
 #include <fstream>
 #include <iterator>
 
+// Unpacking refuses key records of a shape this player would refuse, before it writes them.
+static_assert(CArchiver::kKeyFrameBytes == CKeyPlayer::kFrameBytes);
+static_assert(CArchiver::kKeyTailBytes == CKeyPlayer::kIgnoredTailBytes);
+
 CKeyPlayer::CKeyPlayer(const std::string& recordFileName) {
     std::ifstream in(recordFileName, std::ios::binary | std::ios::ate);
     if (!in) {

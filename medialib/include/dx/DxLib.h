@@ -97,6 +97,8 @@ int dx_MakeGraph(int width, int height);
 int dx_GetDrawScreenGraph(int x1, int y1, int x2, int y2, int handle);
 int dx_GetGraphSize(int handle, int* width, int* height);
 int dx_DeleteGraph(int handle);
+// Image handles made and not yet deleted; tests use it to find leaked handles.
+int dx_GetLiveGraphCount();
 int dx_LoadMask(const char* path);
 int dx_SaveDrawScreenToPNG(int x1, int y1, int x2, int y2, const char* path);
 unsigned int dx_GetPixel(int x, int y); // the back screen's colour at (x, y) as 0x00RRGGBB

@@ -41,39 +41,74 @@ void fSaveRecord(const std::string& path, const RecordDescriber& describe) {
     }
 }
 
-void fLoadRecord(const std::string& path, const RecordDescriber& describe) {
-    Serializer serializer(FileMode::In, path);
+namespace {
+// The whole-record rules, the same for a file and for bytes in memory.
+void loadWholeRecord(Serializer& serializer, const RecordDescriber& describe) {
+    const std::string& name = serializer.fileName();
     try {
         describe(serializer);
+    } catch (const UnreadableFile&) {
+        throw;
     } catch (const CException& failure) {
         const std::string text = failure.what();
         if (text.rfind("Damaged file '", 0) == 0) {
             throw;
         }
-        throw CException("Damaged file '" + path + "': " + text);
+        throw CException("Damaged file '" + name + "': " + text);
     }
     if (serializer.reachedEnd()) {
-        throw CException("Damaged file '" + path + "': the record is cut short");
+        throw CException("Damaged file '" + name + "': the record is cut short");
     }
     if (serializer.position() != serializer.size()) {
-        throw CException("Damaged file '" + path +
+        throw CException("Damaged file '" + name +
                          "': " + std::to_string(serializer.size() - serializer.position()) +
                          " bytes follow the record");
     }
 }
+} // namespace
+
+std::vector<std::byte> fSaveRecordToBytes(const RecordDescriber& describe) {
+    std::vector<std::byte> bytes;
+    Serializer serializer = Serializer::writing(bytes, "memory");
+    describe(serializer);
+    return bytes;
+}
+
+void fLoadRecord(const std::string& path, const RecordDescriber& describe) {
+    Serializer serializer(FileMode::In, path);
+    loadWholeRecord(serializer, describe);
+}
+
+void fLoadRecordFromBytes(std::span<const std::byte> bytes, const std::string& name,
+                          const RecordDescriber& describe) {
+    Serializer serializer = Serializer::reading(bytes, name);
+    loadWholeRecord(serializer, describe);
+}
 
 bool fLoadRecordOrSetAside(const std::string& path, const RecordDescriber& describe) {
     std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
+    const bool present = std::filesystem::exists(path, error);
+    if (error) {
+        fKeepUnreadableFile("Cannot look for file '" + path + "': " + error.message());
+        return false;
+    }
+    if (!present) {
         return false;
     }
     try {
         fLoadRecord(path, describe);
         return true;
+    } catch (const UnreadableFile& failure) {
+        fKeepUnreadableFile(failure.what());
+        return false;
     } catch (const CException& failure) {
         fSetAsideDamagedFile(path, failure.what());
         return false;
     }
+}
+
+void fKeepUnreadableFile(const std::string& reason) {
+    fLogWarning(reason + "; the default is used and the file is left as it is");
 }
 
 void fSetAsideDamagedFile(const std::string& path, const std::string& reason) {

@@ -4,8 +4,11 @@
 
 #include "util/serialization/Serializer.h"
 
+#include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace serialization {
 
@@ -14,14 +17,26 @@ using RecordDescriber = std::function<void(Serializer&)>;
 // Writes the record to path + ".new" and renames it over path, so a crash leaves the old record or the new
 // one, never none. Failures are CExceptions naming the file.
 void fSaveRecord(const std::string& path, const RecordDescriber& describe);
+// The bytes fSaveRecord writes, kept in memory.
+std::vector<std::byte> fSaveRecordToBytes(const RecordDescriber& describe);
 
 // Reads the record and insists on it being whole: a file that ends inside the record or holds bytes after
-// it is damaged, as is every archive failure. Damage is a CException naming the file.
+// it is damaged, as is every archive failure. Damage is a CException naming the file; a file that cannot
+// be read at all is an UnreadableFile instead.
 void fLoadRecord(const std::string& path, const RecordDescriber& describe);
+// The same for a record held in memory (one sent over the network, say); `name` stands for the file name in
+// messages.
+void fLoadRecordFromBytes(std::span<const std::byte> bytes, const std::string& name,
+                          const RecordDescriber& describe);
 
 // For records with a default: false when the file does not exist; false as well when it is damaged, after
-// logging the reason and keeping the file as path + ".bad" so the game can start on the default.
+// logging the reason and keeping the file as path + ".bad" so the game can start on the default. A file
+// that cannot be read at all (UnreadableFile) says nothing about its record: it is logged and left where it
+// is, and the answer is false.
 bool fLoadRecordOrSetAside(const std::string& path, const RecordDescriber& describe);
+
+// Logs why a file that could not be read is left in place while the default is used.
+void fKeepUnreadableFile(const std::string& reason);
 
 // Moves a damaged file out of the way (path + ".bad", replacing an older one) and logs why.
 void fSetAsideDamagedFile(const std::string& path, const std::string& reason);

@@ -1,6 +1,7 @@
 // The binary archive every saved record goes through. One describe call per field serves both directions:
-// a Serializer opened with FileMode::In loads the field, one opened with FileMode::Out stores it.
-// Integers are little-endian, with no padding, header or checksum.
+// a Serializer opened with FileMode::In loads the field, one opened with FileMode::Out stores it. The same
+// code reads and writes files and bytes in memory. Integers are little-endian, with no padding, header or
+// checksum.
 #pragma once
 
 #include "util/CException.h"
@@ -8,21 +9,38 @@
 #include "util/serialization/BasicArchive.h"
 #include "util/serialization/ClassRegister.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <typeinfo>
 #include <vector>
 
 namespace serialization {
 
+// A file that could not be read at all (no permission, no file handles left, not a regular file, an I/O
+// error): nothing is known about its contents, so it must not be taken for a damaged record.
+class UnreadableFile : public CException {
+public:
+    using CException::CException;
+};
+
+// Where a Serializer's bytes come from or go to: a file, or bytes in memory.
+class ByteStream;
+
 class Serializer {
 public:
-    // In: read an existing file. Out: write from offset 0, creating the file when missing; an existing file
-    // is not truncated. Any other mode is refused.
+    // In: read an existing file; a file that cannot be opened or read is an UnreadableFile. Out: write from
+    // offset 0, creating the file when missing; an existing file is not truncated. Any other mode is
+    // refused.
     Serializer(FileMode openMode, const std::string& fileName);
+    // The same archive over bytes in memory, so a record can be checked without a file; `name` stands for
+    // the file name in messages. Reading: `bytes` must outlive the Serializer. Writing: like FileMode::Out,
+    // from offset 0 into `bytes`, overwriting and growing it.
+    static Serializer reading(std::span<const std::byte> bytes, const std::string& name);
+    static Serializer writing(std::vector<std::byte>& bytes, const std::string& name);
     virtual ~Serializer();
     Serializer(const Serializer&) = delete;
     Serializer& operator=(const Serializer&) = delete;
@@ -49,7 +67,7 @@ public:
     }
 
     std::int64_t position() const;
-    // Size of the file when it was opened for reading.
+    // Size of the file (or the bytes) when it was opened for reading.
     std::int64_t size() const { return size_; }
     // True once a read met the end of the file and transferred nothing. The format lets that pass; strict
     // loaders use it to tell a truncated record from a whole one.
@@ -57,6 +75,9 @@ public:
     const std::string& fileName() const { return fileName_; }
 
 private:
+    Serializer(WriteRead mode, std::unique_ptr<ByteStream> stream, const std::string& name,
+               std::int64_t size);
+
     void transfer(unsigned char* bytes, std::size_t count);
     void describeByte(std::uint8_t& value);
     void describeUint(std::uint32_t& value);
@@ -173,7 +194,7 @@ private:
 
     WriteRead mode_;
     std::string fileName_;
-    std::FILE* stream_ = nullptr;
+    std::unique_ptr<ByteStream> stream_;
     std::int64_t size_ = 0;
     bool reachedEnd_ = false;
     std::vector<std::shared_ptr<Serializable>> readObjects_;

@@ -8,6 +8,7 @@
 #include <dx/DxLib.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
@@ -140,31 +141,45 @@ TEST(GameLog, ChannelZeroWritesANewFileNamedByTheTime) {
 
 TEST(GameLog, AnEscapingExceptionIsLoggedAndShutdownStillRuns) {
     const CLogInWorkingDirectory logHere;
-    // No data folder here: start-up fails with a clear exception, which the guard logs.
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> prepare;
+        const char* logged;
+    };
+    const Case cases[] = {
+        // No data folder: start-up fails with the game's own exception.
+        {"no data", [](const fs::path&) {}, "dat/image/"},
+        // A mask folder that links to itself: the standard library's filesystem_error.
+        {"looping mask folder",
+         [](const fs::path& dir) { fs::create_directory_symlink("mask", dir / "dat" / "mask"); }, "dat/mask"},
+    };
     const auto old = fs::current_path();
-    const fs::path dir = fs::temp_directory_path() / ("tavoni_guard_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir / "dat" / "replay");
-    std::ofstream(dir / "dat" / "replay" / "replay.dat") << "old";
-    fs::current_path(dir);
-    dx_SetBackend(DxBackend::Null);
-    ASSERT_EQ(dx_DxLib_Init(), 0);
-    fRunGame();
-    dx_DxLib_End();
-    fs::current_path(old);
+    for (const Case& c : cases) {
+        const fs::path dir = fs::temp_directory_path() / ("tavoni_guard_" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "dat" / "replay");
+        std::ofstream(dir / "dat" / "replay" / "replay.dat") << "old";
+        c.prepare(dir);
+        fs::current_path(dir);
+        dx_SetBackend(DxBackend::Null);
+        ASSERT_EQ(dx_DxLib_Init(), 0);
+        fRunGame();
+        dx_DxLib_End();
+        fs::current_path(old);
 
-    std::string log;
-    for (const auto& e : fs::directory_iterator(dir)) {
-        if (e.path().extension() == ".log") {
-            std::ifstream in(e.path());
-            std::stringstream text;
-            text << in.rdbuf();
-            log = text.str();
+        std::string log;
+        for (const auto& e : fs::directory_iterator(dir)) {
+            if (e.path().extension() == ".log") {
+                std::ifstream in(e.path());
+                std::stringstream text;
+                text << in.rdbuf();
+                log = text.str();
+            }
         }
+        EXPECT_EQ(log.rfind("exception:", 0), 0u) << c.what << ": " << log;
+        EXPECT_NE(log.find(c.logged), std::string::npos) << c.what << ": " << log;
+        // fFinalize ran: the loose replay file is gone.
+        EXPECT_FALSE(fs::exists(dir / "dat" / "replay" / "replay.dat")) << c.what;
+        fs::remove_all(dir);
     }
-    EXPECT_EQ(log.rfind("exception:", 0), 0u) << log;
-    EXPECT_NE(log.find("dat/image/"), std::string::npos) << log;
-    // fFinalize ran: the loose replay file is gone.
-    EXPECT_FALSE(fs::exists(dir / "dat" / "replay" / "replay.dat"));
-    fs::remove_all(dir);
 }

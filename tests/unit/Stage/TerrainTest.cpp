@@ -4,6 +4,7 @@
 #include "util/CException.h"
 #include "util/ScratchFolder.h"
 
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
@@ -317,4 +318,39 @@ TEST_F(TerrainTest, LargestChipNumbersAndWindowsLineEndsAreAccepted) {
     const auto t = fLoad(3, 3, path);
     EXPECT_NE(t->fGetObject(0, 2, 2), nullptr);
     EXPECT_NE(t->fGetObject(CGeographicalFeatures::kCollisionLayer, 2, 2), nullptr);
+}
+
+TEST_F(TerrainTest, AFailedLoadGivesBackEveryImageHandle) {
+    const std::string chips = std::filesystem::absolute(kChips).string();
+    const std::string good = mScratch.file("good.csv");
+    fWriteLines(good, fMapLines(fSmallMap()));
+    std::vector<std::string> lines = fMapLines(fSmallMap());
+    lines[13] = "255,256,255";
+    const std::string damaged = mScratch.file("damaged.csv");
+    fWriteLines(damaged, lines);
+    CScratchFolder noCollisionSheet;
+
+    const int before = dx_GetLiveGraphCount();
+    {
+        const auto t = fLoad(3, 3, good);
+        EXPECT_EQ(dx_GetLiveGraphCount(), before + 8192 + 256);
+    }
+    EXPECT_EQ(dx_GetLiveGraphCount(), before);
+
+    struct Case {
+        const char* what;
+        std::string map;
+        std::filesystem::path folder; // the working directory, where the collision sheet is looked for
+    };
+    const Case cases[] = {
+        {"a damaged map", damaged, std::filesystem::current_path()},
+        {"a missing map", mScratch.file("missing.csv"), std::filesystem::current_path()},
+        {"no collision sheet", good, noCollisionSheet.path()},
+    };
+    for (const Case& c : cases) {
+        const CWorkingDirectoryGuard in(c.folder);
+        EXPECT_THROW(CGeographicalFeatures(3, 3, c.map, chips, SPointD(320.0, 240.0), nullptr), CException)
+            << c.what;
+        EXPECT_EQ(dx_GetLiveGraphCount(), before) << c.what;
+    }
 }

@@ -12,7 +12,7 @@ class DxScriptTest : public MediaTest {};
 
 TEST_F(DxScriptTest, MalformedLinesAreNamed) {
     struct Case {
-        const char* text;
+        std::string text;
         const char* what;
     };
     const Case cases[] = {
@@ -26,6 +26,18 @@ TEST_F(DxScriptTest, MalformedLinesAreNamed) {
         {"5 down F13\n", "<script>:1: unknown key"},
         {"5 tap Pad17\n", "<script>:1: unknown key"},
         {"-1 down Z\n", "<script>:1:"},
+        {"5 down F\xd9\n", "<script>:1: unknown key"},
+        // Typed text must be whole UTF-8: stray continuation bytes, a cut character, an overlong form, a
+        // surrogate, a code point past U+10FFFF, a byte that never starts a character.
+        {"0 text " + std::string(32, '\x80') + "\n", "<script>:1: \"text\" holds bytes that are not UTF-8"},
+        {"0 text ok\n1 text \xe3\x81\n", "<script>:2: \"text\" holds"},
+        {"0 text a\xe3\x81"
+         "b\n",
+         "<script>:1: \"text\" holds"},
+        {"0 text \xc0\xaf\n", "<script>:1: \"text\" holds"},
+        {"0 text \xed\xa0\x80\n", "<script>:1: \"text\" holds"},
+        {"0 text \xf4\x90\x80\x80\n", "<script>:1: \"text\" holds"},
+        {"0 text \xff\n", "<script>:1: \"text\" holds"},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -33,9 +45,11 @@ TEST_F(DxScriptTest, MalformedLinesAreNamed) {
         EXPECT_EQ(error.rfind(c.what, 0), 0u) << c.text << " gave: " << error;
     }
 
+    std::string error;
+    EXPECT_TRUE(dx_SetInputScript("0 text \xc3\xa9\xe3\x81\x82\xf0\x9f\x98\x80\n", error)) << error;
+
     const std::string file = path("input.txt");
     std::ofstream(file) << "0 down Z\n# comment\n3 sideways X\n";
-    std::string error;
     EXPECT_FALSE(dx_LoadInputScript(file, error));
     EXPECT_EQ(error.rfind(file + ":3:", 0), 0u) << error;
     EXPECT_FALSE(dx_LoadInputScript(path("absent.txt"), error));

@@ -6,7 +6,9 @@
 #include "util/ScratchFolder.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -77,6 +79,59 @@ TEST_F(RecordFilesTest, DamagedHighScoreFallsBackAndIsKeptAside) {
     fWriteBytes(path, trailing);
     EXPECT_EQ(fLoadHighScore(path), CHighScoreInfo(0, false));
     EXPECT_EQ(fReadBytes(path + ".bad"), trailing);
+}
+
+TEST_F(RecordFilesTest, UnreadableSavesAreLeftInPlaceAndTheDefaultIsUsed) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> load;
+    };
+    const Case cases[] = {
+        {"score.dat",
+         [](const std::string& path) { EXPECT_EQ(fLoadHighScore(path), CHighScoreInfo(0, false)); }},
+        {"setting.dat",
+         [](const std::string& path) {
+             fLoadSetting(path);
+             ASSERT_NE(gOptionInfo, nullptr);
+             EXPECT_EQ(static_cast<std::uint32_t>(gOptionInfo->buttons[8]), kDefaultButtons[8]);
+         }},
+        {"tips.dat",
+         [](const std::string& path) { EXPECT_EQ(fLoadTipsFlags(path, 10), std::vector<bool>(10, false)); }},
+    };
+    for (const Case& c : cases) {
+        // A folder where the save should be opens but cannot be read, even for root.
+        const std::string path = folder.file(c.name);
+        std::filesystem::create_directory(path);
+        testing::internal::CaptureStderr();
+        c.load(path);
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(std::filesystem::is_directory(path)) << c.name;
+        EXPECT_FALSE(exists(std::string(c.name) + ".bad")) << c.name;
+        EXPECT_NE(log.find(path), std::string::npos) << log;
+        EXPECT_NE(log.find("left as it is"), std::string::npos) << log;
+        std::filesystem::remove(path);
+
+        // Behind a link to itself, the path cannot even be looked at: that is logged too.
+        std::filesystem::create_directory_symlink("loop", folder.path() / "loop");
+        const std::string behindLoop = (folder.path() / "loop" / c.name).string();
+        testing::internal::CaptureStderr();
+        c.load(behindLoop);
+        const std::string loopLog = testing::internal::GetCapturedStderr();
+        EXPECT_NE(loopLog.find(behindLoop), std::string::npos) << loopLog;
+        std::filesystem::remove(folder.path() / "loop");
+
+        // Without permission to read (root reads anyway, so only for other users).
+        if (::geteuid() != 0) {
+            fWriteBytes(path, {1, 2, 3});
+            std::filesystem::permissions(path, std::filesystem::perms::none);
+            testing::internal::CaptureStderr();
+            c.load(path);
+            testing::internal::GetCapturedStderr();
+            EXPECT_TRUE(exists(c.name)) << c.name;
+            EXPECT_FALSE(exists(std::string(c.name) + ".bad")) << c.name;
+            std::filesystem::remove(path);
+        }
+    }
 }
 
 // ---- settings ------------------------------------------------------------------------------------------

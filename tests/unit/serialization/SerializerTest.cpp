@@ -4,7 +4,9 @@
 #include "util/CException.h"
 #include "util/COptionInfo.h"
 #include "util/ScratchFolder.h"
+#include "util/serialization/RecordFile.h"
 
+#include <cstddef>
 #include <gtest/gtest.h>
 
 using serialization::ClassRegister;
@@ -413,4 +415,101 @@ TEST_F(SerializerTest, ArrayCountJustFittingIsRead) {
     std::vector<std::int32_t> ints;
     in.describe(ints);
     EXPECT_EQ(ints, (std::vector<std::int32_t>{10, 20}));
+}
+
+namespace {
+// A record with a field of every kind, a back-reference included.
+struct SEveryField {
+    bool yes = false;
+    std::string text;
+    std::shared_ptr<CHighScoreInfo> score;
+    std::shared_ptr<CHighScoreInfo> again;
+    std::vector<std::int32_t> ints;
+    std::vector<bool> flags;
+    std::int32_t number = 0;
+    void describe(Serializer& s) {
+        s.describe(yes);
+        s.describe(text);
+        s.describe(score, Tracking::On);
+        s.describe(again, Tracking::On);
+        s.describe(ints);
+        s.describe(flags);
+        s.describe(number);
+    }
+};
+
+std::vector<unsigned char> unsignedBytes(const std::vector<std::byte>& bytes) {
+    std::vector<unsigned char> result;
+    for (std::byte b : bytes) {
+        result.push_back(std::to_integer<unsigned char>(b));
+    }
+    return result;
+}
+} // namespace
+
+TEST_F(SerializerTest, RecordsInMemoryAreTheFileBytes) {
+    SEveryField written;
+    written.number = -7;
+    written.yes = true;
+    written.text = "\xe3\x81\x82"
+                   "a";
+    written.score = std::make_shared<CHighScoreInfo>(4321, true);
+    written.again = written.score;
+    written.ints = {3, -1};
+    written.flags = {true, false, true};
+    const auto write = [&written](Serializer& s) { written.describe(s); };
+    const std::string path = folder.file("every.dat");
+    serialization::fSaveRecord(path, write);
+    const std::vector<std::byte> bytes = serialization::fSaveRecordToBytes(write);
+    EXPECT_EQ(unsignedBytes(bytes), fReadBytes(path));
+
+    SEveryField read;
+    serialization::fLoadRecordFromBytes(bytes, "upload", [&read](Serializer& s) { read.describe(s); });
+    EXPECT_EQ(read.number, -7);
+    EXPECT_TRUE(read.yes);
+    EXPECT_EQ(read.text, written.text);
+    EXPECT_EQ(read.ints, written.ints);
+    EXPECT_EQ(read.flags, written.flags);
+    ASSERT_NE(read.score, nullptr);
+    EXPECT_EQ(*read.score, CHighScoreInfo(4321, true));
+    EXPECT_EQ(read.again, read.score);
+
+    // The whole-record rules hold in memory too, naming the bytes as given.
+    std::vector<std::byte> cut(bytes.begin(), bytes.end() - 1);
+    std::vector<std::byte> longer = bytes;
+    longer.push_back(std::byte{0});
+    for (const auto& damaged : {std::pair{cut, "the record is cut short"}, {longer, "1 bytes follow"}}) {
+        const std::string error = errorOf([&damaged] {
+            SEveryField ignored;
+            serialization::fLoadRecordFromBytes(damaged.first, "upload",
+                                                [&ignored](Serializer& s) { ignored.describe(s); });
+        });
+        EXPECT_EQ(error.rfind("Damaged file 'upload': ", 0), 0u) << error;
+        EXPECT_NE(error.find(damaged.second), std::string::npos) << error;
+    }
+}
+
+TEST_F(SerializerTest, WritingInMemoryOverwritesAndSkipsLikeAFile) {
+    const auto edit = [](Serializer& out) {
+        out.skip(1);
+        std::int32_t value = 0;
+        out.describe(value);
+        out.skip(3); // past the end: the gap reads as zeros
+        bool flag = true;
+        out.describe(flag);
+        EXPECT_THROW(out.skip(-100), CException);
+    };
+    const std::string path = folder.file("keep.dat");
+    fWriteBytes(path, {9, 9, 9, 9, 9, 9});
+    {
+        Serializer out(FileMode::Out, path);
+        edit(out);
+    }
+    std::vector<std::byte> memory(6, std::byte{9});
+    {
+        Serializer out = Serializer::writing(memory, "memory");
+        edit(out);
+    }
+    EXPECT_EQ(fReadBytes(path), (std::vector<unsigned char>{9, 0, 0, 0, 0, 9, 0, 0, 1}));
+    EXPECT_EQ(unsignedBytes(memory), fReadBytes(path));
 }

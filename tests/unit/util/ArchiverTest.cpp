@@ -84,12 +84,14 @@ protected:
     std::filesystem::path use() const { return folder.path() / "use"; }
 
     // Builds an archive of the given member paths (relative to the "make" folder) and copies it to "use".
+    // Missing members are made: a seed for the seed's name, three bytes for any other.
     std::string buildArchive(const std::vector<std::string>& names) {
         {
             CWorkingDirectoryGuard cwd(make());
             for (const std::string& name : names) {
                 if (!std::filesystem::exists(name)) {
-                    fWriteBytes(name, {1, 2, 3});
+                    fWriteBytes(name, name == "dat/replay/replay.dat" ? std::vector<unsigned char>{7, 0, 0, 0}
+                                                                      : std::vector<unsigned char>{1, 2, 3});
                 }
             }
             CArchiver::fCompress("hostile.zip", names, false);
@@ -229,8 +231,44 @@ TEST_F(ArchiverTest, MemberShorterThanDeclaredIsRefused) {
     const std::size_t end = endRecordOffset(zip);
     const std::size_t central = le32(zip, end + 16);
     const std::size_t local = le32(zip, central + 42);
-    putLe32(zip, central + 24, 1000);
-    putLe32(zip, local + 22, 1000);
+    putLe32(zip, central + 24, 1120); // ten whole frames
+    putLe32(zip, local + 22, 1120);
     fWriteBytes((use() / "hostile.zip").string(), zip);
-    expectRefused("hostile.zip", "dat/replay/replay_key.dat");
+    expectRefused("hostile.zip", "'dat/replay/replay_key.dat' is damaged");
+}
+
+TEST_F(ArchiverTest, MembersOfTheWrongSizeAreRefusedBeforeAnythingIsWritten) {
+    struct Case {
+        std::size_t keyBytes;
+        std::size_t seedBytes;
+        const char* refusal; // null: accepted
+    };
+    const Case cases[] = {
+        {112 * 2 + 11, 4, "'dat/replay/replay_key.dat' is 235 bytes"},
+        {111, 4, "'dat/replay/replay_key.dat' is 111 bytes"},
+        {112, 0, "'dat/replay/replay.dat' is 0 bytes"},
+        {112, 3, "'dat/replay/replay.dat' is 3 bytes"},
+        {112, 5, "'dat/replay/replay.dat' is 5 bytes"},
+        {112 * 3, 8, "'dat/replay/replay.dat' is 8 bytes"},
+        {0, 4, nullptr},
+        {112 * 2 + 10, 4, nullptr},
+    };
+    for (const Case& c : cases) {
+        const std::vector<unsigned char> keys(c.keyBytes, 1);
+        const std::vector<unsigned char> seed(c.seedBytes, 2);
+        {
+            CWorkingDirectoryGuard cwd(make());
+            fWriteBytes(kReplayMembers[0], keys);
+            fWriteBytes(kReplayMembers[1], seed);
+        }
+        const std::string archive = buildArchive(kReplayMembers);
+        if (c.refusal != nullptr) {
+            expectRefused(archive, c.refusal);
+            continue;
+        }
+        CWorkingDirectoryGuard cwd(use());
+        CArchiver::fExtract(archive);
+        EXPECT_EQ(fReadBytes(kReplayMembers[0]), keys) << c.keyBytes;
+        EXPECT_EQ(fReadBytes(kReplayMembers[1]), seed) << c.keyBytes;
+    }
 }
