@@ -153,7 +153,9 @@ void fRunGame() {
     try {
         dx_SetDrawScreen(-2);
         fInitialize();
-        fGameLoop();
+        if (!gQuitRequested) { // a refused command-line replay ends before the first frame
+            fGameLoop();
+        }
     } catch (const std::exception& e) {
         // The game's own CExceptions and the standard library's (a filesystem error, bad_alloc) alike.
         const std::string message = std::string("exception:") + e.what();
