@@ -86,6 +86,24 @@ struct Figures {
     SPointD cameraMax{-1e9, -1e9};
 };
 
+// One frame as the game loop runs it; `figures`, when given, receives its times.
+void timeFrame(CStage& stage, Figures* figures) {
+    const auto start = Clock::now();
+    gKeyManager->fUpdate();
+    const auto updateStart = Clock::now();
+    stage.fInput();
+    stage.fUpdate();
+    const auto updateEnd = Clock::now();
+    dx_ClsDrawScreen();
+    stage.fDraw();
+    dx_ScreenFlip();
+    const auto end = Clock::now();
+    if (figures != nullptr) {
+        figures->frameMs.push_back(millisBetween(start, end));
+        figures->updateMs.push_back(millisBetween(updateStart, updateEnd));
+    }
+}
+
 Figures runStage() {
     Figures figures;
     figures.frameMs.reserve(kMeasuredFrames);
@@ -93,20 +111,7 @@ Figures runStage() {
     CStage stage("", false);
     for (int frame = 0; frame < kWarmUpFrames + kMeasuredFrames; ++frame) {
         holdDirectionFor(frame);
-        const auto start = Clock::now();
-        gKeyManager->fUpdate();
-        const auto updateStart = Clock::now();
-        stage.fInput();
-        stage.fUpdate();
-        const auto updateEnd = Clock::now();
-        dx_ClsDrawScreen();
-        stage.fDraw();
-        dx_ScreenFlip();
-        const auto end = Clock::now();
-        if (frame >= kWarmUpFrames) {
-            figures.frameMs.push_back(millisBetween(start, end));
-            figures.updateMs.push_back(millisBetween(updateStart, updateEnd));
-        }
+        timeFrame(stage, frame >= kWarmUpFrames ? &figures : nullptr);
         const SPointD camera = stage.fGetTerrain().fGetCamera();
         figures.cameraMin = {std::min(figures.cameraMin.x, camera.x),
                              std::min(figures.cameraMin.y, camera.y)};
@@ -165,19 +170,7 @@ Figures runStress() {
     dx_TestSetKeyState({}, 0, false);
     for (int frame = 0; frame < kWarmUpFrames / 6 + kStressFrames; ++frame) {
         fillPools(stage);
-        const auto start = Clock::now();
-        gKeyManager->fUpdate();
-        stage.fInput();
-        stage.fUpdate();
-        const auto updateEnd = Clock::now();
-        dx_ClsDrawScreen();
-        stage.fDraw();
-        dx_ScreenFlip();
-        const auto end = Clock::now();
-        if (frame >= kWarmUpFrames / 6) {
-            figures.frameMs.push_back(millisBetween(start, end));
-            figures.updateMs.push_back(millisBetween(start, updateEnd));
-        }
+        timeFrame(stage, frame >= kWarmUpFrames / 6 ? &figures : nullptr);
     }
     return figures;
 }

@@ -47,7 +47,24 @@ private:
     std::FILE* file_;
 };
 
-class MemoryReader final : public ByteStream {
+// The position of a stream in memory; either kind may be moved anywhere at or after the start.
+class MemoryStream : public ByteStream {
+public:
+    bool seek(std::int64_t offset) override {
+        if (offset < 0) {
+            return false;
+        }
+        position_ = static_cast<std::size_t>(offset);
+        return true;
+    }
+    std::int64_t position() const override { return static_cast<std::int64_t>(position_); }
+    bool failed() const override { return false; }
+
+protected:
+    std::size_t position_ = 0;
+};
+
+class MemoryReader final : public MemoryStream {
 public:
     explicit MemoryReader(std::span<const std::byte> bytes) : bytes_(bytes) {}
 
@@ -61,22 +78,12 @@ public:
         return n;
     }
     bool write(const unsigned char*, std::size_t) override { return false; }
-    bool seek(std::int64_t offset) override {
-        if (offset < 0) {
-            return false;
-        }
-        position_ = static_cast<std::size_t>(offset);
-        return true;
-    }
-    std::int64_t position() const override { return static_cast<std::int64_t>(position_); }
-    bool failed() const override { return false; }
 
 private:
     std::span<const std::byte> bytes_;
-    std::size_t position_ = 0;
 };
 
-class MemoryWriter final : public ByteStream {
+class MemoryWriter final : public MemoryStream {
 public:
     explicit MemoryWriter(std::vector<std::byte>& bytes) : bytes_(bytes) {}
 
@@ -90,19 +97,9 @@ public:
         position_ += count;
         return true;
     }
-    bool seek(std::int64_t offset) override {
-        if (offset < 0) {
-            return false;
-        }
-        position_ = static_cast<std::size_t>(offset);
-        return true;
-    }
-    std::int64_t position() const override { return static_cast<std::int64_t>(position_); }
-    bool failed() const override { return false; }
 
 private:
     std::vector<std::byte>& bytes_;
-    std::size_t position_ = 0;
 };
 
 std::unique_ptr<ByteStream> openFile(FileMode openMode, const std::string& fileName, std::int64_t& size) {
