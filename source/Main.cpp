@@ -31,6 +31,7 @@ const char* const kUsage =
     "  --replay FILE            play the packed replay FILE from its start, then leave; prints\n"
     "                           'replay FILE: N frames, score S, T ms (F frames/s)'\n"
     "  --expect-score S         with --replay: exit 1 unless the replay's final score is exactly S\n"
+    "  --seed N                 seed every new run with N instead of the clock (for tests)\n"
     "  --help                   this text\n";
 
 bool fParseInt(std::string_view text, int& out) {
@@ -103,6 +104,15 @@ int fParseOptions(int argc, char** argv) {
             }
             gLaunchReplay.fSetExpectedScore(score);
             expectScore = true;
+        } else if (arg == "--seed") {
+            const char* v = needValue("a seed");
+            if (v == nullptr) {
+                return 2;
+            }
+            if (!fParseInt(v, gLaunchSeed)) {
+                std::fprintf(stderr, "tavoni: --seed needs a whole number, not \"%s\"\n", v);
+                return 2;
+            }
         } else if (arg == "--screenshot") {
             const char* v = needValue("N:FILE.png");
             if (v == nullptr) {

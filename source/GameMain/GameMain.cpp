@@ -29,6 +29,7 @@ bool gQuitRequested = false;
 bool gLaunchNoWait = false;
 bool gLaunchTraceKeys = false;
 bool gLaunchTraceStage = false;
+int gLaunchSeed = -1;
 
 int gFont20 = -1;
 int gFont24Bold = -1;

@@ -26,6 +26,9 @@ extern bool gLaunchNoWait;
 extern bool gLaunchTraceKeys;
 // Print the stage's progress (party, camera, time, states) for whole-game tests.
 extern bool gLaunchTraceStage;
+// The seed of every new run instead of the clock's milliseconds (-1: the clock), so that a scripted run is
+// the same run every time.
+extern int gLaunchSeed;
 
 extern int gFont20;
 extern int gFont24Bold;

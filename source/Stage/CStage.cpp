@@ -131,7 +131,7 @@ void CStage::fAddMarker(SPointD point) {
 }
 
 void CStage::fStartRun() {
-    mRunSession.fStart(fMakeRunSeed());
+    mRunSession.fStart(gLaunchSeed >= 0 ? gLaunchSeed : fMakeRunSeed());
 }
 
 void CStage::fEndRun() {
