@@ -4,6 +4,7 @@
 #include "GameMain/CTitleScene.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
+#include "StageData/CEnemyGenerator.h"
 #include "Ziki/CZiki.h"
 #include "util/CFpsTimer.h"
 #include "util/CKeyManager.h"
@@ -66,6 +67,7 @@ CStage::CStage(const std::string& replayPath, bool start) : mRunSession(replayPa
     mIconManager = std::make_unique<CIconManager>(*this);
     mTerrain = std::make_unique<CGeographicalFeatures>(80, 80, "dat/town3.csv",
                                                        "dat/image/mapchip/chips2.png", kScreenCentre, this);
+    mEnemyGenerator = std::make_unique<CEnemyGenerator>(*this);
     mParty = std::make_unique<CZiki>(*this);
     fSetParty(mParty.get());
     gSoundManager->fPlayBgm(BGM_STAGE);
@@ -99,6 +101,7 @@ void CStage::fResetPools() {
     mItems.fReleaseAll();
     mEffects.fReleaseAll();
     mSpecialState.reset();
+    mEnemyGenerator.reset();
 }
 
 void CStage::fDispose() {
@@ -271,6 +274,9 @@ void CStage::fUpdate() {
         return;
     }
     mTerrain->fUpdateScroll();
+    if (mEnemyGenerator) {
+        mEnemyGenerator->fUpdate();
+    }
     mIconManager->fUpdate();
     fUpdateAll(mEnemies);
     mParty->fUpdate();
@@ -311,6 +317,9 @@ void CStage::fDraw() {
         dx_SetMainWindowText(caption);
     }
     mTerrain->fDrawLower();
+    if (mEnemyGenerator) {
+        mEnemyGenerator->fDraw();
+    }
     for (CEnemy* e : mEnemies.fGetActive()) {
         e->fDraw();
     }

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+class CEnemyGenerator;
 class CZiki;
 
 class CStage : public CScene {
@@ -104,6 +105,8 @@ public:
     CGeographicalFeatures& fGetTerrain() { return *mTerrain; }
     const CGeographicalFeatures& fGetTerrain() const { return *mTerrain; }
     CZiki* fGetParty() { return mPartyRef; }
+    // Null once fResetPools has dropped it.
+    CEnemyGenerator* fGetEnemyGenerator() { return mEnemyGenerator.get(); }
     CFoodTables& fGetFoodTables() { return mFoodTables; }
     int fGetRank() const { return mRank; }
     int fGetTimeLeft() const { return mTimeLeft; }
@@ -156,6 +159,7 @@ private:
     int mScoreThisStage = 0;
     int mBestScore = 0;
     int mFrameCounter = 0;
+    std::unique_ptr<CEnemyGenerator> mEnemyGenerator;
     std::unique_ptr<CIconManager> mIconManager;
     std::unique_ptr<CZiki> mParty;
     CZiki* mPartyRef = nullptr;

@@ -1,6 +1,7 @@
 // Renders the pictures of the fight for the documentation: every enemy kind in the town, a hit flash with
-// its life bar, a burnt silhouette, a multi-kill badge and a mini sushi bursting on a wall. It builds a real
-// stage on the offscreen backend, places the actors, runs the stage's own frames and saves the screen.
+// its life bar, a burnt silhouette, a multi-kill badge, a mini sushi bursting on a wall and a wave of enemies
+// appearing in a hunting ground. It builds a real stage on the offscreen backend, places the actors, runs the
+// stage's own frames and saves the screen.
 // Usage: tavoni_showcase OUTPUT_FOLDER, run from the game folder (the one holding dat/).
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
@@ -9,6 +10,7 @@
 #include "Stage/CKillCountManager.h"
 #include "Stage/CStage.h"
 #include "StageData/CEnemyCreator.h"
+#include "StageData/CEnemyGenerator.h"
 #include "Ziki/CZiki.h"
 #include "Ziki/CZikiSprites.h"
 #include "util/CFpsTimer.h"
@@ -123,6 +125,27 @@ bool fHitsAndBursts(const std::string& folder) {
     return fSave(stage, folder + "/combat_effects.png");
 }
 
+// A wave in progress in the pigs' meadow: its outline, the first wave out and the next one's markers
+// blinking.
+bool fWave(const std::string& folder) {
+    CStage stage("", false);
+    stage.fAddRank(9); // five enemies may be out, so the second wave is not held back
+    // The party in the middle of the meadow, the camera as high as it goes.
+    const SPointD world{784.0, 256.0};
+    const SPointD camera{784.0, 240.0};
+    stage.fGetTerrain().fSetCamera(camera);
+    stage.fGetParty()->mPosition = world - camera + SPointD(320.0, 240.0);
+    const CEnemyGenerateAreaBase& meadow = stage.fGetEnemyGenerator()->fGetArea(1);
+    // The first wave comes at once, the second when the meadow's timer runs out.
+    fFrames(stage, 1);
+    while (meadow.fGetWaveTimer() != 1) {
+        fFrames(stage, 1);
+    }
+    // A few frames into the second wave, on a frame where its markers show.
+    fFrames(stage, 12);
+    return fSave(stage, folder + "/waves.png");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -143,7 +166,7 @@ int main(int argc, char** argv) {
     bool ok = false;
     try {
         fCreateGlobals();
-        ok = fEveryKind(folder) && fHitsAndBursts(folder);
+        ok = fEveryKind(folder) && fHitsAndBursts(folder) && fWave(folder);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tavoni_showcase: %s\n", e.what());
     }
