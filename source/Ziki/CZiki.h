@@ -32,10 +32,6 @@ public:
         int fGetRemaining() const { return mRemaining; }
         int fGetTotal() const { return mTotal; }
 
-    protected:
-        // The party member the state acts on, for states that do more than count down.
-        CZiki& fGetOwner() const { return *mOwner; }
-
     private:
         EType mType;
         int mRemaining;
