@@ -154,7 +154,7 @@ bool CZiki::fIsBusy() const {
         mSpecialState->fGetRemaining() >= mSpecialState->fGetTotal() - 15) {
         return true;
     }
-    if (mFireManager && mFireManager->fIsBusy()) {
+    if (mFireManager && mFireManager->fIsCoolingDown()) {
         return true;
     }
     return !mKnockbackTimer.fIsEnded();
@@ -230,7 +230,7 @@ void CZiki::fUpdate() {
 
 void CZiki::fFire() {
     if (!fIsBusy()) {
-        mFireManager->fFire();
+        mFireManager->fOnHold();
     }
 }
 
@@ -239,7 +239,7 @@ bool CZiki::fFeed() {
 }
 
 void CZiki::fFireRelease() {
-    mFireManager->fFireRelease();
+    mFireManager->fOnRelease();
 }
 
 void CZiki::fOnScrollEdge(int /*edge*/) {}

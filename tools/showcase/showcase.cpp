@@ -1,7 +1,7 @@
 // Renders the pictures of the fight for the documentation: every enemy kind in the town, a hit flash with
-// its life bar, a burnt silhouette, a multi-kill badge, a mini sushi bursting on a wall and a wave of enemies
-// appearing in a hunting ground. It builds a real stage on the offscreen backend, places the actors, runs the
-// stage's own frames and saves the screen.
+// its life bar, a burnt silhouette, a multi-kill badge, a mini sushi bursting on a wall, a wave of enemies
+// appearing in a hunting ground, the four shots of the two weapons and a charge being gathered. It builds a
+// real stage on the offscreen backend, places the actors, runs the stage's own frames and saves the screen.
 // Usage: tavoni_showcase OUTPUT_FOLDER, run from the game folder (the one holding dat/).
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
@@ -12,6 +12,7 @@
 #include "StageData/CEnemyCreator.h"
 #include "StageData/CEnemyGenerator.h"
 #include "Ziki/CZiki.h"
+#include "Ziki/CZikiBulletCreator.h"
 #include "Ziki/CZikiSprites.h"
 #include "util/CFpsTimer.h"
 #include "util/CImageManager.h"
@@ -146,6 +147,82 @@ bool fWave(const std::string& folder) {
     return fSave(stage, folder + "/waves.png");
 }
 
+// Frames in which the party holds the attack key (or not) and walks, as the stage's input would have it.
+void fPartyFrames(CStage& stage, int n, bool attackHeld, EDirectionTenkey dir = EDirectionTenkey::NEUTRAL) {
+    CZiki& party = *stage.fGetParty();
+    for (int i = 0; i < n; ++i) {
+        if (attackHeld) {
+            party.fFire();
+        } else {
+            party.fFireRelease();
+        }
+        party.fMove(dir);
+        stage.fUpdate();
+    }
+}
+
+CEnemy& fEnemyAt(CStage& stage, EEnemyKind kind, SPointD at) {
+    CEnemy& e = stage.fGetNewEnemy();
+    CEnemyCreator::fCreate(e, kind, stage, at, {0.0, 0.0}, -1);
+    return e;
+}
+
+void fShot(CStage& stage, EZikiShotKind kind, SPointD at, double angle, double speed) {
+    CZikiBulletCreator::fCreate(stage.fGetNewPlayerBullet(), *stage.fGetParty(), kind, stage, at, angle,
+                                speed);
+}
+
+// The four shots in one picture: Pelka has just let go of a charged slash among sheep, a plain slash cuts a
+// wheat, a fireball has burst on a pig with the next one on its way, and a flame wall burns a seaweed can and
+// a rice bale. The enemies come only at the end, so that nothing hits the party while she gathers the charge.
+bool fWeapons(const std::string& folder) {
+    CStage stage("", false);
+    const SPointD p = fParty(stage);
+    // The party stands at (384, 300) on the screen, on the road.
+    fPartyFrames(stage, 1 + 19 + 40 - 3, true); // a push, then Z held through the cool-down and the charge
+    CEnemy* sheep = nullptr;
+    for (const SPointD at : {SPointD(-44.0, -10.0), SPointD(44.0, -6.0), SPointD(6.0, 44.0)}) {
+        sheep = &fEnemyAt(stage, ENEMY_SEEP, p + at);
+    }
+    const SPointD wheat = p + SPointD(60.0, -200.0);
+    fEnemyAt(stage, ENEMY_KOMUGI, wheat);
+    const SPointD pig = p + SPointD(-100.0, 45.0);
+    fEnemyAt(stage, ENEMY_PIG, pig);
+    const SPointD flames = p + SPointD(131.0, -58.0); // on the road going north
+    fEnemyAt(stage, ENEMY_SEAWOOD_CAN, flames + SPointD(-22.0, -34.0));
+    fEnemyAt(stage, ENEMY_KOMEDAWARA, flames + SPointD(24.0, -30.0));
+    fPartyFrames(stage, 2, true); // the enemies have been on screen once
+    fShot(stage, ZIKI_SHOT_FIREBALL, pig + SPointD(-30.0, 0.0), 90.0, 6.0);
+    fShot(stage, ZIKI_SHOT_FLAME_WALL, flames, 0.0, 6.0);
+    fShot(stage, ZIKI_SHOT_FLAME_WALL, flames + SPointD(32.0, 8.0), 0.0, 6.0);
+    fShot(stage, ZIKI_SHOT_FLAME_WALL, flames + SPointD(-32.0, 8.0), 0.0, 6.0);
+    fPartyFrames(stage, 1, true);
+    fPartyFrames(stage, 1, false); // the release: six cuts around her
+    fShot(stage, ZIKI_SHOT_FIREBALL, pig + SPointD(-100.0, 0.0), 90.0, 6.0);
+    fShot(stage, ZIKI_SHOT_SLASH, wheat + SPointD(0.0, 20.0), 0.0, 0.0);
+    fPartyFrames(stage, 3, false);
+    // Hit enemies blink: take the picture while they show.
+    while (sheep->fGetCounter() % 6 < 3) {
+        fPartyFrames(stage, 1, false);
+    }
+    return fSave(stage, folder + "/weapons.png");
+}
+
+// Tosca gathering a charge for a flame wall: the aura around her and the full gauge under her.
+bool fCharging(const std::string& folder) {
+    CStage stage("", false);
+    stage.fGetParty()->fChangeLeader();
+    const SPointD p = fParty(stage);
+    fEnemyAt(stage, ENEMY_SEAWOOD_CAN, p + SPointD(-30.0, 170.0));
+    fEnemyAt(stage, ENEMY_KOMEDAWARA, p + SPointD(120.0, 150.0));
+    fPartyFrames(stage, 1 + 19 + 80, true);
+    // The full gauge blinks; show it lit.
+    while (stage.fGetParty()->fGetCounter() % 10 >= 5) {
+        fPartyFrames(stage, 1, true);
+    }
+    return fSave(stage, folder + "/weapons_charge.png");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -166,7 +243,8 @@ int main(int argc, char** argv) {
     bool ok = false;
     try {
         fCreateGlobals();
-        ok = fEveryKind(folder) && fHitsAndBursts(folder) && fWave(folder);
+        ok = fEveryKind(folder) && fHitsAndBursts(folder) && fWave(folder) && fWeapons(folder) &&
+             fCharging(folder);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tavoni_showcase: %s\n", e.what());
     }
