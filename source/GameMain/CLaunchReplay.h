@@ -4,6 +4,8 @@
 // is how an uploaded score is checked.
 #pragma once
 
+#include "GameMain/CScene.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -17,7 +19,8 @@ public:
     const std::string& fGetPath() const { return mPath; }
 
     // Puts the playback's stage in gScene. A damaged or hostile replay is refused with its reason and the
-    // game loop is asked to end at once.
+    // game loop is asked to end. Called from a scene's input step, as the title does for R, so the playback
+    // starts on the same frame boundary as a recorded run and reproduces it frame for frame.
     void fStart();
     // The playback's stage ended (its last state, or Esc): remember how far it got and end the program.
     void fOnStageEnd(int frames, std::int32_t score);
@@ -40,3 +43,11 @@ private:
 };
 
 extern CLaunchReplay gLaunchReplay;
+
+// The first scene when a replay is given on the command line: its first input step starts the playback.
+class CLaunchReplayScene : public CScene {
+public:
+    void fInput() override { gLaunchReplay.fStart(); }
+    void fUpdate() override {}
+    void fDraw() override {}
+};

@@ -103,8 +103,7 @@ void fInitialize() {
     gProfiler = std::make_unique<CProfiler>();
     fRemoveReplayPlaceholders();
     if (gLaunchReplay.fIsActive()) {
-        // The playback swaps the key manager, so it starts once the keyboard's manager exists.
-        gLaunchReplay.fStart();
+        gScene = std::make_unique<CLaunchReplayScene>();
     }
 }
 
@@ -154,9 +153,7 @@ void fRunGame() {
     try {
         dx_SetDrawScreen(-2);
         fInitialize();
-        if (!gQuitRequested) { // a refused command-line replay ends before the first frame
-            fGameLoop();
-        }
+        fGameLoop();
     } catch (const std::exception& e) {
         // The game's own CExceptions and the standard library's (a filesystem error, bad_alloc) alike.
         const std::string message = std::string("exception:") + e.what();
