@@ -21,6 +21,7 @@
 #include "util/CProfiler.h"
 #include "util/CRandom.h"
 #include "util/CSoundManager.h"
+#include "util/ScreenGeometry.h"
 
 #include <algorithm>
 #include <chrono>
@@ -164,6 +165,23 @@ void fillPools(CStage& stage) {
     }
 }
 
+// The party stands in the pigs' meadow while its waves come out and fight it.
+Figures runWave() {
+    Figures figures;
+    CStage stage("", false);
+    stage.fAddRank(9);
+    stage.fSetTimeLeft(1000000);
+    const SPointD world{784.0, 256.0};
+    const SPointD camera{784.0, 240.0};
+    stage.fGetTerrain().fSetCamera(camera);
+    stage.fGetParty()->mPosition = world - camera + kScreenCentre;
+    dx_TestSetKeyState({}, 0, false);
+    for (int frame = 0; frame < kWarmUpFrames + kMeasuredFrames; ++frame) {
+        timeFrame(stage, frame >= kWarmUpFrames ? &figures : nullptr);
+    }
+    return figures;
+}
+
 Figures runStress() {
     Figures figures;
     CStage stage("", false);
@@ -187,11 +205,13 @@ bool runBackend(DxBackend backend, const char* name) {
 
     Figures figures;
     Figures stress;
+    Figures wave;
     bool ok = true;
     try {
         createGlobals();
         figures = runStage();
         stress = runStress();
+        wave = runWave();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_stage: %s: %s\n", name, e.what());
         ok = false;
@@ -212,6 +232,9 @@ bool runBackend(DxBackend backend, const char* name) {
                 name, percentile(figures.frameMs, 0.5), percentile(figures.frameMs, 0.95), 1000.0 / mean);
     std::printf("bench_stage: %s: update only (input + update) median %.4f ms\n", name,
                 percentile(figures.updateMs, 0.5));
+    std::printf(
+        "bench_stage: %s: wave in the meadow (%zu frames): frame median %.3f ms, 95th percentile %.3f ms\n",
+        name, wave.frameMs.size(), percentile(wave.frameMs, 0.5), percentile(wave.frameMs, 0.95));
     std::printf("bench_stage: %s: stress (all pools full, %zu frames): update median %.3f ms, "
                 "update + draw median %.3f ms, 95th percentile %.3f ms\n",
                 name, stress.frameMs.size(), percentile(stress.updateMs, 0.5),
