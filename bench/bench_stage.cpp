@@ -11,6 +11,7 @@
 #include "Stage/CKillCountManager.h"
 #include "Stage/CStage.h"
 #include "StageData/CEnemyCreator.h"
+#include "ToolGlobals.h"
 #include "Ziki/CZiki.h"
 #include "Ziki/CZikiSprites.h"
 #include "util/CFpsTimer.h"
@@ -50,28 +51,6 @@ double percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());
     const std::size_t i = std::min(values.size() - 1, std::size_t(p * double(values.size() - 1) + 0.5));
     return values[i];
-}
-
-// The globals the game creates at start-up, without the title scene.
-void createGlobals() {
-    fCreateFonts();
-    gFpsTimer = std::make_unique<CFpsTimer>(true);
-    gImageManager = std::make_unique<CImageManager>();
-    fLoadZikiSprites();
-    gSoundManager = std::make_unique<CSoundManager>(gConfigSound);
-    gRandom = std::make_unique<CRandom>();
-    gKeyManager = std::make_unique<CKeyManager>();
-    gProfiler = std::make_unique<CProfiler>();
-}
-
-void resetGlobals() {
-    gProfiler.reset();
-    gKeyManager.reset();
-    gRandom.reset();
-    gSoundManager.reset();
-    gImageManager.reset();
-    gFpsTimer.reset();
-    gFont20 = gFont24Bold = gFont64 = gFont24 = gFont28 = -1; // the media layer frees them at its end
 }
 
 // Right, down, left, up, each held for kFramesPerDirection frames, so the camera keeps scrolling.
@@ -208,7 +187,7 @@ bool runBackend(DxBackend backend, const char* name) {
     Figures wave;
     bool ok = true;
     try {
-        createGlobals();
+        fCreateToolGlobals(gConfigSound, 1);
         figures = runStage();
         stress = runStress();
         wave = runWave();
@@ -217,7 +196,7 @@ bool runBackend(DxBackend backend, const char* name) {
         ok = false;
     }
     dx_TestClearKeyState();
-    resetGlobals();
+    fReleaseToolGlobals();
     dx_DxLib_End();
     if (!ok) {
         return false;

@@ -11,6 +11,7 @@
 #include "Stage/CStage.h"
 #include "StageData/CEnemyCreator.h"
 #include "StageData/CEnemyGenerator.h"
+#include "ToolGlobals.h"
 #include "Ziki/CZiki.h"
 #include "Ziki/CZikiBulletCreator.h"
 #include "Ziki/CZikiSprites.h"
@@ -30,26 +31,6 @@
 #include <string>
 
 namespace {
-
-void fCreateGlobals() {
-    fCreateFonts();
-    gFpsTimer = std::make_unique<CFpsTimer>(true);
-    gImageManager = std::make_unique<CImageManager>();
-    fLoadZikiSprites();
-    gSoundManager = std::make_unique<CSoundManager>(false);
-    gRandom = std::make_unique<CRandom>(2024);
-    gKeyManager = std::make_unique<CKeyManager>();
-    gProfiler = std::make_unique<CProfiler>();
-}
-
-void fReleaseGlobals() {
-    gProfiler.reset();
-    gKeyManager.reset();
-    gRandom.reset();
-    gSoundManager.reset();
-    gImageManager.reset();
-    gFpsTimer.reset();
-}
 
 void fFrames(CStage& stage, int n) {
     for (int i = 0; i < n; ++i) {
@@ -242,13 +223,13 @@ int main(int argc, char** argv) {
     dx_SetDrawMode(1);
     bool ok = false;
     try {
-        fCreateGlobals();
+        fCreateToolGlobals(false, 2024);
         ok = fEveryKind(folder) && fHitsAndBursts(folder) && fWave(folder) && fWeapons(folder) &&
              fCharging(folder);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tavoni_showcase: %s\n", e.what());
     }
-    fReleaseGlobals();
+    fReleaseToolGlobals();
     dx_DxLib_End();
     gOptionInfo.reset();
     return ok ? 0 : 1;
