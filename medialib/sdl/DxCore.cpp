@@ -390,6 +390,11 @@ int dx_GetNowCount(int) {
     return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
+long long dx_GetNowHiPerformanceCount(int) {
+    auto elapsed = std::chrono::steady_clock::now() - processStart();
+    return static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count());
+}
+
 void dx_Sleep(int milliseconds) {
     if (milliseconds > 0) {
         SDL_Delay(static_cast<Uint32>(milliseconds));

@@ -87,6 +87,7 @@ int dx_ScreenFlip();
 int dx_SetDrawScreen(int screen); // -2 = back screen
 int dx_GetNowCount(int useRDTSC = 0);
 void dx_Sleep(int milliseconds);
+long long dx_GetNowHiPerformanceCount(int useRDTSC = 0); // microseconds of a steady clock
 
 // ---- images -------------------------------------------------------------------------------------------
 

@@ -4,37 +4,48 @@
 #include <vector>
 
 namespace {
+constexpr int64_t kMs = 1000; // the clock counts microseconds
+
 struct FakeClock {
-    int now = 1000;
-    std::vector<int> sleeps;
-    // Each frame "works" for `work` ms before the wait.
+    int64_t now = 1000 * kMs;
+    int64_t oversleep = 0; // how much each sleep overshoots
+    std::vector<int64_t> sleeps;
     CFpsTimer make(bool measuring) {
         return CFpsTimer(
             measuring, [this] { return now; },
-            [this](int ms) {
-                sleeps.push_back(ms);
-                now += ms;
+            [this](int64_t us) {
+                sleeps.push_back(us);
+                now += us + oversleep;
             });
     }
 };
 } // namespace
 
-TEST(FpsTimer, WaitsTheRestOfSixteenMilliseconds) {
+TEST(FpsTimer, FramesEndOnSixtiethsOfASecondWithoutDrift) {
+    FakeClock clock;
+    clock.oversleep = 700; // a sleep that wakes late is made up for by the next frame
+    CFpsTimer timer = clock.make(true);
+    const int64_t start = clock.now;
+    for (int64_t frame = 1; frame <= 3600; ++frame) {
+        clock.now += 3 * kMs; // the frame's work
+        timer.fWait();
+        ASSERT_EQ(clock.now, start + frame * 1'000'000 / 60 + clock.oversleep) << "frame " << frame;
+    }
+    EXPECT_EQ(clock.now - clock.oversleep, start + 60'000'000);
+    EXPECT_EQ(clock.sleeps[0], 1'000'000 / 60 - 3 * kMs);
+}
+
+TEST(FpsTimer, ALongFrameIsNotCaughtUp) {
     FakeClock clock;
     CFpsTimer timer = clock.make(true);
-    clock.now += 5;
+    clock.now += 40 * kMs;
+    timer.fWait();
+    EXPECT_TRUE(clock.sleeps.empty());
+    const int64_t longFrameEnd = clock.now;
+    clock.now += 1 * kMs;
     timer.fWait();
     ASSERT_EQ(clock.sleeps.size(), 1u);
-    EXPECT_EQ(clock.sleeps[0], 11); // (17 - 1) - 5
-    clock.now += 16;
-    timer.fWait();
-    EXPECT_EQ(clock.sleeps[1], 0);
-    clock.now += 40; // a slow frame: no sleep and no catching up afterwards
-    timer.fWait();
-    EXPECT_EQ(clock.sleeps[2], 0);
-    clock.now += 1;
-    timer.fWait();
-    EXPECT_EQ(clock.sleeps[3], 15);
+    EXPECT_EQ(clock.now, longFrameEnd + 1'000'000 / 60);
 }
 
 TEST(FpsTimer, NoWaitNeverSleeps) {
@@ -42,19 +53,23 @@ TEST(FpsTimer, NoWaitNeverSleeps) {
     CFpsTimer timer = clock.make(true);
     timer.fSetNoWait(true);
     for (int i = 0; i < 10; ++i) {
-        clock.now += 1;
+        clock.now += 1 * kMs;
         timer.fWait();
     }
     EXPECT_TRUE(clock.sleeps.empty());
     timer.fToggleNoWait();
     EXPECT_FALSE(timer.fGetNoWait());
+    // Pacing resumes a whole frame after the last fast one.
+    const int64_t lastFastFrame = clock.now;
+    timer.fWait();
+    EXPECT_EQ(clock.now, lastFastFrame + 1'000'000 / 60);
 }
 
 TEST(FpsTimer, FpsIsSixtyUntilTheFirstThreeSecondWindow) {
     FakeClock clock;
     CFpsTimer timer = clock.make(true);
-    for (int i = 0; i < 170; ++i) { // 170 frames of 17 ms = 2890 ms
-        clock.now += 2;
+    for (int i = 0; i < 175; ++i) { // 175 frames of 1/60 s = 2917 ms
+        clock.now += 2 * kMs;
         timer.fWait();
     }
     EXPECT_EQ(timer.fGetFps(), 60.0);
@@ -64,8 +79,8 @@ TEST(FpsTimer, FpsDividesFramesByThreeSecondsEvenForLongerWindows) {
     FakeClock clock;
     CFpsTimer timer = clock.make(true);
     int frames = 0;
-    while (clock.now < 1000 + 3000) {
-        clock.now += 2;
+    while (clock.now < (1000 + 3000) * kMs) {
+        clock.now += 2 * kMs;
         timer.fWait();
         ++frames;
     }
@@ -74,10 +89,10 @@ TEST(FpsTimer, FpsDividesFramesByThreeSecondsEvenForLongerWindows) {
     // Ten quick frames, then one of six seconds: still divided by 3, not by 6.
     CFpsTimer slow = clock.make(true);
     for (int i = 0; i < 10; ++i) {
-        clock.now += 1;
+        clock.now += 1 * kMs;
         slow.fWait();
     }
-    clock.now += 6000;
+    clock.now += 6000 * kMs;
     slow.fWait();
     EXPECT_DOUBLE_EQ(slow.fGetFps(), 10 / 3.0);
 }
@@ -86,7 +101,7 @@ TEST(FpsTimer, NotMeasuringKeepsSixty) {
     FakeClock clock;
     CFpsTimer timer = clock.make(false);
     for (int i = 0; i < 400; ++i) {
-        clock.now += 30;
+        clock.now += 30 * kMs;
         timer.fWait();
     }
     EXPECT_EQ(timer.fGetFps(), 60.0);
