@@ -2,6 +2,7 @@
 #include "DxState.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace dxi {
@@ -170,7 +171,7 @@ int dx_PlaySoundMem(int handle, int playType, int topPositionFlag) {
     int ch = Mix_PlayChannel(-1, playable(*snd), loops);
     snd->channels[slot] = ch;
     if (ch >= 0) {
-        Mix_Volume(ch, snd->volume * MIX_MAX_VOLUME / 255);
+        Mix_Volume(ch, dx_MixerVolume(snd->volume));
     }
     // The oldest is the one after the newest, in a ring.
     snd->next = int((slot + 1) % snd->channels.size());
@@ -207,6 +208,20 @@ int dx_CheckSoundMem(int handle) {
     return 0;
 }
 
+// Volumes follow the ear rather than the amplitude: 255 is full level (0 dB) and every halving of the value
+// takes 4 dB off, down to about -32 dB at 1; 0 is silent. A straight amplitude scale would lose 6 dB per
+// halving and make the quiet sounds (10 to 50) all but inaudible. Examples: 128 -4 dB, 51 -9.3 dB,
+// 20 -14.7 dB, 10 -18.7 dB.
+int dx_MixerVolume(int volume) {
+    if (volume <= 0) {
+        return 0;
+    }
+    constexpr double kDbPerHalving = 4.0;
+    const double db = kDbPerHalving * std::log2(std::min(volume, 255) / 255.0);
+    const int level = static_cast<int>(std::lround(MIX_MAX_VOLUME * std::pow(10.0, db / 20.0)));
+    return std::clamp(level, 1, MIX_MAX_VOLUME);
+}
+
 int dx_ChangeVolumeSoundMem(int volume, int handle) {
     if (logging()) {
         logCall("ChangeVolumeSoundMem(%d,%d)", volume, handle);
@@ -219,7 +234,7 @@ int dx_ChangeVolumeSoundMem(int volume, int handle) {
     if (st().audioUp) {
         for (int ch : snd->channels) {
             if (channelPlays(*snd, ch)) {
-                Mix_Volume(ch, snd->volume * MIX_MAX_VOLUME / 255);
+                Mix_Volume(ch, dx_MixerVolume(snd->volume));
             }
         }
     }

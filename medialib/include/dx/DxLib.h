@@ -161,7 +161,8 @@ int dx_LoadSoundMem(const char* path, int bufferNum = 3, int unionHandle = -1);
 int dx_PlaySoundMem(int handle, int playType, int topPositionFlag = 1);
 int dx_StopSoundMem(int handle);
 int dx_CheckSoundMem(int handle); // 1 playing, 0 not, -1 bad handle
-int dx_ChangeVolumeSoundMem(int volume, int handle);
+int dx_ChangeVolumeSoundMem(int volume, int handle); // 0 silent .. 255 full, on a decibel curve
+int dx_MixerVolume(int volume); // the mixer level (0..128) that a volume of 0..255 plays at
 int dx_SetFrequencySoundMem(int hertz, int handle);
 int dx_DeleteSoundMem(int handle, int logOutFlag = 0);
 
