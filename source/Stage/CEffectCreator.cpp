@@ -27,10 +27,18 @@ void fSetSize(SDrawData& d, int width, int height) {
     d.fSetSourceSize(width, height);
 }
 
-std::string fNumbered(const char* prefix, int n) {
-    char name[64];
-    std::snprintf(name, sizeof name, "%s%02d.png", prefix, n);
-    return name;
+// The cels "<prefix>01.png" .. "<prefix><count>.png", shown one frame each and centred on the spot, so a
+// blast sits where it happens rather than beside it.
+SDrawData fNumberedCels(const char* prefix, int count) {
+    SDrawData d;
+    for (int i = 1; i <= count; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "%s%02d.png", prefix, i);
+        d.fAddCel(gImageManager->fGetHandle(name));
+    }
+    d.fSetAnimeWait(1);
+    d.fSetSizeAndCenterFromImage();
+    return d;
 }
 
 void fFadeCrumb(CEffect& e) {
@@ -73,13 +81,8 @@ void CEffectCreator::fCreate(CEffect& effect, CStage& stage, EEffectKind kind, S
     std::shared_ptr<const CEffectParam_ENEMY_APPEARANCE> appearance;
     switch (kind) {
     case EFFECT_EXPLOSION:
-        for (int i = 1; i <= 16; ++i) {
-            d.fAddCel(gImageManager->fGetHandle(fNumbered("Explosion", i)));
-        }
+        d = fNumberedCels("Explosion", 16);
         d.fSetLoop(false);
-        d.fSetAnimeWait(1);
-        // Sized from the picture itself and centred, so the blast sits on the spot rather than beside it.
-        d.fSetSizeAndCenterFromImage();
         lifetime = 16;
         break;
     case EFFECT_SCORE_RATE: {
@@ -94,12 +97,8 @@ void CEffectCreator::fCreate(CEffect& effect, CStage& stage, EEffectKind kind, S
         break;
     }
     case EFFECT_SHOT_HIT:
-        for (int i = 1; i <= 8; ++i) {
-            d.fAddCel(gImageManager->fGetHandle(fNumbered("shot_hit", i)));
-        }
-        d.fSetAnimeWait(1);
+        d = fNumberedCels("shot_hit", 8);
         d.fSetAlpha(180.0);
-        d.fSetSizeAndCenterFromImage();
         lifetime = 8;
         break;
     case EFFECT_ENEMY_APPEARANCE:

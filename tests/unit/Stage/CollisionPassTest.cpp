@@ -215,8 +215,8 @@ TEST_F(CollisionPassTest, WhatThePassKilledIsSweptBackIntoThePoolsAtTheEndOfTheF
     fPlaceParty(fCellCentre(false));
     fEnemyBullet(wall);
     fPlayerBullet(wall);
-    const size_t freeEnemyBullets = stage().fGetEnemyBullets().size();
-    ASSERT_EQ(freeEnemyBullets, 1u);
+    const size_t activeEnemyBullets = stage().fGetEnemyBullets().size();
+    ASSERT_EQ(activeEnemyBullets, 1u);
     stage().fUpdate();
     EXPECT_TRUE(stage().fGetEnemyBullets().empty());
     EXPECT_TRUE(stage().fGetPlayerBullets().empty());
