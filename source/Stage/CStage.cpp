@@ -4,6 +4,7 @@
 #include "GameMain/CTitleScene.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
+#include "Stage/CVarno.h"
 #include "StageData/CEnemyGenerator.h"
 #include "Ziki/CZiki.h"
 #include "util/CFpsTimer.h"
@@ -70,6 +71,7 @@ CStage::CStage(const std::string& replayPath, bool start) : mRunSession(replayPa
     mEnemyGenerator = std::make_unique<CEnemyGenerator>(*this);
     mParty = std::make_unique<CZiki>(*this);
     fSetParty(mParty.get());
+    mVarno = std::make_unique<CVarno>(*this);
     gSoundManager->fPlayBgm(BGM_STAGE);
 }
 
@@ -105,6 +107,7 @@ void CStage::fResetPools() {
 }
 
 void CStage::fDispose() {
+    mVarno.reset();
     mPartyRef = nullptr;
     mParty.reset();
     mEnemies.fDestroy();
@@ -174,7 +177,10 @@ void CStage::fTrace() const {
 }
 
 std::vector<EFoodType> CStage::fGetWishList() const {
-    return {};
+    if (!mVarno) {
+        return {};
+    }
+    return mVarno->fGetOrders();
 }
 
 std::optional<EFoodType> CStage::fGetCurrentWish() const {
@@ -183,10 +189,6 @@ std::optional<EFoodType> CStage::fGetCurrentWish() const {
         return std::nullopt;
     }
     return wishes.front();
-}
-
-bool CStage::fFeedAt(SPointD /*worldPosition*/) {
-    return false;
 }
 
 void CStage::fInput() {
@@ -243,7 +245,9 @@ void CStage::fUpdate() {
         switch (mSpecialState->fGetKind()) {
         case ESpecialState::TIME_UP:
             fSetSpecialState(ESpecialState::RESULT);
-            // The result's bonus goes straight onto the score.
+            // The dishes' bonus goes straight onto the score, not through fAddScore: it is not this
+            // stage's play.
+            mScore += mVarno->fGetBonus();
             break;
         case ESpecialState::RESULT:
             if (mIsReplay) {
@@ -279,6 +283,7 @@ void CStage::fUpdate() {
     }
     mIconManager->fUpdate();
     fUpdateAll(mEnemies);
+    mVarno->fUpdate();
     mParty->fUpdate();
     fUpdateAll(mPlayerBullets);
     fUpdateAll(mEnemyBullets);
@@ -323,6 +328,7 @@ void CStage::fDraw() {
     for (CEnemy* e : mEnemies.fGetActive()) {
         e->fDraw();
     }
+    mVarno->fDraw();
     for (CBullet* b : mPlayerBullets.fGetActive()) {
         b->fDraw();
     }
@@ -339,6 +345,7 @@ void CStage::fDraw() {
         e->fDraw();
     }
     mParty->fDrawHud();
+    mVarno->fDrawBalloon();
     mIconManager->fDraw();
     fDrawStageHud();
     if (mSpecialState) {
@@ -348,6 +355,8 @@ void CStage::fDraw() {
             break;
         case ESpecialState::RESULT:
         case ESpecialState::TIPS:
+            // The tips state keeps the result on screen.
+            mVarno->fDrawResult();
             break;
         }
     }

@@ -21,6 +21,7 @@
 #include <vector>
 
 class CEnemyGenerator;
+class CVarno;
 class CZiki;
 
 class CStage : public CScene {
@@ -120,11 +121,11 @@ public:
     std::vector<CBullet*>& fGetEnemyBullets() { return mEnemyBullets.fGetActive(); }
     std::vector<CEffect*>& fGetEffects() { return mEffects.fGetActive(); }
 
-    // The hungry character's wishes, the current one first; empty while nobody is waiting to be fed.
+    // Null once the stage is disposed.
+    CVarno* fGetVarno() { return mVarno.get(); }
+    // Varno's wishes, the current one first; empty once the stage is disposed.
     std::vector<EFoodType> fGetWishList() const;
     std::optional<EFoodType> fGetCurrentWish() const;
-    // Feeds the hungry character when it stands within reach of `worldPosition`.
-    bool fFeedAt(SPointD worldPosition);
 
     // The collision pass of one frame.
     void fCheckCollision();
@@ -163,6 +164,7 @@ private:
     std::unique_ptr<CIconManager> mIconManager;
     std::unique_ptr<CZiki> mParty;
     CZiki* mPartyRef = nullptr;
+    std::unique_ptr<CVarno> mVarno;
     std::vector<SMarker> mMarkers;
     objectPool<CEffect> mEffects;
     objectPool<CEnemy> mEnemies;

@@ -1,6 +1,7 @@
 #include "Ziki/CZiki.h"
 
 #include "Stage/CStage.h"
+#include "Stage/CVarno.h"
 #include "util/CImageManager.h"
 #include "util/CSoundManager.h"
 #include "util/Check.h"
@@ -11,6 +12,8 @@
 
 namespace {
 constexpr double kPartyRectOffsetY = 8.0;
+// How close the party must stand to hand a dish over.
+constexpr double kFeedReach = 32.0;
 
 // Step vectors of the keypad directions (screen axes, y down); diagonals are not normalised.
 constexpr SPointD kStep[9] = {{-1, 1}, {0, 1}, {1, 1}, {-1, 0}, {0, 0}, {1, 0}, {-1, -1}, {0, -1}, {1, -1}};
@@ -235,7 +238,19 @@ void CZiki::fFire() {
 }
 
 bool CZiki::fFeed() {
-    return mStage->fFeedAt(fGetWorldPosition());
+    CVarno* varno = mStage->fGetVarno();
+    if (varno == nullptr || fGetWorldPosition().fGetDistance(varno->mPosition) >= kFeedReach) {
+        return false;
+    }
+    varno->fReceive();
+    return true;
+}
+
+void CZiki::fTakeIngredients(const SIngredients& recipe) {
+    for (size_t i = 0; i < mIngredients.size(); ++i) {
+        TAVONI_CHECK(mIngredients[i] >= recipe[i], "Ziki", "cooking with ingredients not carried");
+        mIngredients[i] -= recipe[i];
+    }
 }
 
 void CZiki::fFireRelease() {

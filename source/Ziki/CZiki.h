@@ -53,6 +53,8 @@ public:
     virtual SPointD fGetWorldPosition() const;
     virtual void fAddIngredient(int kind);
     virtual bool fIsIngredientFull(int kind) const;
+    // Hands over what a dish is cooked from; the caller has checked that enough is carried.
+    void fTakeIngredients(const SIngredients& recipe);
     virtual void fAddLife(int n);
     virtual void fSetupCharactor();
     virtual void fSetBonusTimeShow(int bonusTime, int bonusTime2);

@@ -64,6 +64,17 @@ EDirection4 fAngleToDirection4(double degrees) {
     return EDirection4::UP;
 }
 
+EDirectionTenkey fAngleToTenkey(double degrees) {
+    using D = EDirectionTenkey;
+    static constexpr D kClockwiseFromUp[8] = {D::UP,   D::UP_RIGHT,  D::RIGHT, D::DOWN_RIGHT,
+                                              D::DOWN, D::DOWN_LEFT, D::LEFT,  D::UP_LEFT};
+    double angle = std::fmod(degrees + 22.5, 360.0);
+    if (angle < 0) {
+        angle += 360.0;
+    }
+    return kClockwiseFromUp[static_cast<int>(angle / 45.0) % 8];
+}
+
 double fDegreeToRadian(double degrees) {
     return degrees * std::numbers::pi / 180.0;
 }

@@ -20,4 +20,7 @@ EDirectionTenkey fDirection4ToTenkey(EDirection4 direction);
 // [45, 135) right, [135, 225) down, [225, 315) left, the rest up; any angle is first brought into [0, 360).
 EDirection4 fAngleToDirection4(double degrees);
 
+// The nearest of the eight directions: each covers 45 degrees centred on its own angle.
+EDirectionTenkey fAngleToTenkey(double degrees);
+
 double fDegreeToRadian(double degrees);
