@@ -247,6 +247,10 @@ void CStage::fUpdate() {
             fSetSpecialState(ESpecialState::RESULT);
             // The dishes' bonus goes straight onto the score, not through fAddScore: it is not this
             // stage's play.
+            if (gLaunchTraceStage) {
+                std::printf("stage bonus %d: score %d -> %d\n", mVarno->fGetBonus(), mScore,
+                            mScore + mVarno->fGetBonus());
+            }
             mScore += mVarno->fGetBonus();
             break;
         case ESpecialState::RESULT:

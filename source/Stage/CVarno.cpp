@@ -9,6 +9,7 @@
 #include "util/CSoundManager.h"
 #include "util/Define.h"
 
+#include <cstdio>
 #include <dx/DxLib.h>
 #include <numeric>
 #include <string>
@@ -164,8 +165,13 @@ void CVarno::fEat(EFoodType dish) {
     CZiki& party = *mStage->fGetParty();
     party.fAddLife(fGetFoodLife(dish));
     const int bonusSeconds = fGetFoodBonusSeconds(dish);
+    const int timeBefore = mStage->fGetTimeLeft();
     // Dishes in quick succession add a second more each: the combo before this dish counts.
     mStage->fAddTime((bonusSeconds + mCombo) * 60);
+    if (gLaunchTraceStage) {
+        std::printf("stage fed dish %d: time %d -> %d\n", static_cast<int>(dish), timeBefore,
+                    mStage->fGetTimeLeft());
+    }
     party.fSetBonusTimeShow(mCombo * 60, bonusSeconds * 60);
     fAddCombo();
     if (mEaten.size() % kDishesPerRankUp == 0) {
