@@ -42,6 +42,7 @@ CVarno::CVarno(CStage& stage) {
     fInitInStage(stage, body, kStartPosition, 0.0, 0.0);
     mLayer = LAYER_CHARACTER;
     mTurnSpriteWithDirection = false;
+    mTurnShapesWithDirection = false;
     for (int d = 0; d < 9; ++d) {
         SDrawData anim;
         anim.fAddCel(fGetZikiSprite(varno, 3 * d));
@@ -70,22 +71,6 @@ CVarno::CVarno(CStage& stage) {
         mBalloonIcons[static_cast<size_t>(dish)] = icon;
     }
     fNextOrder();
-}
-
-std::vector<SRectD> CVarno::fGetHitRects() const {
-    std::vector<SRectD> out;
-    for (const SRectD& r : mHitRects) {
-        out.emplace_back(r.x + mPosition.x, r.y + mPosition.y, r.width, r.height);
-    }
-    return out;
-}
-
-std::vector<SCircleD> CVarno::fGetHitCircles() const {
-    std::vector<SCircleD> out;
-    for (const SCircleD& c : mHitCircles) {
-        out.emplace_back(c.x + mPosition.x, c.y + mPosition.y, c.radius);
-    }
-    return out;
 }
 
 void CVarno::fInitShadow() {

@@ -32,9 +32,6 @@ public:
 
     void fUpdate() override;
     void fDraw() override;
-    // Its feet, unturned: the hit shapes do not follow the walking direction.
-    std::vector<SRectD> fGetHitRects() const override;
-    std::vector<SCircleD> fGetHitCircles() const override;
 
     virtual void fDrawShadow();
     virtual void fInitShadow();

@@ -33,6 +33,7 @@ CZiki::CZiki(CStage& stage) {
     mSpecialState.reset();
     mLayer = LAYER_CHARACTER;
     mTurnSpriteWithDirection = false;
+    mTurnShapesWithDirection = false;
     mShadow = fMakeDrawDataFromName("shadow.png");
     mShadow.fSetSizeAndCenterFromImage();
     mSleepIcon = fMakeDrawDataFromName("ui_parts/sleep_icon.png");
@@ -44,22 +45,6 @@ CZiki::CZiki(CStage& stage) {
 }
 
 CZiki::~CZiki() = default;
-
-std::vector<SRectD> CZiki::fGetHitRects() const {
-    std::vector<SRectD> out;
-    for (const SRectD& r : mHitRects) {
-        out.emplace_back(r.x + mPosition.x, r.y + mPosition.y, r.width, r.height);
-    }
-    return out;
-}
-
-std::vector<SCircleD> CZiki::fGetHitCircles() const {
-    std::vector<SCircleD> out;
-    for (const SCircleD& c : mHitCircles) {
-        out.emplace_back(c.x + mPosition.x, c.y + mPosition.y, c.radius);
-    }
-    return out;
-}
 
 SPointD CZiki::fGetWorldPosition() const {
     return mStage->fGetTerrain().fToMap(mPosition);

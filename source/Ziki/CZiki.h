@@ -45,8 +45,6 @@ public:
     ~CZiki() override;
 
     void fUpdate() override;
-    std::vector<SRectD> fGetHitRects() const override;
-    std::vector<SCircleD> fGetHitCircles() const override;
     void fDraw() override;
 
     virtual void fChangeLeader();

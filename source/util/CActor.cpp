@@ -36,6 +36,7 @@ void CActor::fInit(const SDrawData& drawData, SPointD position) {
     mDrawData = drawData;
     mAlive = true;
     mTurnSpriteWithDirection = true;
+    mTurnShapesWithDirection = true;
 }
 
 void CActor::fInitMove(const SDrawData& drawData, SPointD position, double direction, double speed) {
@@ -61,7 +62,8 @@ std::vector<SRectD> CActor::fGetHitRects() const {
     std::vector<SRectD> out;
     out.reserve(mHitRects.size());
     for (const SRectD& r : mHitRects) {
-        const SPointD c = SPointD(r.x, r.y).fRotate(mDirection) + mPosition;
+        const SPointD offset(r.x, r.y);
+        const SPointD c = (mTurnShapesWithDirection ? offset.fRotate(mDirection) : offset) + mPosition;
         out.emplace_back(c.x, c.y, r.width, r.height);
     }
     return out;
@@ -77,7 +79,8 @@ std::vector<SCircleD> CActor::fGetHitCircles() const {
 }
 
 SCircleD CActor::fPlaceCircle(const SCircleD& relative) const {
-    const SPointD c = SPointD(relative.x, relative.y).fRotate(mDirection) + mPosition;
+    const SPointD offset(relative.x, relative.y);
+    const SPointD c = (mTurnShapesWithDirection ? offset.fRotate(mDirection) : offset) + mPosition;
     return {c.x, c.y, relative.radius};
 }
 

@@ -42,4 +42,6 @@ public:
     bool mAlive = false;
     int mCounter = 0;
     bool mTurnSpriteWithDirection = true;
+    // Walkers keep their feet below them whichever way they walk; shots and enemies turn their shapes.
+    bool mTurnShapesWithDirection = true;
 };
