@@ -43,16 +43,7 @@ CVarno::CVarno(CStage& stage) {
     mLayer = LAYER_CHARACTER;
     mTurnSpriteWithDirection = false;
     mTurnShapesWithDirection = false;
-    for (int d = 0; d < 9; ++d) {
-        SDrawData anim;
-        anim.fAddCel(fGetZikiSprite(varno, 3 * d));
-        anim.fAddCel(fGetZikiSprite(varno, 3 * d + 1));
-        anim.fAddCel(fGetZikiSprite(varno, 3 * d + 2));
-        anim.fAddCel(fGetZikiSprite(varno, 3 * d + 1));
-        anim.fSetAnimeWait(12);
-        anim.fSetSizeAndCenter(24, 32);
-        mWalkAnim[static_cast<size_t>(d)] = anim;
-    }
+    mWalkAnim = fMakeWalkAnimations(varno, 12);
     mHitCircles.emplace_back(0.0, kFeetOffsetY, 6.0);
     mHitRects.emplace_back(0.0, kFeetOffsetY, 8.0, 8.0);
     fInitShadow();

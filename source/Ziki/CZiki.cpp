@@ -62,16 +62,7 @@ bool CZiki::fOverlapsTerrain() const {
 
 void CZiki::fSetupCharactor() {
     const int base = static_cast<int>(mLeader);
-    for (int d = 0; d < 9; ++d) {
-        SDrawData anim;
-        anim.fAddCel(fGetZikiSprite(base, 3 * d));
-        anim.fAddCel(fGetZikiSprite(base, 3 * d + 1));
-        anim.fAddCel(fGetZikiSprite(base, 3 * d + 2));
-        anim.fAddCel(fGetZikiSprite(base, 3 * d + 1));
-        anim.fSetAnimeWait(11); // each image for 12 frames
-        anim.fSetSizeAndCenter(24, 32);
-        mWalkAnim[static_cast<size_t>(d)] = anim;
-    }
+    mWalkAnim = fMakeWalkAnimations(base, 11); // each image for 12 frames
     switch (mLeader) {
     case pelka:
         mFireManager = fCreateWeapon(WEAPON_SLASH, *this);

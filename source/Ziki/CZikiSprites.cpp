@@ -41,3 +41,16 @@ int fGetZikiSprite(int charactor, int index) {
     TAVONI_CHECK(index >= 0 && index < kZikiFramesPerCharactor, "Ziki", "sprite index out of range");
     return gZikiSprites[static_cast<size_t>(charactor)][static_cast<size_t>(index)];
 }
+
+std::array<SDrawData, 9> fMakeWalkAnimations(int charactor, int animeWait) {
+    std::array<SDrawData, 9> anims;
+    for (int d = 0; d < 9; ++d) {
+        SDrawData& anim = anims[static_cast<size_t>(d)];
+        for (const int k : {0, 1, 2, 1}) {
+            anim.fAddCel(fGetZikiSprite(charactor, 3 * d + k));
+        }
+        anim.fSetAnimeWait(animeWait);
+        anim.fSetSizeAndCenter(24, 32);
+    }
+    return anims;
+}

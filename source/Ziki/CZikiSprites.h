@@ -2,6 +2,8 @@
 // handles, three per keypad direction (positions 3d .. 3d+2), NEUTRAL using the downward row.
 #pragma once
 
+#include "util/CDrawData.h"
+
 #include <array>
 
 enum ECharactor : int {
@@ -16,3 +18,5 @@ inline constexpr int kZikiFramesPerCharactor = 27;
 void fLoadZikiSprites();
 // Handle of frame `index` (0..26) of a character.
 int fGetZikiSprite(int charactor, int index);
+// One 24 x 32 walking animation per keypad direction: frames 3d, 3d+1, 3d+2, 3d+1 of the character, looped.
+std::array<SDrawData, 9> fMakeWalkAnimations(int charactor, int animeWait);
