@@ -3,6 +3,7 @@
 #include "CRankingPage.h"
 #include "ServerLog.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <charconv>
@@ -59,8 +60,12 @@ void* fKeepTarget(void*, const char* uri, MHD_Connection*) {
     return request;
 }
 
-void fRequestDone(void*, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
-    delete static_cast<CHttpFront::SRequest*>(*context);
+void fRequestDone(void* self, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
+    auto* request = static_cast<CHttpFront::SRequest*>(*context);
+    if (request != nullptr) {
+        static_cast<CHttpFront*>(self)->fReleaseBody(request->body.size());
+    }
+    delete request;
     *context = nullptr;
 }
 
@@ -118,11 +123,15 @@ MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*
         }
     }
     if (*uploadSize != 0) {
-        if (!request->bodyTooLarge && request->body.size() + *uploadSize <= kMaxUploadBytes) {
+        const bool refused = request->bodyTooLarge || request->overBudget;
+        if (!refused && request->body.size() + *uploadSize <= kMaxUploadBytes &&
+            front->fReserveBody(*uploadSize)) {
             request->body.append(uploadData, *uploadSize);
-        } else {
-            request->bodyTooLarge = true;
-            request->body.clear();
+        } else if (!refused) {
+            (request->body.size() + *uploadSize > kMaxUploadBytes ? request->bodyTooLarge
+                                                                  : request->overBudget) = true;
+            front->fReleaseBody(request->body.size());
+            request->body = std::string();
         }
         *uploadSize = 0;
         return MHD_YES;
@@ -139,7 +148,8 @@ MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*
 
 } // namespace
 
-CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options) : mService(service) {
+CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
+    : mService(service), mUploadMemoryBytes(options.uploadMemoryBytes) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(options.port));
@@ -153,7 +163,7 @@ CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options) :
                                static_cast<std::uint16_t>(options.port), nullptr, nullptr, &fAnswerConnection,
                                this, MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_SOCK_ADDR,
                                reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK,
-                               &fKeepTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, nullptr,
+                               &fKeepTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this,
                                MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned int>(60),
                                MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned int>(1000), MHD_OPTION_END);
     if (mDaemon == nullptr) {
@@ -166,6 +176,20 @@ CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options) :
 
 CHttpFront::~CHttpFront() {
     MHD_stop_daemon(mDaemon);
+}
+
+bool CHttpFront::fReserveBody(std::size_t bytes) {
+    std::size_t held = mBufferedBytes.load();
+    do {
+        if (bytes > mUploadMemoryBytes - std::min(held, mUploadMemoryBytes)) {
+            return false;
+        }
+    } while (!mBufferedBytes.compare_exchange_weak(held, held + bytes));
+    return true;
+}
+
+void CHttpFront::fReleaseBody(std::size_t bytes) {
+    mBufferedBytes -= bytes;
 }
 
 CHttpFront::SAnswer CHttpFront::fRoute(const std::string& method, SRequest& request) {
@@ -220,6 +244,11 @@ CHttpFront::SAnswer CHttpFront::fRankingScript(const std::string& method, const 
         }
         if (request.bodyTooLarge) {
             SAnswer answer = fRefuse(MHD_HTTP_CONTENT_TOO_LARGE, "the replay is larger than 8 MiB");
+            answer.body = "UploadFailed?" + answer.logReason;
+            return answer;
+        }
+        if (request.overBudget) {
+            SAnswer answer = fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE, "the server is busy; try again later");
             answer.body = "UploadFailed?" + answer.logReason;
             return answer;
         }

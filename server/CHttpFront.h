@@ -5,6 +5,8 @@
 
 #include "CRankingService.h"
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,6 +17,8 @@ struct SFrontOptions {
     std::string bindAddress; // IPv4 address to listen on; empty: every address
     int port = 8103;         // 0: any free port (see fPort)
     int threads = 4;
+    // Upload bodies wait in memory for their check; all of them together stay within this.
+    std::size_t uploadMemoryBytes = 256u * 1024 * 1024;
 };
 
 class CHttpFront {
@@ -33,6 +37,7 @@ public:
         std::string body;
         bool started = false;
         bool bodyTooLarge = false;
+        bool overBudget = false;
     };
     struct SAnswer {
         int status = 200;
@@ -44,6 +49,9 @@ public:
         std::string logReason; // why a request was refused, for the log
     };
     SAnswer fRoute(const std::string& method, SRequest& request);
+    // Takes `bytes` more of the upload memory; false (nothing taken) when that would pass the limit.
+    bool fReserveBody(std::size_t bytes);
+    void fReleaseBody(std::size_t bytes);
 
 private:
     SAnswer fRankingScript(const std::string& method, const std::string& query, SRequest& request);
@@ -54,4 +62,6 @@ private:
     CRankingService& mService;
     MHD_Daemon* mDaemon = nullptr;
     int mPort = 0;
+    std::size_t mUploadMemoryBytes = 0;
+    std::atomic<std::size_t> mBufferedBytes{0};
 };

@@ -135,6 +135,15 @@ TEST(RankingServer, BadRequestsGetAClearRefusal) {
         EXPECT_FALSE(reply.body.starts_with("UploadSuccess")) << c.url;
     }
     EXPECT_EQ(fHttp("GET", script + "GetRankingList").body, "\n");
+
+    // Bodies waiting for their check share a memory limit; past it an upload is turned away, not queued.
+    SServerOptions tight = fTestOptions(temp.fPath() / "tight", temp.fPath() / "game.sh");
+    tight.front.uploadMemoryBytes = 1024 * 1024;
+    CRankingServer small(tight);
+    const SHttpReply busy =
+        fHttp("POST", fScriptUrl(small.fPort(), "UploadRanking?a?10"), std::string(2 << 20, 'x'));
+    EXPECT_EQ(busy.status, 503) << busy.body;
+    EXPECT_EQ(fHttp("POST", fScriptUrl(small.fPort(), "UploadRanking?a?10"), replay).body, "UploadSuccess?1");
     EXPECT_EQ(fHttp("POST", script + "UploadRanking?a%20b~!?10", replay).body, "UploadSuccess?1");
 }
 
