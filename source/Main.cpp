@@ -3,6 +3,7 @@
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
 #include "util/Log.h"
+#include "util/RankingClient.h"
 #include "util/ReplayFiles.h"
 
 #include <charconv>
@@ -32,6 +33,9 @@ const char* const kUsage =
     "                           'replay FILE: N frames, score S, T ms (F frames/s)'\n"
     "  --expect-score S         with --replay: exit 1 unless the replay's final score is exactly S\n"
     "  --seed N                 seed every new run with N instead of the clock (for tests)\n"
+    "  --ranking-server HOST[:PORT]\n"
+    "                           the online ranking's server (default: the environment variable\n"
+    "                           TAVONI_RANKING_SERVER, else the built-in one)\n"
     "  --help                   this text\n";
 
 bool fParseInt(std::string_view text, int& out) {
@@ -111,6 +115,15 @@ int fParseOptions(int argc, char** argv) {
             }
             if (!fParseInt(v, gLaunchSeed)) {
                 std::fprintf(stderr, "tavoni: --seed needs a whole number, not \"%s\"\n", v);
+                return 2;
+            }
+        } else if (arg == "--ranking-server") {
+            const char* v = needValue("HOST[:PORT]");
+            if (v == nullptr) {
+                return 2;
+            }
+            if (!fSetRankingServer(v)) {
+                std::fprintf(stderr, "tavoni: --ranking-server needs HOST[:PORT], not \"%s\"\n", v);
                 return 2;
             }
         } else if (arg == "--screenshot") {

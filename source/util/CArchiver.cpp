@@ -169,7 +169,10 @@ void CArchiver::fCompress(const std::string& archiveName, const std::vector<std:
     }
 }
 
-void CArchiver::fExtract(const std::string& archiveName) {
+namespace {
+
+// Reads and checks a replay archive without writing anything; a refusal is a CException.
+void readReplay(const std::string& archiveName, std::vector<char> (&contents)[kReplayMemberCount]) {
     const std::string refused = "The replay archive '" + archiveName + "' is refused: ";
     int code = 0;
     ZipPtr archive(zip_open(archiveName.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
@@ -182,8 +185,6 @@ void CArchiver::fExtract(const std::string& archiveName) {
                          " members instead of the replay's 2");
     }
 
-    // Everything is read and checked first, so a refused archive writes nothing.
-    std::vector<char> contents[kReplayMemberCount];
     bool seen[kReplayMemberCount] = {false, false};
     for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i) {
         zip_stat_t stat;
@@ -220,8 +221,19 @@ void CArchiver::fExtract(const std::string& archiveName) {
             throw CException(refused + "the member '" + name + "' is damaged: " + damage);
         }
     }
-    archive.reset();
+}
 
+} // namespace
+
+void CArchiver::fCheckReplay(const std::string& archiveName) {
+    std::vector<char> contents[kReplayMemberCount];
+    readReplay(archiveName, contents);
+}
+
+void CArchiver::fExtract(const std::string& archiveName) {
+    // Everything is read and checked first, so a refused archive writes nothing.
+    std::vector<char> contents[kReplayMemberCount];
+    readReplay(archiveName, contents);
     for (std::size_t k = 0; k < kReplayMemberCount; ++k) {
         writeWholeFile(kReplayMembers[k], contents[k]);
     }

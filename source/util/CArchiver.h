@@ -26,4 +26,7 @@ public:
     // else is refused with a CException before a single file is written. Members are written to their
     // names, relative to the working directory, replacing existing files.
     static void fExtract(const std::string& archiveName);
+    // The same checks as fExtract, and nothing written: whether a file from elsewhere (a download, an
+    // upload) is a replay the game will play.
+    static void fCheckReplay(const std::string& archiveName);
 };

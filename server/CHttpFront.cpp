@@ -1,0 +1,354 @@
+#include "CHttpFront.h"
+
+#include "CRankingPage.h"
+#include "ServerLog.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <microhttpd.h>
+#include <netinet/in.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kMaxJsonLimit = 100;
+
+CHttpFront::SAnswer fRefuse(int status, const std::string& reason) {
+    CHttpFront::SAnswer answer;
+    answer.status = status;
+    answer.body = reason + "\n";
+    answer.logReason = reason;
+    return answer;
+}
+
+bool fParseCount(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 9) {
+        return false;
+    }
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size() && value >= 0;
+}
+
+std::string fClientAddress(MHD_Connection* connection) {
+    const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    if (info == nullptr || info->client_addr == nullptr) {
+        return "?";
+    }
+    char text[INET6_ADDRSTRLEN] = "?";
+    if (info->client_addr->sa_family == AF_INET) {
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(info->client_addr)->sin_addr, text,
+                  sizeof text);
+    } else if (info->client_addr->sa_family == AF_INET6) {
+        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(info->client_addr)->sin6_addr, text,
+                  sizeof text);
+    }
+    return text;
+}
+
+// The raw request target (path and query as sent) is kept before the daemon parses it: the game's queries
+// are "?"-separated, which the daemon's own argument parsing does not understand.
+void* fKeepTarget(void*, const char* uri, MHD_Connection*) {
+    auto* request = new CHttpFront::SRequest;
+    request->target = uri != nullptr ? uri : "";
+    return request;
+}
+
+void fRequestDone(void* self, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
+    auto* request = static_cast<CHttpFront::SRequest*>(*context);
+    if (request != nullptr) {
+        static_cast<CHttpFront*>(self)->fReleaseBody(request->body.size());
+    }
+    delete request;
+    *context = nullptr;
+}
+
+MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer) {
+    MHD_Response* response = nullptr;
+    if (answer.fileDescriptor >= 0) {
+        response = MHD_create_response_from_fd64(answer.fileSize, answer.fileDescriptor);
+    } else {
+        response = MHD_create_response_from_buffer(answer.body.size(), const_cast<char*>(answer.body.data()),
+                                                   MHD_RESPMEM_MUST_COPY);
+    }
+    if (response == nullptr) {
+        if (answer.fileDescriptor >= 0) {
+            ::close(answer.fileDescriptor);
+        }
+        return MHD_NO;
+    }
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, answer.contentType.c_str());
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
+    MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+    if (answer.contentType.starts_with("text/html")) {
+        MHD_add_response_header(response, "Content-Security-Policy",
+                                "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'");
+    }
+    if (!answer.downloadName.empty()) {
+        const std::string disposition = "attachment; filename=\"" + answer.downloadName + "\"";
+        MHD_add_response_header(response, "Content-Disposition", disposition.c_str());
+    }
+    const MHD_Result result =
+        MHD_queue_response(connection, static_cast<unsigned int>(answer.status), response);
+    MHD_destroy_response(response);
+    return result;
+}
+
+MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*, const char* method,
+                             const char*, const char* uploadData, std::size_t* uploadSize, void** context) {
+    auto* front = static_cast<CHttpFront*>(self);
+    auto* request = static_cast<CHttpFront::SRequest*>(*context);
+    if (request == nullptr) {
+        return MHD_NO;
+    }
+    if (!request->started) {
+        request->started = true;
+        // A body announced beyond what any request may carry is refused before it is read.
+        const char* length =
+            MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
+        unsigned long long announced = 0;
+        if (length != nullptr &&
+            std::from_chars(length, length + std::strlen(length), announced).ec == std::errc() &&
+            announced > kMaxUploadBytes) {
+            request->bodyTooLarge = true;
+        }
+        if (!request->bodyTooLarge) {
+            return MHD_YES;
+        }
+    }
+    if (*uploadSize != 0) {
+        const bool refused = request->bodyTooLarge || request->overBudget;
+        if (!refused && request->body.size() + *uploadSize <= kMaxUploadBytes &&
+            front->fReserveBody(*uploadSize)) {
+            request->body.append(uploadData, *uploadSize);
+        } else if (!refused) {
+            (request->body.size() + *uploadSize > kMaxUploadBytes ? request->bodyTooLarge
+                                                                  : request->overBudget) = true;
+            front->fReleaseBody(request->body.size());
+            request->body = std::string();
+        }
+        *uploadSize = 0;
+        return MHD_YES;
+    }
+    const std::string verb = method != nullptr ? method : "";
+    const CHttpFront::SAnswer answer = front->fRoute(verb, *request);
+    if (answer.status >= 400) {
+        fServerLog(std::to_string(answer.status) + " " + fLogSafe(verb, 16) + " " +
+                   fLogSafe(request->target) + " from " + fClientAddress(connection) + ": " +
+                   answer.logReason);
+    }
+    return fSend(connection, answer);
+}
+
+} // namespace
+
+CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
+    : mService(service), mUploadMemoryBytes(options.uploadMemoryBytes) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(options.port));
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (!options.bindAddress.empty() &&
+        inet_pton(AF_INET, options.bindAddress.c_str(), &address.sin_addr) != 1) {
+        throw std::runtime_error("\"" + options.bindAddress + "\" is not an IPv4 address");
+    }
+    const unsigned int threads = static_cast<unsigned int>(options.threads < 1 ? 1 : options.threads);
+    mDaemon = MHD_start_daemon(MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_USE_ERROR_LOG,
+                               static_cast<std::uint16_t>(options.port), nullptr, nullptr, &fAnswerConnection,
+                               this, MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_SOCK_ADDR,
+                               reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK,
+                               &fKeepTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this,
+                               MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned int>(60),
+                               MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned int>(1000), MHD_OPTION_END);
+    if (mDaemon == nullptr) {
+        throw std::runtime_error("cannot listen on port " + std::to_string(options.port) + ": " +
+                                 std::strerror(errno));
+    }
+    const MHD_DaemonInfo* info = MHD_get_daemon_info(mDaemon, MHD_DAEMON_INFO_BIND_PORT);
+    mPort = info != nullptr ? info->port : options.port;
+}
+
+CHttpFront::~CHttpFront() {
+    MHD_stop_daemon(mDaemon);
+}
+
+bool CHttpFront::fReserveBody(std::size_t bytes) {
+    std::size_t held = mBufferedBytes.load();
+    do {
+        if (bytes > mUploadMemoryBytes - std::min(held, mUploadMemoryBytes)) {
+            return false;
+        }
+    } while (!mBufferedBytes.compare_exchange_weak(held, held + bytes));
+    return true;
+}
+
+void CHttpFront::fReleaseBody(std::size_t bytes) {
+    mBufferedBytes -= bytes;
+}
+
+CHttpFront::SAnswer CHttpFront::fRoute(const std::string& method, SRequest& request) {
+    const std::size_t mark = request.target.find('?');
+    const std::string rawPath = request.target.substr(0, mark);
+    const std::string query = mark == std::string::npos ? "" : request.target.substr(mark + 1);
+    if (method != "GET" && method != "HEAD" && method != "POST") {
+        return fRefuse(MHD_HTTP_METHOD_NOT_ALLOWED, "method not allowed");
+    }
+    const std::optional<std::string> path = fPercentDecode(rawPath);
+    if (!path) {
+        return fRefuse(MHD_HTTP_BAD_REQUEST, "malformed path");
+    }
+    if (*path == kRankingScriptPath) {
+        return fRankingScript(method, query, request);
+    }
+    if (request.bodyTooLarge) {
+        return fRefuse(MHD_HTTP_CONTENT_TOO_LARGE, "the request body is too large");
+    }
+    if (*path == "/" || *path == "/index.html") {
+        return fWebPage(query);
+    }
+    if (*path == "/api/ranking") {
+        return fJson(query);
+    }
+    if (path->starts_with("/replays/")) {
+        return fReplayFile(path->substr(std::strlen("/replays/")));
+    }
+    return fRefuse(MHD_HTTP_NOT_FOUND, "no such page");
+}
+
+CHttpFront::SAnswer CHttpFront::fRankingScript(const std::string& method, const std::string& query,
+                                               SRequest& request) {
+    std::string error;
+    const std::optional<SRankingRequest> parsed = fParseRankingQuery(query, error);
+    if (!parsed) {
+        SAnswer answer = fRefuse(MHD_HTTP_BAD_REQUEST, error);
+        if (query.starts_with("UploadRanking")) {
+            answer.body = "UploadFailed?" + error;
+        }
+        return answer;
+    }
+    switch (parsed->action) {
+    case ERankingAction::GetRankingList: {
+        SAnswer answer;
+        answer.body = *mService.fListReply();
+        return answer;
+    }
+    case ERankingAction::UploadRanking: {
+        if (method != "POST") {
+            return fRefuse(MHD_HTTP_METHOD_NOT_ALLOWED, "an upload is a POST");
+        }
+        if (request.bodyTooLarge) {
+            SAnswer answer = fRefuse(MHD_HTTP_CONTENT_TOO_LARGE, "the replay is larger than 8 MiB");
+            answer.body = "UploadFailed?" + answer.logReason;
+            return answer;
+        }
+        if (request.overBudget) {
+            SAnswer answer = fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE, "the server is busy; try again later");
+            answer.body = "UploadFailed?" + answer.logReason;
+            return answer;
+        }
+        const SUploadOutcome outcome = mService.fUpload(parsed->name, parsed->score, request.body);
+        SAnswer answer;
+        answer.status = outcome.status;
+        answer.body = outcome.reply;
+        answer.logReason = outcome.reply;
+        return answer;
+    }
+    case ERankingAction::DownloadReplay:
+        return fReplayFile(parsed->replayId);
+    }
+    return fRefuse(MHD_HTTP_BAD_REQUEST, "unknown action");
+}
+
+CHttpFront::SAnswer CHttpFront::fWebPage(const std::string& query) {
+    const auto form = fParseFormQuery(query);
+    if (!form) {
+        return fRefuse(MHD_HTTP_BAD_REQUEST, "malformed query");
+    }
+    ERankingOrder order = ERankingOrder::Score;
+    int page = 1;
+    if (auto it = form->find("sort"); it != form->end()) {
+        if (it->second == "date") {
+            order = ERankingOrder::Date;
+        } else if (it->second != "score") {
+            return fRefuse(MHD_HTTP_BAD_REQUEST, "sort is score or date");
+        }
+    }
+    if (auto it = form->find("page"); it != form->end()) {
+        if (!fParseCount(it->second, page) || page < 1) {
+            return fRefuse(MHD_HTTP_BAD_REQUEST, "page is a whole number from 1");
+        }
+    }
+    CRankingStore& store = mService.fStore();
+    const int total = store.fCount();
+    const long long offset = static_cast<long long>(page - 1) * CRankingPage::kRowsPerPage;
+    std::vector<SListedEntry> rows;
+    if (offset < total) {
+        rows = store.fList(order, static_cast<int>(offset), CRankingPage::kRowsPerPage);
+    }
+    SAnswer answer;
+    answer.contentType = "text/html; charset=utf-8";
+    answer.body = CRankingPage::fHtml(rows, total, page, order);
+    return answer;
+}
+
+CHttpFront::SAnswer CHttpFront::fJson(const std::string& query) {
+    const auto form = fParseFormQuery(query);
+    if (!form) {
+        return fRefuse(MHD_HTTP_BAD_REQUEST, "malformed query");
+    }
+    ERankingOrder order = ERankingOrder::Score;
+    int offset = 0;
+    int limit = CRankingPage::kRowsPerPage;
+    if (auto it = form->find("sort"); it != form->end()) {
+        if (it->second == "date") {
+            order = ERankingOrder::Date;
+        } else if (it->second != "score") {
+            return fRefuse(MHD_HTTP_BAD_REQUEST, "sort is score or date");
+        }
+    }
+    if (auto it = form->find("offset"); it != form->end() && !fParseCount(it->second, offset)) {
+        return fRefuse(MHD_HTTP_BAD_REQUEST, "offset is a whole number from 0");
+    }
+    if (auto it = form->find("limit");
+        it != form->end() && (!fParseCount(it->second, limit) || limit < 1 || limit > kMaxJsonLimit)) {
+        return fRefuse(MHD_HTTP_BAD_REQUEST, "limit is a whole number from 1 to 100");
+    }
+    CRankingStore& store = mService.fStore();
+    SAnswer answer;
+    answer.contentType = "application/json";
+    answer.body =
+        CRankingPage::fJson(store.fList(order, offset, limit), store.fCount(), offset, limit, order);
+    return answer;
+}
+
+CHttpFront::SAnswer CHttpFront::fReplayFile(const std::string& id) {
+    if (!fIsServerReplayId(id)) {
+        return fRefuse(MHD_HTTP_BAD_REQUEST, "malformed replay id");
+    }
+    const std::optional<std::filesystem::path> file = mService.fStore().fReplayFile(id);
+    if (!file) {
+        return fRefuse(MHD_HTTP_NOT_FOUND, "no such replay");
+    }
+    const int fd = ::open(file->c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        SAnswer answer = fRefuse(MHD_HTTP_INTERNAL_SERVER_ERROR, "the replay file cannot be read");
+        fServerLog("store: cannot read " + file->string() + ": " + std::strerror(errno));
+        return answer;
+    }
+    SAnswer answer;
+    answer.contentType = "application/zip";
+    answer.fileDescriptor = fd;
+    answer.fileSize = static_cast<std::uint64_t>(info.st_size);
+    answer.downloadName = id;
+    return answer;
+}

@@ -1,0 +1,67 @@
+// The HTTP side of the server, on libmicrohttpd with a pool of threads: the game's three requests at
+// "/cgi-bin/tavoni103/ranking.cgi", the web page at "/", the JSON at "/api/ranking" and the replay files at
+// "/replays/<id>". Requests it cannot serve get a 4xx status with a one-line reason and a log line.
+#pragma once
+
+#include "CRankingService.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+struct MHD_Daemon;
+struct MHD_Connection;
+
+struct SFrontOptions {
+    std::string bindAddress; // IPv4 address to listen on; empty: every address
+    int port = 8103;         // 0: any free port (see fPort)
+    int threads = 4;
+    // Upload bodies wait in memory for their check; all of them together stay within this.
+    std::size_t uploadMemoryBytes = 256u * 1024 * 1024;
+};
+
+class CHttpFront {
+public:
+    // Starts listening; throws std::runtime_error when it cannot.
+    CHttpFront(CRankingService& service, const SFrontOptions& options);
+    ~CHttpFront();
+    CHttpFront(const CHttpFront&) = delete;
+    CHttpFront& operator=(const CHttpFront&) = delete;
+
+    int fPort() const { return mPort; }
+
+    // One request as it arrives (raw target and body), and what is answered; used by the daemon's callbacks.
+    struct SRequest {
+        std::string target;
+        std::string body;
+        bool started = false;
+        bool bodyTooLarge = false;
+        bool overBudget = false;
+    };
+    struct SAnswer {
+        int status = 200;
+        std::string body;
+        std::string contentType = "text/plain; charset=utf-8";
+        int fileDescriptor = -1; // a replay file sent as it is, instead of body
+        std::uint64_t fileSize = 0;
+        std::string downloadName;
+        std::string logReason; // why a request was refused, for the log
+    };
+    SAnswer fRoute(const std::string& method, SRequest& request);
+    // Takes `bytes` more of the upload memory; false (nothing taken) when that would pass the limit.
+    bool fReserveBody(std::size_t bytes);
+    void fReleaseBody(std::size_t bytes);
+
+private:
+    SAnswer fRankingScript(const std::string& method, const std::string& query, SRequest& request);
+    SAnswer fWebPage(const std::string& query);
+    SAnswer fJson(const std::string& query);
+    SAnswer fReplayFile(const std::string& id);
+
+    CRankingService& mService;
+    MHD_Daemon* mDaemon = nullptr;
+    int mPort = 0;
+    std::size_t mUploadMemoryBytes = 0;
+    std::atomic<std::size_t> mBufferedBytes{0};
+};

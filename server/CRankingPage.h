@@ -1,0 +1,23 @@
+// The ranking for people and scripts: the web page at "/" (pages of 50, by score or by date, each entry
+// with a link to its replay) and the JSON of "/api/ranking". The page is self-contained: no scripts, fonts,
+// pictures or style sheets from anywhere else.
+#pragma once
+
+#include "CRankingStore.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CRankingPage {
+public:
+    static constexpr int kRowsPerPage = 50;
+
+    // `page` counts from 1; `total` is the number of entries in the whole ranking.
+    static std::string fHtml(const std::vector<SListedEntry>& rows, int total, int page, ERankingOrder order);
+    static std::string fJson(const std::vector<SListedEntry>& rows, int total, int offset, int limit,
+                             ERankingOrder order);
+
+    static std::string fEscapeHtml(std::string_view text);
+    static std::string fEscapeJson(std::string_view text);
+};

@@ -1,0 +1,57 @@
+#include "CRankingService.h"
+
+#include "ServerLog.h"
+
+#include <climits>
+#include <stdexcept>
+
+CRankingService::CRankingService(CRankingStore& store, CReplayChecker& checker)
+    : mStore(store), mChecker(checker) {}
+
+std::shared_ptr<const std::string> CRankingService::fListReply() {
+    const std::uint64_t generation = mStore.fGeneration();
+    {
+        const std::lock_guard<std::mutex> lock(mCacheMutex);
+        if (mCachedList != nullptr && mCachedGeneration == generation) {
+            return mCachedList;
+        }
+    }
+    auto reply = std::make_shared<const std::string>(
+        fFormatRankingList(mStore.fList(ERankingOrder::Score, 0, INT_MAX)));
+    const std::lock_guard<std::mutex> lock(mCacheMutex);
+    // Another thread may have built a newer one meanwhile; an older one never replaces it.
+    if (mCachedList == nullptr || generation >= mCachedGeneration) {
+        mCachedList = reply;
+        mCachedGeneration = generation;
+    }
+    return reply;
+}
+
+SUploadOutcome CRankingService::fUpload(const std::string& name, int score, const std::string& replay) {
+    const std::string who = "upload \"" + fLogSafe(name) + "\" " + std::to_string(score);
+    try {
+        // A replay already in the ranking has been checked at its score; it is not stored again.
+        if (std::optional<SListedEntry> known = mStore.fFindReplay(replay)) {
+            if (known->score != score) {
+                fServerLog(who + ": refused, the replay is registered with the score " +
+                           std::to_string(known->score));
+                return {422, "UploadFailed?this replay is registered with another score"};
+            }
+            fServerLog(who + ": already registered as " + known->id + ", rank " +
+                       std::to_string(known->rank));
+            return {200, "UploadSuccess?" + std::to_string(known->rank)};
+        }
+        const SCheckResult check = mChecker.fCheck(replay, score);
+        if (!check.accepted) {
+            fServerLog(who + ": refused, " + check.reason);
+            return {422, "UploadFailed?" + check.reason};
+        }
+        const CRankingStore::SAdded added = mStore.fAdd(name, score, replay);
+        fServerLog(who + (added.stored ? ": stored as " : ": already registered as ") + added.entry.id +
+                   ", rank " + std::to_string(added.entry.rank));
+        return {200, "UploadSuccess?" + std::to_string(added.entry.rank)};
+    } catch (const std::exception& e) {
+        fServerLog(who + ": failed, " + e.what());
+        return {500, "UploadFailed?the server could not store the replay"};
+    }
+}

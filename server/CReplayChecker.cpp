@@ -1,0 +1,240 @@
+#include "CReplayChecker.h"
+
+#include "ServerLog.h"
+#include "util/CArchiver.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kReplayName = "upload.replay";
+constexpr const char* kOutputName = "check.out";
+// A replay check writes only the two unpacked members (at most 64 MiB each) and logs.
+constexpr rlim_t kFileSizeLimit = 160ull * 1024 * 1024;
+
+std::string fLastLine(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    const std::size_t start = text.rfind('\n');
+    return fLogSafe(start == std::string::npos ? text : text.substr(start + 1));
+}
+
+// Environment variables handed on to the game: the sanitizers' settings when the server has them.
+std::vector<std::string> fChildEnvironment(const fs::path& folder) {
+    std::vector<std::string> env{"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "PATH=/usr/bin:/bin",
+                                 "HOME=" + folder.string()};
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+        if (const char* value = std::getenv(name)) {
+            env.push_back(std::string(name) + "=" + value);
+        }
+    }
+    return env;
+}
+
+} // namespace
+
+CReplayChecker::CReplayChecker(SCheckerOptions options) : mOptions(std::move(options)) {
+    if (::access(mOptions.game.c_str(), X_OK) != 0) {
+        throw std::runtime_error("the game " + mOptions.game.string() + " is not an executable file");
+    }
+    if (!fs::is_directory(mOptions.gameData / "dat")) {
+        throw std::runtime_error("the game data folder " + mOptions.gameData.string() + " holds no dat/");
+    }
+    mOptions.parallelChecks = std::clamp(mOptions.parallelChecks, 1, 256);
+    mOptions.timeLimitSeconds = std::max(mOptions.timeLimitSeconds, 1);
+    mTurns = std::make_unique<std::counting_semaphore<256>>(mOptions.parallelChecks);
+    // Scratch folders of a previous run are of no use any more.
+    fs::remove_all(mOptions.scratchRoot);
+    fs::create_directories(mOptions.scratchRoot);
+}
+
+CReplayChecker::~CReplayChecker() = default;
+
+void CReplayChecker::fPrepareScratch(const fs::path& folder) const {
+    // The game runs with its working directory holding dat/. Folders it only reads are linked; files are
+    // copied, so nothing the game might write can reach the real data; dat/replay/, where it unpacks the
+    // replay, is the check's own.
+    const fs::path data = fs::absolute(mOptions.gameData);
+    fs::create_directories(folder / "dat" / "replay");
+    for (const fs::directory_entry& entry : fs::directory_iterator(data / "dat")) {
+        const std::string name = entry.path().filename().string();
+        if (name == "replay") {
+            continue;
+        }
+        if (entry.is_directory()) {
+            fs::create_directory_symlink(entry.path(), folder / "dat" / name);
+        } else if (entry.is_regular_file()) {
+            fs::copy_file(entry.path(), folder / "dat" / name);
+        }
+    }
+    if (fs::exists(data / "collision.png")) {
+        fs::copy_file(data / "collision.png", folder / "collision.png");
+    }
+}
+
+SCheckResult CReplayChecker::fRunGame(const fs::path& folder, int score) const {
+    // Everything the child needs is made before fork: a threaded process may only call async-signal-safe
+    // functions between fork and exec.
+    const std::string game = fs::absolute(mOptions.game).string();
+    const std::string scoreText = std::to_string(score);
+    std::vector<std::string> args{game,        "--no-render",    "--no-wait", "--replay",
+                                  kReplayName, "--expect-score", scoreText};
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    std::vector<std::string> env = fChildEnvironment(folder);
+    std::vector<char*> envp;
+    for (std::string& e : env) {
+        envp.push_back(e.data());
+    }
+    envp.push_back(nullptr);
+    const std::string workDir = folder.string();
+    const rlim_t memory = static_cast<rlim_t>(mOptions.memoryLimitBytes);
+    const rlim_t cpuSeconds = static_cast<rlim_t>(mOptions.timeLimitSeconds) + 1;
+
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        return {false, "the check could not start"};
+    }
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        if (::chdir(workDir.c_str()) != 0) {
+            ::_exit(126);
+        }
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int out = ::open(kOutputName, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || out < 0) {
+            ::_exit(126);
+        }
+        ::dup2(in, 0);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        ::syscall(SYS_close_range, 3u, ~0u, 0u); // the server's sockets and files are not the game's
+        const rlimit cpu{cpuSeconds, cpuSeconds};
+        ::setrlimit(RLIMIT_CPU, &cpu);
+        const rlimit fileSize{kFileSizeLimit, kFileSizeLimit};
+        ::setrlimit(RLIMIT_FSIZE, &fileSize);
+        const rlimit core{0, 0};
+        ::setrlimit(RLIMIT_CORE, &core);
+        if (memory > 0) {
+            const rlimit as{memory, memory};
+            ::setrlimit(RLIMIT_AS, &as);
+        }
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+    }
+    ::setpgid(pid, pid);
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(mOptions.timeLimitSeconds);
+    int status = 0;
+    bool timedOut = false;
+    for (;;) {
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            break;
+        }
+        if (done < 0 && errno != EINTR) {
+            return {false, "the check was lost"};
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            timedOut = true;
+            ::kill(-pid, SIGKILL);
+            ::kill(pid, SIGKILL);
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const std::string said = fLastLine(folder / kOutputName);
+    if (timedOut) {
+        return {false,
+                "the replay took longer than " + std::to_string(mOptions.timeLimitSeconds) + " s to check"};
+    }
+    if (WIFSIGNALED(status)) {
+        return {false, "the game crashed on the replay (signal " + std::to_string(WTERMSIG(status)) + ")"};
+    }
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    switch (code) {
+    case 0:
+        return {true, {}};
+    case 1:
+        return {false,
+                "the replay does not reach the score " + scoreText + (said.empty() ? "" : ": " + said)};
+    case 2:
+        return {false, "the game refused the replay" + (said.empty() ? "" : ": " + said)};
+    case 127:
+        return {false, "the game could not be started"};
+    default:
+        return {false, "the check failed with exit status " + std::to_string(code)};
+    }
+}
+
+SCheckResult CReplayChecker::fCheck(const std::string& replay, int score) {
+    static std::atomic<unsigned> counter{0};
+    const fs::path folder =
+        mOptions.scratchRoot / ("check-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    SCheckResult result;
+    try {
+        fs::create_directories(folder);
+        const fs::path replayFile = folder / kReplayName;
+        {
+            std::ofstream out(replayFile, std::ios::binary | std::ios::trunc);
+            out.write(replay.data(), static_cast<std::streamsize>(replay.size()));
+            if (!out) {
+                throw std::runtime_error("cannot write " + replayFile.string());
+            }
+        }
+        try {
+            CArchiver::fCheckReplay(replayFile.string());
+        } catch (const std::exception& e) {
+            fs::remove_all(folder, ignored);
+            // The scratch folder's path says nothing to the uploader.
+            std::string why = e.what();
+            const std::string path = replayFile.string();
+            for (std::size_t at = why.find(path); at != std::string::npos; at = why.find(path)) {
+                why.replace(at, path.size(), kReplayName);
+            }
+            return {false, "not a replay: " + fLogSafe(why)};
+        }
+        fPrepareScratch(folder);
+        mTurns->acquire();
+        try {
+            result = fRunGame(folder, score);
+        } catch (...) {
+            mTurns->release();
+            throw;
+        }
+        mTurns->release();
+    } catch (const std::exception& e) {
+        fServerLog(std::string("check: ") + e.what());
+        result = {false, "the check could not run"};
+    }
+    fs::remove_all(folder, ignored);
+    return result;
+}

@@ -1,0 +1,198 @@
+#include "RankingProtocol.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <ctime>
+
+namespace {
+
+int fHexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+std::vector<std::string_view> fSplit(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = text.find(separator, start);
+        if (at == std::string_view::npos) {
+            parts.push_back(text.substr(start));
+            return parts;
+        }
+        parts.push_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+}
+
+} // namespace
+
+std::optional<std::string> fPercentDecode(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size()) {
+            return std::nullopt;
+        }
+        const int high = fHexValue(text[i + 1]);
+        const int low = fHexValue(text[i + 2]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return out;
+}
+
+std::string fCheckPlayerName(std::string_view name) {
+    if (name.size() > kMaxNameBytes) {
+        return "the name is longer than 12 characters";
+    }
+    for (const char c : name) {
+        if (c < 0x20 || c > 0x7e) {
+            return "the name holds a character that is not printable single-byte";
+        }
+        if (c == '?') {
+            return "the name holds a \"?\"";
+        }
+    }
+    return {};
+}
+
+bool fParseScore(std::string_view text, int& score) {
+    if (text.empty() || text.size() > 10 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+    }
+    long long value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    if (value > INT_MAX) {
+        return false;
+    }
+    score = static_cast<int>(value);
+    return true;
+}
+
+bool fIsServerReplayId(std::string_view id) {
+    return id.size() == 32 && std::all_of(id.begin(), id.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
+}
+
+std::optional<SRankingRequest> fParseRankingQuery(std::string_view query, std::string& error) {
+    const std::vector<std::string_view> raw = fSplit(query, '?');
+    std::vector<std::string> fields;
+    for (const std::string_view part : raw) {
+        std::optional<std::string> decoded = fPercentDecode(part);
+        if (!decoded) {
+            error = "a field has a broken percent escape";
+            return std::nullopt;
+        }
+        fields.push_back(std::move(*decoded));
+    }
+    SRankingRequest request;
+    const std::string& action = fields[0];
+    if (action == "GetRankingList") {
+        if (fields.size() != 1) {
+            error = "GetRankingList takes no fields";
+            return std::nullopt;
+        }
+        request.action = ERankingAction::GetRankingList;
+    } else if (action == "UploadRanking") {
+        if (fields.size() != 3) {
+            error = "UploadRanking takes a name and a score";
+            return std::nullopt;
+        }
+        request.action = ERankingAction::UploadRanking;
+        error = fCheckPlayerName(fields[1]);
+        if (!error.empty()) {
+            return std::nullopt;
+        }
+        request.name = fields[1];
+        if (!fParseScore(fields[2], request.score)) {
+            error = "the score is not a whole number from 0 to 2147483647";
+            return std::nullopt;
+        }
+    } else if (action == "DownloadReplay") {
+        if (fields.size() != 2) {
+            error = "DownloadReplay takes a replay id";
+            return std::nullopt;
+        }
+        if (!fIsServerReplayId(fields[1])) {
+            error = "the replay id is malformed";
+            return std::nullopt;
+        }
+        request.action = ERankingAction::DownloadReplay;
+        request.replayId = fields[1];
+    } else {
+        error = "unknown action";
+        return std::nullopt;
+    }
+    return request;
+}
+
+std::optional<std::map<std::string, std::string>> fParseFormQuery(std::string_view query) {
+    std::map<std::string, std::string> values;
+    if (query.empty()) {
+        return values;
+    }
+    for (const std::string_view part : fSplit(query, '&')) {
+        if (part.empty()) {
+            continue;
+        }
+        const std::size_t eq = part.find('=');
+        std::string key(part.substr(0, eq));
+        std::string value(eq == std::string_view::npos ? std::string_view() : part.substr(eq + 1));
+        std::replace(key.begin(), key.end(), '+', ' ');
+        std::replace(value.begin(), value.end(), '+', ' ');
+        std::optional<std::string> k = fPercentDecode(key);
+        std::optional<std::string> v = fPercentDecode(value);
+        if (!k || !v) {
+            return std::nullopt;
+        }
+        values[*k] = *v;
+    }
+    return values;
+}
+
+std::string fFormatRegisteredAt(std::int64_t unixSeconds) {
+    const std::time_t time = static_cast<std::time_t>(unixSeconds);
+    std::tm utc{};
+    gmtime_r(&time, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &utc);
+    return text;
+}
+
+std::string fFormatRankingList(const std::vector<SListedEntry>& entries) {
+    if (entries.empty()) {
+        return "\n";
+    }
+    std::string reply;
+    reply.reserve(entries.size() * 64);
+    for (const SListedEntry& e : entries) {
+        reply += e.name;
+        reply += '?';
+        reply += std::to_string(e.score);
+        reply += '?';
+        reply += e.id;
+        reply += '?';
+        reply += fFormatRegisteredAt(e.registeredAt);
+        reply += '\n';
+    }
+    return reply;
+}

@@ -1,0 +1,242 @@
+#include "util/RankingClient.h"
+
+#include "util/CArchiver.h"
+#include "util/CCurlWrapper.h"
+#include "util/CException.h"
+#include "util/Log.h"
+#include "util/ReplayFiles.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+// Set when the game is built (TAVONI_RANKING_SERVER in CMake).
+const char* const kDefaultRankingServer = TAVONI_DEFAULT_RANKING_SERVER;
+
+namespace {
+
+// The scratch file the list and download requests send as their body; nothing writes it, so the body is
+// empty unless a player put one there.
+const char* const kEmptyBodyFile = "a.txt";
+
+std::string& fOptionServer() {
+    static std::string server;
+    return server;
+}
+
+bool fIsDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string fBaseUrl(const std::string& server) {
+    return "http://" + server + "/cgi-bin/tavoni103/ranking.cgi";
+}
+
+} // namespace
+
+bool fIsValidServerAddress(std::string_view address) {
+    std::string_view host = address;
+    std::string_view port;
+    if (!address.empty() && address.front() == '[') {
+        const std::size_t close = address.find(']');
+        if (close == std::string_view::npos || close < 2) {
+            return false;
+        }
+        host = address.substr(1, close - 1);
+        const std::string_view rest = address.substr(close + 1);
+        if (!rest.empty()) {
+            if (rest.front() != ':') {
+                return false;
+            }
+            port = rest.substr(1);
+            if (port.empty()) {
+                return false;
+            }
+        }
+        if (!std::all_of(host.begin(), host.end(), [](char c) {
+                return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') ||
+                       c == ':' || c == '.';
+            })) {
+            return false;
+        }
+    } else {
+        const std::size_t colon = address.find(':');
+        if (colon != std::string_view::npos) {
+            host = address.substr(0, colon);
+            port = address.substr(colon + 1);
+            if (port.empty()) {
+                return false;
+            }
+        }
+        if (host.empty() || host.size() > 253 || host.front() == '-' || host.front() == '.' ||
+            !std::all_of(host.begin(), host.end(), [](char c) {
+                return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                       c == '.' || c == '-';
+            })) {
+            return false;
+        }
+    }
+    if (!port.empty()) {
+        int number = 0;
+        if (!fIsDigits(port) || port.size() > 5 ||
+            std::from_chars(port.data(), port.data() + port.size(), number).ec != std::errc() || number < 1 ||
+            number > 65535) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool fSetRankingServer(std::string_view address) {
+    if (!fIsValidServerAddress(address)) {
+        return false;
+    }
+    fOptionServer() = address;
+    return true;
+}
+
+std::string fGetRankingServer() {
+    if (!fOptionServer().empty()) {
+        return fOptionServer();
+    }
+    const char* env = std::getenv(kRankingServerEnvironment);
+    if (env != nullptr && *env != '\0') {
+        if (fIsValidServerAddress(env)) {
+            return env;
+        }
+        std::fprintf(stderr, "ranking: %s=\"%s\" is not HOST[:PORT]; using %s\n", kRankingServerEnvironment,
+                     env, kDefaultRankingServer);
+    }
+    return kDefaultRankingServer;
+}
+
+std::string fPercentEncode(std::string_view text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size() * 3);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') ||
+            byte == '-' || byte == '.' || byte == '_' || byte == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        }
+    }
+    return out;
+}
+
+std::string fRankingListUrl(const std::string& server) {
+    return fBaseUrl(server) + "?GetRankingList";
+}
+
+std::string fUploadRankingUrl(const std::string& server, const std::string& name, int score) {
+    return fBaseUrl(server) + "?UploadRanking?" + fPercentEncode(name) + "?" + std::to_string(score);
+}
+
+std::string fDownloadReplayUrl(const std::string& server, const std::string& replayId) {
+    return fBaseUrl(server) + "?DownloadReplay?" + fPercentEncode(replayId);
+}
+
+SUploadResult fParseUploadReply(const std::string& reply) {
+    std::string_view text(reply);
+    if (text.ends_with("\r\n")) {
+        text.remove_suffix(2);
+    } else if (text.ends_with('\n')) {
+        text.remove_suffix(1);
+    }
+    const std::size_t mark = text.find('?');
+    if (mark == std::string_view::npos || text.substr(0, mark) != "UploadSuccess") {
+        return {};
+    }
+    const std::string_view rank = text.substr(mark + 1);
+    int value = 0;
+    if (!fIsDigits(rank) || rank.size() > 10 ||
+        std::from_chars(rank.data(), rank.data() + rank.size(), value).ec != std::errc() || value < 1) {
+        return {};
+    }
+    return {true, value};
+}
+
+SUploadResult fUploadRanking(int score, const std::string& name) {
+    const std::string url = fUploadRankingUrl(fGetRankingServer(), name, score);
+    const std::string reply = CCurlWrapper::fPost(url, kPackedReplayPath);
+    const SUploadResult result = fParseUploadReply(reply);
+    if (!result.ok && !reply.empty()) {
+        std::fprintf(stderr, "ranking: the upload was refused: %.200s\n", reply.c_str());
+    }
+    return result;
+}
+
+SRankingListResult fFetchRankingList() {
+    const std::string reply = CCurlWrapper::fPost(fRankingListUrl(fGetRankingServer()), kEmptyBodyFile);
+    SRankingListResult result;
+    if (reply.empty()) {
+        result.notice = kNoticeConnectionFailed;
+    } else if (!fFirstLineHasFourFields(reply)) {
+        result.notice = kNoticeNoRankingData;
+    } else {
+        result.ok = true;
+        result.entries = fParseRankingList(reply);
+        fAssignCompetitionRanks(result.entries);
+    }
+    return result;
+}
+
+std::string fDownloadedReplayPath(const std::string& replayId) {
+    return std::string(kDownloadedReplayFolder) + replayId;
+}
+
+SDownloadResult fDownloadReplay(const std::string& replayId) {
+    if (!fIsValidReplayId(replayId)) {
+        std::fprintf(stderr, "ranking: refused to download a replay with the id \"%.80s\"\n",
+                     replayId.c_str());
+        return {false, {}, kNoticeDownloadFailed};
+    }
+    const std::string path = fDownloadedReplayPath(replayId);
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) {
+        return {true, path, {}};
+    }
+    const std::string reply =
+        CCurlWrapper::fPost(fDownloadReplayUrl(fGetRankingServer(), replayId), kEmptyBodyFile);
+    if (reply.empty()) {
+        return {false, {}, kNoticeConnectionFailed};
+    }
+    // "~" never appears in an id, so the partial file cannot be taken for a finished download.
+    std::filesystem::create_directories(kDownloadedReplayFolder, error);
+    const std::string partial = std::string(kDownloadedReplayFolder) + "~" + replayId + ".part";
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        out.write(reply.data(), static_cast<std::streamsize>(reply.size()));
+        out.close();
+        if (!out) {
+            fRemoveIfPresent(partial);
+            fLogWarning("cannot write the downloaded replay " + partial);
+            return {false, {}, kNoticeDownloadFailed};
+        }
+    }
+    try {
+        CArchiver::fCheckReplay(partial);
+    } catch (const CException& e) {
+        fRemoveIfPresent(partial);
+        std::fprintf(stderr, "ranking: the downloaded replay %s is refused: %s\n", replayId.c_str(),
+                     e.what());
+        return {false, {}, kNoticeDownloadFailed};
+    }
+    std::filesystem::rename(partial, path, error);
+    if (error) {
+        fRemoveIfPresent(partial);
+        fLogWarning("cannot keep the downloaded replay " + path + ": " + error.message());
+        return {false, {}, kNoticeDownloadFailed};
+    }
+    return {true, path, {}};
+}

@@ -1,0 +1,207 @@
+// The ranking server from outside, over HTTP: the game's three requests, the checks that keep forged or
+// broken uploads out, requests it must refuse, and uploads arriving at once.
+#include "ServerTestSupport.h"
+
+#include <algorithm>
+#include <map>
+#include <thread>
+
+using namespace servertest;
+
+namespace {
+
+std::size_t fFileCount(const fs::path& folder) {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+} // namespace
+
+TEST(RankingServer, RealReplayIsCheckedStoredOnceListedAndDownloaded) {
+    const SRealReplay real = fPlayRealReplay();
+    ASSERT_GT(real.score, 0);
+    CTempFolder temp;
+    CRankingServer server(fTestOptions(temp.fPath() / "data"));
+    const int port = server.fPort();
+    const fs::path replays = temp.fPath() / "data" / "replays";
+
+    const SHttpReply empty = fHttp("POST", fScriptUrl(port, "GetRankingList"));
+    EXPECT_EQ(empty.status, 200);
+    EXPECT_EQ(empty.body, "\n");
+
+    // A forged score, a damaged replay: refused, nothing stored.
+    const SHttpReply forged =
+        fHttp("POST", fScriptUrl(port, "UploadRanking?cheat?" + std::to_string(real.score + 10)), real.bytes);
+    EXPECT_TRUE(forged.body.starts_with("UploadFailed?")) << forged.body;
+    EXPECT_EQ(forged.status, 422);
+    const SHttpReply damaged =
+        fHttp("POST", fScriptUrl(port, "UploadRanking?cut?" + std::to_string(real.score)),
+              real.bytes.substr(0, real.bytes.size() - 30));
+    EXPECT_TRUE(damaged.body.starts_with("UploadFailed?not a replay")) << damaged.body;
+    EXPECT_EQ(fHttp("GET", fScriptUrl(port, "GetRankingList")).body, "\n");
+    EXPECT_EQ(fFileCount(replays), 0u);
+
+    const SHttpReply upload =
+        fHttp("POST", fScriptUrl(port, "UploadRanking?Pelka?" + std::to_string(real.score)), real.bytes);
+    EXPECT_EQ(upload.body, "UploadSuccess?1");
+    // The same replay again, under another name: the entry that holds it answers.
+    const SHttpReply again =
+        fHttp("POST", fScriptUrl(port, "UploadRanking?Tosca?" + std::to_string(real.score)), real.bytes);
+    EXPECT_EQ(again.body, "UploadSuccess?1");
+    EXPECT_EQ(fFileCount(replays), 1u);
+
+    const std::vector<std::string> lines = fLines(fHttp("POST", fScriptUrl(port, "GetRankingList")).body);
+    ASSERT_EQ(lines.size(), 1u);
+    std::smatch m;
+    ASSERT_TRUE(
+        std::regex_match(lines[0], m,
+                         std::regex("Pelka\\?([0-9]+)\\?([0-9a-f]{32})\\?"
+                                    "20[0-9]{2}/[01][0-9]/[0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-5][0-9]")))
+        << lines[0];
+    EXPECT_EQ(std::stoi(m[1]), real.score);
+    const SHttpReply download = fHttp("POST", fScriptUrl(port, "DownloadReplay?" + m[2].str()));
+    EXPECT_EQ(download.status, 200);
+    EXPECT_TRUE(download.body == real.bytes);
+    EXPECT_EQ(fFileCount(temp.fPath() / "data" / "checks"), 0u);
+}
+
+TEST(RankingServer, CheckerThatCrashesOrHangsRefusesTheUploadAndTheServerGoesOn) {
+    CTempFolder temp;
+    const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 10, 1);
+    const struct {
+        const char* game;
+        const char* reason;
+    } cases[] = {
+        {"kill -SEGV $$", "UploadFailed?the game crashed on the replay (signal 11)"},
+        {"exec sleep 60", "UploadFailed?the replay took longer than 1 s to check"},
+        {"exit 2", "UploadFailed?the game refused the replay"},
+    };
+    for (const auto& c : cases) {
+        CTempFolder data;
+        SServerOptions options = fTestOptions(data.fPath(), fWriteFakeGame(data.fPath() / "game.sh", c.game));
+        options.checkSeconds = 1;
+        CRankingServer server(options);
+        const SHttpReply reply = fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?x?10"), replay);
+        EXPECT_EQ(reply.body, c.reason) << c.game;
+        const SHttpReply list = fHttp("GET", fScriptUrl(server.fPort(), "GetRankingList"));
+        EXPECT_EQ(list.status, 200) << c.game;
+        EXPECT_EQ(list.body, "\n") << c.game;
+        EXPECT_EQ(fFileCount(data.fPath() / "replays"), 0u) << c.game;
+    }
+}
+
+TEST(RankingServer, BadRequestsGetAClearRefusal) {
+    CTempFolder temp;
+    const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 10, 2);
+    CRankingServer server(
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0")));
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.fPort());
+    const std::string script = base + "/cgi-bin/tavoni103/ranking.cgi?";
+    const std::string tooLarge(8 * 1024 * 1024 + 1, 'x');
+    const struct {
+        const char* method;
+        std::string url;
+        const std::string& body;
+        long status;
+    } cases[] = {
+        {"POST", script + "DeleteRanking", replay, 400},
+        {"POST", script + "GetRankingList?x", replay, 400},
+        {"POST", script + "UploadRanking?x", replay, 400},
+        {"POST", script + "UploadRanking?thirteen_char?10", replay, 400},
+        {"POST", script + "UploadRanking?a%0Ab?10", replay, 400},
+        {"POST", script + "UploadRanking?a%3Fb?10", replay, 400},
+        {"POST", script + "UploadRanking?a%zzb?10", replay, 400},
+        {"POST", script + "UploadRanking?a?-1", replay, 400},
+        {"POST", script + "UploadRanking?a?2147483648", replay, 400},
+        {"POST", script + "UploadRanking?a?1e3", replay, 400},
+        {"GET", script + "UploadRanking?a?10", replay, 405},
+        {"POST", script + "UploadRanking?a?10", tooLarge, 413},
+        {"POST", script + "UploadRanking?a?10", "PK not a zip", 422},
+        {"POST", script + "DownloadReplay?../../etc/passwd", replay, 400},
+        {"POST", script + "DownloadReplay?" + std::string(32, 'a'), replay, 404},
+        {"POST", script + "DownloadReplay", replay, 400},
+        {"GET", base + "/replays/..%2F..%2Fetc%2Fpasswd", replay, 400},
+        {"GET", base + "/replays/../ranking.sqlite3", replay, 400},
+        {"GET", base + "/replays/" + std::string(32, 'b'), replay, 404},
+        {"GET", base + "/nowhere", replay, 404},
+        {"PUT", base + "/", replay, 405},
+        {"GET", base + "/?page=0", replay, 400},
+        {"GET", base + "/?sort=name", replay, 400},
+        {"GET", base + "/api/ranking?limit=1000", replay, 400},
+        {"GET", base + "/api/ranking?offset=-1", replay, 400},
+    };
+    for (const auto& c : cases) {
+        const SHttpReply reply = fHttp(c.method, c.url, c.method == std::string("POST") ? c.body : "");
+        EXPECT_EQ(reply.status, c.status) << c.method << " " << c.url << ": " << reply.body;
+        EXPECT_FALSE(reply.body.starts_with("UploadSuccess")) << c.url;
+    }
+    EXPECT_EQ(fHttp("GET", script + "GetRankingList").body, "\n");
+
+    // Bodies waiting for their check share a memory limit; past it an upload is turned away, not queued.
+    SServerOptions tight = fTestOptions(temp.fPath() / "tight", temp.fPath() / "game.sh");
+    tight.front.uploadMemoryBytes = 1024 * 1024;
+    CRankingServer small(tight);
+    const SHttpReply busy =
+        fHttp("POST", fScriptUrl(small.fPort(), "UploadRanking?a?10"), std::string(2 << 20, 'x'));
+    EXPECT_EQ(busy.status, 503) << busy.body;
+    EXPECT_EQ(fHttp("POST", fScriptUrl(small.fPort(), "UploadRanking?a?10"), replay).body, "UploadSuccess?1");
+    EXPECT_EQ(fHttp("POST", script + "UploadRanking?a%20b~!?10", replay).body, "UploadSuccess?1");
+}
+
+TEST(RankingServer, ConcurrentUploadsAllLandWithConsistentRanks) {
+    CTempFolder temp;
+    const int scores[8] = {500, 300, 300, 800, 100, 500, 700, 300};
+    std::vector<std::string> replays;
+    for (int i = 0; i < 8; ++i) {
+        replays.push_back(fMakeSyntheticReplay(temp.fPath() / "make", 20 + i, i));
+    }
+    SServerOptions options =
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0"));
+    options.parallelChecks = 8;
+    CRankingServer server(options);
+    std::vector<std::string> replies(8);
+    {
+        std::vector<std::thread> clients;
+        for (int i = 0; i < 8; ++i) {
+            clients.emplace_back([&, i] {
+                replies[i] = fHttp("POST",
+                                   fScriptUrl(server.fPort(), "UploadRanking?c" + std::to_string(i) + "?" +
+                                                                  std::to_string(scores[i])),
+                                   replays[i])
+                                 .body;
+            });
+        }
+        for (std::thread& t : clients) {
+            t.join();
+        }
+    }
+    // The order they were stored in (latest first by date); each answered rank must be the rank among the
+    // entries stored before it.
+    const std::string json = fHttp("GET", "http://127.0.0.1:" + std::to_string(server.fPort()) +
+                                              "/api/ranking?sort=date&limit=100")
+                                 .body;
+    std::vector<int> order;
+    const std::regex entry("\\{\"rank\":([0-9]+),\"name\":\"c([0-9])\"");
+    for (auto it = std::sregex_iterator(json.begin(), json.end(), entry); it != std::sregex_iterator();
+         ++it) {
+        order.insert(order.begin(), std::stoi((*it)[2]));
+    }
+    ASSERT_EQ(order.size(), 8u) << json;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const int i = order[k];
+        int above = 0;
+        for (std::size_t j = 0; j < k; ++j) {
+            above += scores[order[j]] > scores[i] ? 1 : 0;
+        }
+        EXPECT_EQ(replies[i], "UploadSuccess?" + std::to_string(above + 1)) << "uploader " << i;
+    }
+    // And the final ranks by score are competition ranks.
+    const std::vector<std::string> lines =
+        fLines(fHttp("GET", fScriptUrl(server.fPort(), "GetRankingList")).body);
+    ASSERT_EQ(lines.size(), 8u);
+    std::vector<int> listed;
+    for (const std::string& line : lines) {
+        listed.push_back(std::stoi(line.substr(line.find('?') + 1)));
+    }
+    EXPECT_EQ(listed, (std::vector<int>{800, 700, 500, 500, 300, 300, 300, 100}));
+    EXPECT_NE(json.find("{\"rank\":5,\"name\":\"c1\""), std::string::npos) << json;
+}

@@ -1,0 +1,186 @@
+// What the ranking server's tests share: a plain HTTP client, a server in the test's own process or as
+// its own process (to kill it), and a real replay made by playing the game.
+#pragma once
+
+#include "CRankingServer.h"
+#include "GameRunner.h"
+#include "SyntheticReplay.h"
+
+#include <chrono>
+#include <csignal>
+#include <curl/curl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <memory>
+#include <regex>
+#include <stdexcept>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace servertest {
+
+namespace fs = std::filesystem;
+
+struct SHttpReply {
+    long status = 0; // 0: no answer
+    std::string body;
+};
+
+inline std::size_t fCollect(char* data, std::size_t size, std::size_t count, void* user) {
+    static_cast<std::string*>(user)->append(data, size * count);
+    return size * count;
+}
+
+inline SHttpReply fHttp(const std::string& method, const std::string& url, const std::string& body = {}) {
+    SHttpReply reply;
+    CURL* curl = curl_easy_init();
+    curl_slist* headers = curl_slist_append(nullptr, "Expect:");
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
+    curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L); // send "../" as it is
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 120L);
+    if (method == "POST") {
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    }
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, fCollect);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply.body);
+    if (curl_easy_perform(curl) == CURLE_OK) {
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
+    }
+    curl_slist_free_all(headers);
+    curl_easy_cleanup(curl);
+    return reply;
+}
+
+inline std::string fScriptUrl(int port, const std::string& query) {
+    return "http://127.0.0.1:" + std::to_string(port) + "/cgi-bin/tavoni103/ranking.cgi?" + query;
+}
+
+inline std::string fReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline std::vector<std::string> fLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find('\n', start)) != std::string::npos; start = at + 1) {
+        lines.push_back(text.substr(start, at - start));
+    }
+    return lines;
+}
+
+// A fresh folder for one test, removed afterwards.
+class CTempFolder {
+public:
+    CTempFolder() {
+        static int counter = 0;
+        mPath = fs::temp_directory_path() /
+                ("tavoni-server-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        fs::remove_all(mPath);
+        fs::create_directories(mPath);
+    }
+    ~CTempFolder() {
+        std::error_code ignored;
+        fs::remove_all(mPath, ignored);
+    }
+    const fs::path& fPath() const { return mPath; }
+
+private:
+    fs::path mPath;
+};
+
+// Options for a server on a free loopback port. The sanitizers' shadow memory does not fit an
+// address-space limit, so their builds check without one.
+inline SServerOptions fTestOptions(const fs::path& data, const fs::path& game = TAVONI_BINARY) {
+    SServerOptions options;
+    options.dataFolder = data;
+    options.game = game;
+    options.gameData = TAVONI_SOURCE_DIR;
+    options.front.bindAddress = "127.0.0.1";
+    options.front.port = 0;
+    options.checkMemoryMb = TAVONI_SANITIZED ? 0 : 1024;
+    options.checkSeconds = TAVONI_SANITIZED ? 120 : 30;
+    return options;
+}
+
+// The server binary as a process of its own, so a test can kill it like a power cut would.
+class CServerProcess {
+public:
+    explicit CServerProcess(const std::vector<std::string>& args) {
+        int pipeEnds[2];
+        if (::pipe(pipeEnds) != 0) {
+            throw std::runtime_error("pipe");
+        }
+        std::vector<std::string> all{TAVONI_SERVER_BINARY, "--bind", "127.0.0.1", "--port", "0"};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& a : all) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        mPid = ::fork();
+        if (mPid == 0) {
+            ::dup2(pipeEnds[1], 1);
+            ::close(pipeEnds[0]);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(pipeEnds[1]);
+        // The server prints its port once it listens.
+        std::string said;
+        char c = 0;
+        while (::read(pipeEnds[0], &c, 1) == 1 && c != '\n') {
+            said += c;
+        }
+        ::close(pipeEnds[0]);
+        std::smatch m;
+        if (!std::regex_search(said, m, std::regex("listening on port ([0-9]+)"))) {
+            throw std::runtime_error("the server did not start: " + said);
+        }
+        mPort = std::stoi(m[1]);
+    }
+    ~CServerProcess() { fKill(SIGTERM); }
+    int fPort() const { return mPort; }
+    void fKill(int signal) {
+        if (mPid > 0) {
+            ::kill(mPid, signal);
+            ::waitpid(mPid, nullptr, 0);
+            mPid = -1;
+        }
+    }
+
+private:
+    pid_t mPid = -1;
+    int mPort = 0;
+};
+
+// Plays the scripted fight in a copy of the game folder; a new high score leaves its packed replay.
+struct SRealReplay {
+    std::string bytes;
+    int score = -1;
+};
+inline SRealReplay fPlayRealReplay() {
+    CGameFolder folder;
+    const std::string script = fReadFile(fs::path(TAVONI_SOURCE_DIR) / "tests/game/input/fight_area4.txt");
+    const SGameResult run =
+        folder.fRunWithInput(script, {"--no-render", "--seed", "7", "--frames", "8200", "--trace-stage"});
+    SRealReplay replay;
+    std::smatch end;
+    if (run.exitCode != 0 || !std::regex_search(run.out, end, std::regex("stage end: score ([0-9]+)\n"))) {
+        ADD_FAILURE() << "the game run failed: " << run.err;
+        return replay;
+    }
+    replay.score = std::stoi(end[1]);
+    replay.bytes = folder.fRead("dat/replay/replay");
+    return replay;
+}
+
+} // namespace servertest
