@@ -150,6 +150,9 @@ int dx_SetDrawMode(int mode) {
     st().drawMode = mode;
     return 0;
 }
+int dx_GetDrawMode() {
+    return st().drawMode;
+}
 
 int dx_DxLib_Init() {
     State& s = st();

@@ -76,6 +76,7 @@ int dx_SetWaitVSyncFlag(int flag);
 int dx_DxLib_Init();
 int dx_SetTransColor(int red, int green, int blue);
 int dx_SetDrawMode(int mode); // 0 nearest, 1 bilinear
+int dx_GetDrawMode();
 int dx_DxLib_End();
 
 // ---- frame --------------------------------------------------------------------------------------------
