@@ -21,8 +21,8 @@ DxBackend dx_GetBackend();
 // and fills `error` ("<file>:<line>: <what>") when the file cannot be read or a line is malformed.
 // Events of frame N are pushed as SDL events by the dx_ProcessMessage call that begins frame N (its
 // 0-based index), so they are visible to dx_CheckHitKey during frame N. Keys: A..Z, Left Right Up Down
-// Escape Return Space F1..F12; pad: Pad1..Pad16 (state bit 4+n-1), PadLeft PadRight PadUp PadDown. While
-// the script names any pad key, pad 1 counts as attached (dx_GetJoypadNum() >= 1). Calling it again
+// Escape Return Space Backspace F1..F12; pad: Pad1..Pad16 (state bit 4+n-1), PadLeft PadRight PadUp PadDown.
+// While the script names any pad key, pad 1 counts as attached (dx_GetJoypadNum() >= 1). Calling it again
 // replaces the script; it is kept over dx_DxLib_End/Init and restarts from frame 0 at dx_DxLib_Init.
 bool dx_LoadInputScript(const std::string& path, std::string& error);
 // The same from text already in memory (tests).
