@@ -21,8 +21,7 @@ int fTextWidth(const std::string& text, int font) {
 
 CYesNoWindow::CYesNoWindow(int x, int y, int font, std::function<void()> onYes, std::function<void()> onNo,
                            const std::string& question, int minWidth)
-    : mWindow(std::make_unique<CMainWindow>()), mFont(font), mOnYes(std::move(onYes)),
-      mOnNo(std::move(onNo)) {
+    : mWindow(std::make_unique<CMainWindow>()), mOnYes(std::move(onYes)), mOnNo(std::move(onNo)) {
     const int s = gui::fFontSize(font);
     // The choices are padded with a space each side, so their highlight does not touch the letters.
     const std::string yes = " はい ";

@@ -28,7 +28,6 @@ public:
 private:
     std::unique_ptr<CMainWindow> mWindow;
     SWindowRect mRect;
-    int mFont;
     std::function<void()> mOnYes;
     std::function<void()> mOnNo;
 };
