@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <map>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "dx/DxLib.h"
@@ -22,7 +21,7 @@ constexpr int kScreenH = 480;
 // A decoded picture shared by every handle cut from it (a sheet and its chips).
 struct Texture {
     // Magenta pixels get alpha 0 but keep their colour, so a draw without blending (trans=0) still
-    // shows them as magenta. nullptr in the null backend.
+    // shows them as magenta. nullptr when the backend has no pixels.
     SDL_Texture* tex = nullptr;
     int w = 0, h = 0;
     int refs = 0;
@@ -42,12 +41,6 @@ struct Font {
     TTF_Font* outline = nullptr; // the same face with an outline, for the edge types
     std::string name;
     int size = 16, thick = 0, type = 0, edge = 0;
-};
-
-struct CachedText {
-    SDL_Texture* tex = nullptr;
-    int w = 0, h = 0, edge = 0;
-    std::uint64_t lastUse = 0;
 };
 
 struct Sound {
@@ -82,20 +75,14 @@ struct ScriptEvent {
 constexpr SDL_JoystickID kScriptPadId = 0x7ffffff0;
 
 struct State {
-    DxBackend backend = DxBackend::Window;
+    DxBackend backendKind = DxBackend::Window; // the backend dx_DxLib_Init makes
     bool initialised = false;
     bool sdlUp = false, imgUp = false, ttfUp = false, audioUp = false;
     std::string title = "tavoni";
     bool startFullScreen = false;
-    bool fullScreen = false;
     bool transColorSet = false;
     Uint8 transR = 255, transG = 0, transB = 255;
     int drawMode = 0;
-
-    SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Surface* softSurface = nullptr; // offscreen backend's canvas
-    SDL_Texture* backScreen = nullptr;
 
     // Drawing state kept until changed.
     int blendMode = 0, blendParam = 255;
@@ -109,8 +96,6 @@ struct State {
     std::vector<Font> fonts;
     int defaultFont = -1;
     int defaultFontSize = 16, defaultFontThick = 6;
-    std::unordered_map<std::string, CachedText> textCache;
-    std::uint64_t textClock = 0;
 
     std::vector<Sound> sounds;
 
@@ -155,18 +140,9 @@ inline bool logging() {
     return st().callLog;
 }
 
-bool hasRenderer();
-// Makes the back screen the render target again and restores its clip rectangle.
-void bindBackScreen();
-
 // Graphics internals used by the other pieces.
 Image* image(int handle);
 void destroyAllGraphics();
-SDL_Surface* readBackScreen(); // caller frees; nullptr without a renderer
-void applyDrawColor(unsigned int color);
-// Draws part of image `img` (src relative to the image) to dst with the current blend state.
-void drawImage(const Image& img, const SDL_Rect& src, const SDL_FRect& dst, double angleDeg,
-               SDL_RendererFlip flip, bool trans, bool scaled);
 
 // Text internals.
 void destroyAllFonts();
@@ -190,8 +166,7 @@ void destroyAllKeyInputs();
 void injectScriptEvents(int frame);
 void resetScript();
 
-// Null backend pieces.
-bool nullReadImageSize(const char* path, int& w, int& h);
-bool nullWriteScreenshot(const std::string& path);
+// A picture file's size without decoding its pixels (PNG header; other formats are decoded once).
+bool readImageSize(const char* path, int& w, int& h);
 
 } // namespace dxi

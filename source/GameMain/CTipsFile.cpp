@@ -6,6 +6,12 @@
 #include <filesystem>
 #include <system_error>
 
+namespace {
+// The game writes 14 bytes. A file far longer holds no list of tips, and reading it flag by flag would
+// take long and much memory for nothing.
+constexpr std::uintmax_t kLongestTipsFile = 64 * 1024;
+} // namespace
+
 std::vector<bool> fReadTipsFile(const std::string& path) {
     std::vector<bool> flags;
     std::error_code error;
@@ -32,6 +38,12 @@ std::vector<bool> fLoadTipsFlags(const std::string& path, int count) {
         return flags;
     }
     if (!present) {
+        return flags;
+    }
+    if (const std::uintmax_t size = std::filesystem::file_size(path, error);
+        !error && size > kLongestTipsFile) {
+        serialization::fSetAsideDamagedFile(path, "Damaged file '" + path + "': " + std::to_string(size) +
+                                                      " bytes are far more than a list of tips");
         return flags;
     }
     std::vector<bool> stored;

@@ -3,6 +3,7 @@
 #include "util/ReplayFiles.h"
 
 #include "GameMain/CScene.h"
+#include "GameMain/CTipsManager.h"
 #include "GameMain/CTitleScene.h"
 #include "GameMain/GameRecords.h"
 #include "Ziki/CZikiSprites.h"
@@ -101,6 +102,7 @@ void fInitialize() {
     gScene = std::make_unique<CTitleScene>();
     gKeyManager = std::make_unique<CKeyManager>();
     gProfiler = std::make_unique<CProfiler>();
+    gTipsManager = std::make_unique<CTipsManager>();
     fRemoveReplayPlaceholders();
     if (gLaunchReplay.fIsActive()) {
         gScene = std::make_unique<CLaunchReplayScene>();
@@ -169,7 +171,9 @@ void fFinalize() {
     if (gProfiler) {
         std::printf("%s\n", gProfiler->fGetResult().c_str());
     }
-    // Scenes hold media handles and may flush a recording: end them before the media layer goes.
+    // Scenes hold media handles and may flush a recording: end them before the media layer goes. The tips'
+    // window holds its frame pictures.
     gScene.fReset();
+    gTipsManager.reset();
     std::fflush(stdout);
 }

@@ -21,8 +21,8 @@ DxBackend dx_GetBackend();
 // and fills `error` ("<file>:<line>: <what>") when the file cannot be read or a line is malformed.
 // Events of frame N are pushed as SDL events by the dx_ProcessMessage call that begins frame N (its
 // 0-based index), so they are visible to dx_CheckHitKey during frame N. Keys: A..Z, Left Right Up Down
-// Escape Return Space F1..F12; pad: Pad1..Pad16 (state bit 4+n-1), PadLeft PadRight PadUp PadDown. While
-// the script names any pad key, pad 1 counts as attached (dx_GetJoypadNum() >= 1). Calling it again
+// Escape Return Space Backspace F1..F12; pad: Pad1..Pad16 (state bit 4+n-1), PadLeft PadRight PadUp PadDown.
+// While the script names any pad key, pad 1 counts as attached (dx_GetJoypadNum() >= 1). Calling it again
 // replaces the script; it is kept over dx_DxLib_End/Init and restarts from frame 0 at dx_DxLib_Init.
 bool dx_LoadInputScript(const std::string& path, std::string& error);
 // The same from text already in memory (tests).
@@ -57,7 +57,7 @@ int dx_GetFrameCount();
 //   ChangeVolumeSoundMem(volume,h)             "ChangeVolumeSoundMem(200,7)"
 //   SetFrequencySoundMem(hertz,h)              "SetFrequencySoundMem(22050,7)"
 // A call is logged even when its handle is bad. dx_DrawKeyInputString draws through DrawStringToHandle and
-// DrawBox (the caret) when there is a renderer, so those lines appear too.
+// DrawBox (the caret), so those lines appear too.
 void dx_SetCallLog(bool on);
 const std::vector<std::string>& dx_GetCallLog();
 void dx_ClearCallLog();
@@ -76,6 +76,7 @@ int dx_SetWaitVSyncFlag(int flag);
 int dx_DxLib_Init();
 int dx_SetTransColor(int red, int green, int blue);
 int dx_SetDrawMode(int mode); // 0 nearest, 1 bilinear
+int dx_GetDrawMode();
 int dx_DxLib_End();
 
 // ---- frame --------------------------------------------------------------------------------------------
@@ -160,7 +161,7 @@ int dx_SetCreateSoundDataType(int type);
 int dx_LoadSoundMem(const char* path, int bufferNum = 3, int unionHandle = -1);
 int dx_PlaySoundMem(int handle, int playType, int topPositionFlag = 1);
 int dx_StopSoundMem(int handle);
-int dx_CheckSoundMem(int handle); // 1 playing, 0 not, -1 bad handle
+int dx_CheckSoundMem(int handle);                    // 1 playing, 0 not, -1 bad handle
 int dx_ChangeVolumeSoundMem(int volume, int handle); // 0 silent .. 255 full, on a decibel curve
 int dx_MixerVolume(int volume); // the mixer level (0..128) that a volume of 0..255 plays at
 int dx_SetFrequencySoundMem(int hertz, int handle);
@@ -242,12 +243,12 @@ enum {
     PAD_INPUT_1 = 0x10, // button n + 1 is bit 4 + n
 };
 
-int dx_CheckHitKey(int keyCode);          // 1 while the key is down
-int dx_GetJoypadInputState(int padType);  // padType 1 = first pad; 0 when no pad is attached
-int dx_GetJoypadNum();                    // attached pads
-int dx_GetMouseInput();                   // bit 0 left, bit 1 right, bit 2 middle
-int dx_GetMousePoint(int* x, int* y);     // in the 640 x 480 logical screen
-int dx_GetMouseWheelRotVol();             // wheel steps since the last call
+int dx_CheckHitKey(int keyCode);         // 1 while the key is down
+int dx_GetJoypadInputState(int padType); // padType 1 = first pad; 0 when no pad is attached
+int dx_GetJoypadNum();                   // attached pads
+int dx_GetMouseInput();                  // bit 0 left, bit 1 right, bit 2 middle
+int dx_GetMousePoint(int* x, int* y);    // in the 640 x 480 logical screen
+int dx_GetMouseWheelRotVol();            // wheel steps since the last call
 
 // Test hook: replace the keyboard and pad state for the next frames (no SDL events involved). Used by unit
 // tests of input code that have no window; `keys` holds the codes that are down.

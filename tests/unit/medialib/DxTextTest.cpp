@@ -117,6 +117,20 @@ TEST_F(DxTextTest, TextInputTakesScriptedTextUntilReturn) {
     EXPECT_EQ(dx_CheckKeyInput(input), -1);
 }
 
+TEST_F(DxTextTest, BackspaceTakesBackTheLastCharacter) {
+    std::string error;
+    ASSERT_TRUE(dx_SetInputScript("0 text ABC\n1 tap Backspace\n3 text D\n4 tap Return\n", error)) << error;
+    int input = dx_MakeKeyInput(3, 1, 1, 0);
+    dx_SetActiveKeyInput(input);
+    char buffer[8];
+    for (int frame = 0; frame < 5; ++frame) {
+        dx_ProcessMessage();
+    }
+    EXPECT_EQ(dx_CheckKeyInput(input), 1);
+    dx_GetKeyInputString(buffer, input);
+    EXPECT_STREQ(buffer, "ABD") << "a full field has room again after Backspace";
+}
+
 TEST_F(DxTextTest, TextInputKeepsSingleByteCharactersAndCancelsWithEscape) {
     std::string error;
     ASSERT_TRUE(dx_SetInputScript("0 text aあb\n1 tap Escape\n", error)) << error;

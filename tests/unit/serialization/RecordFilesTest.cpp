@@ -246,6 +246,16 @@ TEST_F(RecordFilesTest, DamagedTipsFileLocksEverything) {
     EXPECT_THROW(fReadTipsFile(path), CException);
     EXPECT_EQ(fLoadTipsFlags(path, 10), std::vector<bool>(10, false));
     EXPECT_EQ(fReadBytes(path + ".bad"), bytes);
+
+    // A whole list, but of a size no tips file has: not read at all.
+    std::vector<unsigned char> huge(4 + 70000, 1);
+    const std::vector<unsigned char> count = {0x70, 0x11, 0x01, 0x00}; // 70000, little-endian
+    std::copy(count.begin(), count.end(), huge.begin());
+    fWriteBytes(path, huge);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(fLoadTipsFlags(path, 10), std::vector<bool>(10, false));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("70004 bytes"), std::string::npos);
+    EXPECT_FALSE(exists("tips.dat"));
 }
 
 // ---- seed ----------------------------------------------------------------------------------------------

@@ -1,5 +1,5 @@
 // Keyboard, gamepads and mouse: state kept from SDL events, read by the game once per frame.
-#include "DxState.h"
+#include "DxBackend.h"
 
 #include <algorithm>
 
@@ -146,25 +146,7 @@ int controllerState(SDL_GameController* pad) {
 }
 
 void toLogical(int winX, int winY, int& x, int& y) {
-    State& s = st();
-    if (!s.window || !s.renderer) {
-        x = winX;
-        y = winY;
-        return;
-    }
-    int w = 0, h = 0;
-    SDL_GetWindowSize(s.window, &w, &h);
-    // The same letterbox dx_ScreenFlip draws into.
-    int vw = w, vh = h, vx = 0, vy = 0;
-    if (w * kScreenH > h * kScreenW) {
-        vw = h * kScreenW / kScreenH;
-        vx = (w - vw) / 2;
-    } else {
-        vh = w * kScreenH / kScreenW;
-        vy = (h - vh) / 2;
-    }
-    x = vw > 0 ? (winX - vx) * kScreenW / vw : 0;
-    y = vh > 0 ? (winY - vy) * kScreenH / vh : 0;
+    backend().toLogical(winX, winY, x, y);
 }
 
 } // namespace

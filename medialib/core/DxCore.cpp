@@ -1,5 +1,5 @@
 // Start-up, shutdown, the frame loop calls, the clock, errors and the call log.
-#include "DxState.h"
+#include "DxBackend.h"
 
 #include <SDL_image.h>
 
@@ -31,83 +31,12 @@ void logCall(const char* format, ...) {
     st().log.push_back(std::move(line));
 }
 
-bool hasRenderer() {
-    return st().renderer != nullptr;
-}
-
-void bindBackScreen() {
-    State& s = st();
-    if (!s.renderer) {
-        return;
-    }
-    SDL_SetRenderTarget(s.renderer, s.backScreen);
-    SDL_RenderSetClipRect(s.renderer, &s.clip);
-}
-
 namespace {
 
-// Places the 640x480 picture in the window as large as fits, keeping its shape.
-SDL_Rect letterbox(int winW, int winH) {
-    SDL_Rect r{0, 0, winW, winH};
-    if (winW * kScreenH > winH * kScreenW) {
-        r.w = winH * kScreenW / kScreenH;
-        r.x = (winW - r.w) / 2;
-    } else {
-        r.h = winW * kScreenH / kScreenW;
-        r.y = (winH - r.h) / 2;
-    }
-    return r;
-}
-
-void toggleFullScreen() {
-    State& s = st();
-    if (!s.window) {
-        return;
-    }
-    s.fullScreen = !s.fullScreen;
-    SDL_SetWindowFullscreen(s.window, s.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-}
-
-bool startVideo() {
-    State& s = st();
-    if (s.backend == DxBackend::Window) {
-        Uint32 flags = SDL_WINDOW_RESIZABLE;
-        if (s.startFullScreen) {
-            flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-            s.fullScreen = true;
-        }
-        s.window = SDL_CreateWindow(s.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kScreenW,
-                                    kScreenH, flags);
-        if (!s.window) {
-            setError(std::string("cannot open the window: ") + SDL_GetError());
-            return false;
-        }
-        s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
-        if (!s.renderer) {
-            s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
-        }
-    } else if (s.backend == DxBackend::Offscreen) {
-        s.softSurface = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 32, SDL_PIXELFORMAT_ARGB8888);
-        if (s.softSurface) {
-            s.renderer = SDL_CreateSoftwareRenderer(s.softSurface);
-        }
-    } else {
-        return true;
-    }
-    if (!s.renderer) {
-        setError(std::string("cannot create a renderer: ") + SDL_GetError());
-        return false;
-    }
-    s.backScreen =
-        SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, kScreenW, kScreenH);
-    if (!s.backScreen) {
-        setError(std::string("cannot create the back screen: ") + SDL_GetError());
-        return false;
-    }
-    bindBackScreen();
-    SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(s.renderer);
-    return true;
+// The backend in use; a null one while the layer is not started, so early calls draw nothing.
+std::unique_ptr<Backend>& screen() {
+    static std::unique_ptr<Backend> current = makeNullBackend();
+    return current;
 }
 
 void stopEverything() {
@@ -117,22 +46,8 @@ void stopEverything() {
     destroyAllSounds();
     destroyAllGraphics();
     closeAllPads();
-    if (s.backScreen) {
-        SDL_DestroyTexture(s.backScreen);
-        s.backScreen = nullptr;
-    }
-    if (s.renderer) {
-        SDL_DestroyRenderer(s.renderer);
-        s.renderer = nullptr;
-    }
-    if (s.softSurface) {
-        SDL_FreeSurface(s.softSurface);
-        s.softSurface = nullptr;
-    }
-    if (s.window) {
-        SDL_DestroyWindow(s.window);
-        s.window = nullptr;
-    }
+    screen()->close();
+    screen() = makeNullBackend();
     if (s.audioUp) {
         Mix_CloseAudio();
         Mix_Quit();
@@ -160,15 +75,20 @@ std::chrono::steady_clock::time_point processStart() {
 }
 
 } // namespace
+
+Backend& backend() {
+    return *screen();
+}
+
 } // namespace dxi
 
 using namespace dxi;
 
 void dx_SetBackend(DxBackend backend) {
-    st().backend = backend;
+    st().backendKind = backend;
 }
 DxBackend dx_GetBackend() {
-    return st().backend;
+    return st().backendKind;
 }
 
 void dx_SetFrameLimit(int frames) {
@@ -200,9 +120,7 @@ int dx_SetWindowIconID(int) {
 int dx_SetMainWindowText(const char* text) {
     State& s = st();
     s.title = text ? text : "";
-    if (s.window) {
-        SDL_SetWindowTitle(s.window, s.title.c_str());
-    }
+    backend().setTitle(s.title);
     return 0;
 }
 int dx_SetGraphMode(int, int, int, int) {
@@ -211,9 +129,7 @@ int dx_SetGraphMode(int, int, int, int) {
 int dx_ChangeWindowMode(int windowed) {
     State& s = st();
     s.startFullScreen = windowed == 0;
-    if (s.window && s.fullScreen != s.startFullScreen) {
-        toggleFullScreen();
-    }
+    backend().setFullScreen(s.startFullScreen);
     return 0;
 }
 int dx_SetUseFPUPreserveFlag(int) {
@@ -234,6 +150,9 @@ int dx_SetDrawMode(int mode) {
     st().drawMode = mode;
     return 0;
 }
+int dx_GetDrawMode() {
+    return st().drawMode;
+}
 
 int dx_DxLib_Init() {
     State& s = st();
@@ -252,8 +171,10 @@ int dx_DxLib_Init() {
     s.clip = SDL_Rect{0, 0, kScreenW, kScreenH};
     resetInputState();
 
+    screen() = s.backendKind == DxBackend::Null ? makeNullBackend()
+                                                : makeSdlBackend(s.backendKind == DxBackend::Window);
     Uint32 flags = SDL_INIT_TIMER | SDL_INIT_EVENTS | SDL_INIT_VIDEO;
-    if (s.backend == DxBackend::Window) {
+    if (backend().usesDevices()) {
         flags |= SDL_INIT_AUDIO | SDL_INIT_GAMECONTROLLER;
         SDL_ResetHint(SDL_HINT_VIDEODRIVER);
     } else {
@@ -263,6 +184,7 @@ int dx_DxLib_Init() {
     if (SDL_Init(flags) != 0) {
         setError(std::string("SDL cannot start: ") + SDL_GetError());
         SDL_Quit();
+        screen() = makeNullBackend();
         return -1;
     }
     s.sdlUp = true;
@@ -275,13 +197,13 @@ int dx_DxLib_Init() {
         return -1;
     }
     s.ttfUp = true;
-    if (!startVideo()) {
+    if (!backend().open()) {
         std::string error = s.lastError;
         stopEverything();
         setError(error);
         return -1;
     }
-    if (s.backend == DxBackend::Window) {
+    if (backend().usesDevices()) {
         Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG);
         if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0) {
             Mix_AllocateChannels(64);
@@ -320,7 +242,7 @@ int dx_ProcessMessage() {
                 s.closed = true;
             } else if (e.type == SDL_KEYDOWN && e.key.keysym.scancode == SDL_SCANCODE_RETURN &&
                        (e.key.keysym.mod & KMOD_ALT) && !e.key.repeat) {
-                toggleFullScreen();
+                backend().setFullScreen(!backend().fullScreen());
             } else {
                 handleInputEvent(e);
             }
@@ -331,15 +253,7 @@ int dx_ProcessMessage() {
 }
 
 int dx_ClsDrawScreen() {
-    State& s = st();
-    if (!s.renderer) {
-        return 0;
-    }
-    bindBackScreen();
-    SDL_RenderSetClipRect(s.renderer, nullptr);
-    SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(s.renderer);
-    SDL_RenderSetClipRect(s.renderer, &s.clip);
+    backend().clearScreen();
     return 0;
 }
 
@@ -352,33 +266,15 @@ int dx_ScreenFlip() {
     const int frame = s.processCalls > 0 ? s.processCalls - 1 : s.flipCount;
     auto range = s.screenshots.equal_range(frame);
     for (auto it = range.first; it != range.second; ++it) {
-        if (s.renderer) {
-            dx_SaveDrawScreenToPNG(0, 0, kScreenW, kScreenH, it->second.c_str());
-        } else {
-            nullWriteScreenshot(it->second);
-        }
+        dx_SaveDrawScreenToPNG(0, 0, kScreenW, kScreenH, it->second.c_str());
     }
-    if (s.window && s.renderer) {
-        SDL_SetRenderTarget(s.renderer, nullptr);
-        SDL_RenderSetClipRect(s.renderer, nullptr);
-        SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
-        SDL_RenderClear(s.renderer);
-        int w = 0, h = 0;
-        SDL_GetRendererOutputSize(s.renderer, &w, &h);
-        SDL_Rect dst = letterbox(w, h);
-        SDL_SetTextureBlendMode(s.backScreen, SDL_BLENDMODE_NONE);
-        SDL_SetTextureColorMod(s.backScreen, 255, 255, 255);
-        SDL_SetTextureAlphaMod(s.backScreen, 255);
-        SDL_RenderCopy(s.renderer, s.backScreen, nullptr, &dst);
-        SDL_RenderPresent(s.renderer);
-        bindBackScreen();
-    }
+    backend().present();
     s.flipCount++;
     return 0;
 }
 
 int dx_SetDrawScreen(int) {
-    bindBackScreen();
+    backend().selectBackScreen();
     return 0;
 }
 

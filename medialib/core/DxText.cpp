@@ -1,5 +1,5 @@
-// Fonts: finding a Japanese face, font handles, drawing strings through a cache of rendered texts.
-#include "DxState.h"
+// Fonts: finding a Japanese face, font handles and text widths; the backend draws the strings.
+#include "DxBackend.h"
 
 #include <fontconfig/fontconfig.h>
 
@@ -10,8 +10,6 @@
 namespace dxi {
 
 namespace {
-
-constexpr std::size_t kTextCacheLimit = 512;
 
 bool fileReadable(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -87,119 +85,21 @@ Font* font(int handle) {
     return &s.fonts[std::size_t(handle)];
 }
 
-void evictOldest() {
-    State& s = st();
-    auto oldest = s.textCache.begin();
-    for (auto it = s.textCache.begin(); it != s.textCache.end(); ++it) {
-        if (it->second.lastUse < oldest->second.lastUse) {
-            oldest = it;
-        }
-    }
-    if (oldest != s.textCache.end()) {
-        SDL_DestroyTexture(oldest->second.tex);
-        s.textCache.erase(oldest);
-    }
-}
-
-// Always 32-bit with alpha, so the outline and the letters compose the same way for every font type.
-SDL_Surface* renderPlain(TTF_Font* face, const char* text, SDL_Color c, bool smooth) {
-    SDL_Surface* raw = smooth ? TTF_RenderUTF8_Blended(face, text, c) : TTF_RenderUTF8_Solid(face, text, c);
-    if (!raw || raw->format->format == SDL_PIXELFORMAT_ARGB8888) {
-        return raw;
-    }
-    SDL_Surface* converted = SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0);
-    SDL_FreeSurface(raw);
-    return converted;
-}
-
-// Renders `text` once (with its outline for the edge types) and keeps the texture.
-const CachedText* cachedText(int handle, Font& f, const char* text, unsigned int color,
-                             unsigned int edgeColor) {
-    State& s = st();
-    const bool edged = f.type == DX_FONTTYPE_EDGE || f.type == DX_FONTTYPE_ANTIALIASING_EDGE;
-    char head[64];
-    std::snprintf(head, sizeof head, "%d|%06x|%06x|", handle, color & 0xffffffu,
-                  edged ? edgeColor & 0xffffffu : 0u);
-    std::string key = std::string(head) + text;
-    auto it = s.textCache.find(key);
-    if (it != s.textCache.end()) {
-        it->second.lastUse = ++s.textClock;
-        return &it->second;
-    }
-    const bool smooth = f.type == DX_FONTTYPE_ANTIALIASING || f.type == DX_FONTTYPE_ANTIALIASING_EDGE;
-    SDL_Color fg{Uint8(color >> 16), Uint8(color >> 8), Uint8(color), 255};
-    SDL_Surface* body = renderPlain(f.face, text, fg, smooth);
-    if (!body) {
-        return nullptr;
-    }
-    SDL_Surface* out = body;
-    int edge = 0;
-    if (edged && f.outline) {
-        SDL_Color ec{Uint8(edgeColor >> 16), Uint8(edgeColor >> 8), Uint8(edgeColor), 255};
-        SDL_Surface* rim = renderPlain(f.outline, text, ec, smooth);
-        if (rim) {
-            edge = f.edge;
-            SDL_Surface* both = SDL_CreateRGBSurfaceWithFormat(0, std::max(rim->w, body->w + 2 * edge),
-                                                               std::max(rim->h, body->h + 2 * edge), 32,
-                                                               SDL_PIXELFORMAT_ARGB8888);
-            SDL_SetSurfaceBlendMode(rim, SDL_BLENDMODE_NONE);
-            SDL_BlitSurface(rim, nullptr, both, nullptr);
-            SDL_SetSurfaceBlendMode(body, SDL_BLENDMODE_BLEND);
-            SDL_Rect at{edge, edge, body->w, body->h};
-            SDL_BlitSurface(body, nullptr, both, &at);
-            SDL_FreeSurface(rim);
-            SDL_FreeSurface(body);
-            out = both;
-        }
-    }
-    SDL_Texture* tex = SDL_CreateTextureFromSurface(s.renderer, out);
-    CachedText entry;
-    entry.tex = tex;
-    entry.w = out->w;
-    entry.h = out->h;
-    entry.edge = edge;
-    entry.lastUse = ++s.textClock;
-    SDL_FreeSurface(out);
-    if (!tex) {
-        return nullptr;
-    }
-    if (s.textCache.size() >= kTextCacheLimit) {
-        evictOldest();
-    }
-    return &s.textCache.emplace(std::move(key), entry).first->second;
-}
-
 int drawString(int x, int y, const char* text, unsigned int color, int handle, unsigned int edgeColor) {
-    State& s = st();
-    if (!s.renderer || !text || !*text) {
+    if (!text || !*text) {
         return 0;
     }
     Font* f = font(handle);
     if (!f) {
         return -1;
     }
-    const CachedText* t = cachedText(handle, *f, text, color, edgeColor);
-    if (!t) {
-        return -1;
-    }
-    SDL_BlendMode mode = s.blendMode == 2 ? SDL_BLENDMODE_ADD : SDL_BLENDMODE_BLEND;
-    Uint8 alpha = s.blendMode == 0 ? 255 : Uint8(std::clamp(s.blendParam, 0, 255));
-    SDL_SetTextureBlendMode(t->tex, mode);
-    SDL_SetTextureAlphaMod(t->tex, alpha);
-    SDL_SetTextureColorMod(t->tex, Uint8(s.brightR), Uint8(s.brightG), Uint8(s.brightB));
-    SDL_Rect dst{x - t->edge, y - t->edge, t->w, t->h};
-    SDL_RenderCopy(s.renderer, t->tex, nullptr, &dst);
-    return 0;
+    return backend().drawText(x, y, text, color, handle, *f, edgeColor);
 }
 
 } // namespace
 
 void destroyAllFonts() {
     State& s = st();
-    for (auto& [key, entry] : s.textCache) {
-        SDL_DestroyTexture(entry.tex);
-    }
-    s.textCache.clear();
     for (Font& f : s.fonts) {
         if (f.face) {
             TTF_CloseFont(f.face);
@@ -338,9 +238,6 @@ int dx_SetFontThickness(int thick) {
 int dx_DrawString(int x, int y, const char* text, unsigned int color, unsigned int edgeColor) {
     if (logging()) {
         logCall("DrawString(%d,%d,\"%s\",0x%06x,0x%06x)", x, y, text ? text : "", color, edgeColor);
-    }
-    if (!hasRenderer()) {
-        return 0;
     }
     int handle = defaultFontHandle();
     return handle < 0 ? -1 : drawString(x, y, text, color, handle, edgeColor);

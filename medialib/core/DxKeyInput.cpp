@@ -152,9 +152,6 @@ int dx_DrawKeyInputString(int x, int y, int inputHandle) {
     if (!in) {
         return -1;
     }
-    if (!hasRenderer()) {
-        return 0;
-    }
     int font = defaultFontHandle();
     if (font < 0) {
         return -1;

@@ -1,64 +1,8 @@
 // Drawing calls and the drawing state (blend mode, brightness, clip area) they share.
-#include "DxState.h"
+#include "DxBackend.h"
 
 #include <algorithm>
 #include <cmath>
-
-namespace dxi {
-
-namespace {
-
-Uint8 scaled(unsigned int channel, int bright) {
-    return static_cast<Uint8>(channel * unsigned(bright) / 255u);
-}
-
-} // namespace
-
-void drawImage(const Image& img, const SDL_Rect& src, const SDL_FRect& dst, double angleDeg,
-               SDL_RendererFlip flip, bool trans, bool scaledDraw) {
-    State& s = st();
-    Texture& t = s.textures[static_cast<std::size_t>(img.tex)];
-    if (!t.tex) {
-        return;
-    }
-    SDL_BlendMode mode = SDL_BLENDMODE_BLEND;
-    Uint8 alpha = 255;
-    if (s.blendMode == 0) {
-        mode = trans ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE;
-    } else {
-        mode = s.blendMode == 2 ? SDL_BLENDMODE_ADD : SDL_BLENDMODE_BLEND;
-        alpha = static_cast<Uint8>(std::clamp(s.blendParam, 0, 255));
-    }
-    SDL_SetTextureBlendMode(t.tex, mode);
-    SDL_SetTextureAlphaMod(t.tex, alpha);
-    SDL_SetTextureColorMod(t.tex, static_cast<Uint8>(s.brightR), static_cast<Uint8>(s.brightG),
-                           static_cast<Uint8>(s.brightB));
-    const SDL_ScaleMode want = (scaledDraw && s.drawMode == 1) ? SDL_ScaleModeLinear : SDL_ScaleModeNearest;
-    if (t.scale != want) {
-        SDL_SetTextureScaleMode(t.tex, want);
-        t.scale = want;
-    }
-    SDL_Rect from{img.x + src.x, img.y + src.y, src.w, src.h};
-    SDL_RenderCopyExF(s.renderer, t.tex, &from, &dst, angleDeg, nullptr, flip);
-}
-
-void applyDrawColor(unsigned int color) {
-    State& s = st();
-    Uint8 alpha = 255;
-    SDL_BlendMode mode = SDL_BLENDMODE_NONE;
-    if (s.blendMode == 1) {
-        mode = SDL_BLENDMODE_BLEND;
-        alpha = static_cast<Uint8>(std::clamp(s.blendParam, 0, 255));
-    } else if (s.blendMode == 2) {
-        mode = SDL_BLENDMODE_ADD;
-        alpha = static_cast<Uint8>(std::clamp(s.blendParam, 0, 255));
-    }
-    SDL_SetRenderDrawBlendMode(s.renderer, mode);
-    SDL_SetRenderDrawColor(s.renderer, scaled((color >> 16) & 255u, s.brightR),
-                           scaled((color >> 8) & 255u, s.brightG), scaled(color & 255u, s.brightB), alpha);
-}
-
-} // namespace dxi
 
 using namespace dxi;
 
@@ -67,15 +11,12 @@ namespace {
 // The common part of the whole-image draws.
 int drawWhole(int handle, float x, float y, float w, float h, double angle, SDL_RendererFlip flip, int trans,
               bool scaledDraw) {
-    if (!hasRenderer()) {
-        return 0;
-    }
     Image* img = image(handle);
     if (!img) {
         return -1;
     }
     SDL_FRect dst{x, y, w, h};
-    drawImage(*img, SDL_Rect{0, 0, img->w, img->h}, dst, angle, flip, trans != 0, scaledDraw);
+    backend().drawImage(*img, SDL_Rect{0, 0, img->w, img->h}, dst, angle, flip, trans != 0, scaledDraw);
     return 0;
 }
 
@@ -153,9 +94,6 @@ int dx_DrawRectGraph(int destX, int destY, int srcX, int srcY, int width, int he
     if (!img) {
         return -1;
     }
-    if (!hasRenderer()) {
-        return 0;
-    }
     // Keep the source inside the image.
     SDL_Rect src{srcX, srcY, width, height};
     SDL_Rect whole{0, 0, img->w, img->h};
@@ -164,16 +102,13 @@ int dx_DrawRectGraph(int destX, int destY, int srcX, int srcY, int width, int he
         return 0;
     }
     SDL_FRect dst{float(destX + part.x - srcX), float(destY + part.y - srcY), float(part.w), float(part.h)};
-    drawImage(*img, part, dst, 0.0, turn ? SDL_FLIP_HORIZONTAL : SDL_FLIP_NONE, trans != 0, false);
+    backend().drawImage(*img, part, dst, 0.0, turn ? SDL_FLIP_HORIZONTAL : SDL_FLIP_NONE, trans != 0, false);
     return 0;
 }
 
 int dx_DrawBox(int x1, int y1, int x2, int y2, unsigned int color, int fill) {
     if (logging()) {
         logCall("DrawBox(%d,%d,%d,%d,0x%06x,%d)", x1, y1, x2, y2, color, fill);
-    }
-    if (!hasRenderer()) {
-        return 0;
     }
     if (x1 > x2) {
         std::swap(x1, x2);
@@ -184,13 +119,7 @@ int dx_DrawBox(int x1, int y1, int x2, int y2, unsigned int color, int fill) {
     if (x1 == x2 || y1 == y2) {
         return 0;
     }
-    applyDrawColor(color);
-    SDL_Rect r{x1, y1, x2 - x1, y2 - y1};
-    if (fill) {
-        SDL_RenderFillRect(st().renderer, &r);
-    } else {
-        SDL_RenderDrawRect(st().renderer, &r);
-    }
+    backend().drawBox(SDL_Rect{x1, y1, x2 - x1, y2 - y1}, color, fill != 0);
     return 0;
 }
 
@@ -198,11 +127,7 @@ int dx_DrawLine(int x1, int y1, int x2, int y2, unsigned int color) {
     if (logging()) {
         logCall("DrawLine(%d,%d,%d,%d,0x%06x)", x1, y1, x2, y2, color);
     }
-    if (!hasRenderer()) {
-        return 0;
-    }
-    applyDrawColor(color);
-    SDL_RenderDrawLine(st().renderer, x1, y1, x2, y2);
+    backend().drawLine(x1, y1, x2, y2, color);
     return 0;
 }
 
@@ -237,9 +162,7 @@ int dx_SetDrawArea(int x1, int y1, int x2, int y2) {
     y1 = std::clamp(y1, 0, kScreenH);
     y2 = std::clamp(y2, 0, kScreenH);
     s.clip = SDL_Rect{x1, y1, std::max(0, x2 - x1), std::max(0, y2 - y1)};
-    if (s.renderer) {
-        SDL_RenderSetClipRect(s.renderer, &s.clip);
-    }
+    backend().applyClip();
     return 0;
 }
 

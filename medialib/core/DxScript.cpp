@@ -19,9 +19,9 @@ struct NamedKey {
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {"Left", SDL_SCANCODE_LEFT},   {"Right", SDL_SCANCODE_RIGHT},   {"Up", SDL_SCANCODE_UP},
-    {"Down", SDL_SCANCODE_DOWN},   {"Escape", SDL_SCANCODE_ESCAPE}, {"Return", SDL_SCANCODE_RETURN},
-    {"Space", SDL_SCANCODE_SPACE},
+    {"Left", SDL_SCANCODE_LEFT},   {"Right", SDL_SCANCODE_RIGHT},         {"Up", SDL_SCANCODE_UP},
+    {"Down", SDL_SCANCODE_DOWN},   {"Escape", SDL_SCANCODE_ESCAPE},       {"Return", SDL_SCANCODE_RETURN},
+    {"Space", SDL_SCANCODE_SPACE}, {"Backspace", SDL_SCANCODE_BACKSPACE},
 };
 
 // <cctype> is undefined for negative chars, which is what bytes from 0x80 up are.

@@ -1,4 +1,4 @@
-// The null backend's image pieces: sizes without decoding, and screenshots without pixels.
+// Picture sizes without decoding the pixels: what masks and the null backend need.
 #include "DxState.h"
 
 #include <SDL_image.h>
@@ -34,7 +34,7 @@ bool pngSize(const char* path, int& w, int& h) {
 
 } // namespace
 
-bool nullReadImageSize(const char* path, int& w, int& h) {
+bool readImageSize(const char* path, int& w, int& h) {
     if (pngSize(path, w, h)) {
         return true;
     }
@@ -47,22 +47,6 @@ bool nullReadImageSize(const char* path, int& w, int& h) {
     h = surf->h;
     SDL_FreeSurface(surf);
     return true;
-}
-
-// Without a renderer there are no pixels; a black picture stands in so that whoever waits for the file
-// finds one of the right size.
-bool nullWriteScreenshot(const std::string& path) {
-    SDL_Surface* black = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 32, SDL_PIXELFORMAT_ARGB8888);
-    if (!black) {
-        return false;
-    }
-    SDL_FillRect(black, nullptr, 0xff000000u);
-    const bool ok = IMG_SavePNG(black, path.c_str()) == 0;
-    SDL_FreeSurface(black);
-    if (!ok) {
-        setError("cannot save \"" + path + "\": " + IMG_GetError());
-    }
-    return ok;
 }
 
 } // namespace dxi

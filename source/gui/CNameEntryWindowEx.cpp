@@ -1,0 +1,135 @@
+#include "gui/CNameEntryWindowEx.h"
+
+#include "gui/GuiStyle.h"
+#include "util/CException.h"
+#include "util/CKeyManagerBase.h"
+
+#include <algorithm>
+#include <dx/DxLib.h>
+#include <utility>
+
+namespace {
+
+constexpr int kTitleLeft = 10;
+constexpr int kTitleTop = 15;
+constexpr int kFieldLeft = 10;
+constexpr int kFieldTop = 50;
+constexpr int kFieldHeight = 28;
+constexpr int kYesNoX = 210;
+constexpr int kYesNoY = 30;
+
+} // namespace
+
+CNameEntryWindowEx::CNameEntryWindowEx(int font, int maxLength)
+    : mWindow(std::make_unique<CMainWindow>()), mFont(font), mFontSize(gui::fFontSize(font)),
+      mMaxLength(std::max(1, maxLength)) {
+    // The field's text is drawn with the media layer's default font, made the size of ours.
+    dx_SetFontSize(mFontSize);
+    dx_SetFontThickness(0);
+    const int width = (mFontSize / 2) * mMaxLength + 40;
+    const int height = mFontSize * 2 + 40;
+    mWindow->fCreate(width, height, gui::fStandardLayers(width, height));
+    mWindow->fSetRect(0, 0, width, height);
+    mWindow->fAddTextLabel("title");
+    mWindow->fSetWidgetRect("title", SWindowRect{kTitleLeft, kTitleTop, width - 2 * kTitleLeft, mFontSize});
+    CFocusBgInfo style = gui::fEntryFocusStyle();
+    style.width = width - 2 * kTitleLeft;
+    // Light letters on the dark bar: the heading stays highlighted.
+    mWindow->fSetupTextLabel("title", gui::fTextColour(), dx_GetColor(200, 200, 200), font, "", 255, style);
+    mWindow->fSetLabelText("title", "名前入力");
+    mWindow->fSetFocus("title", true);
+    fStartInput();
+}
+
+CNameEntryWindowEx::~CNameEntryWindowEx() {
+    fEndInput();
+}
+
+void CNameEntryWindowEx::fStartInput() {
+    mInputHandle = dx_MakeKeyInput(mMaxLength, 1, 1, 0);
+    if (mInputHandle == -1) {
+        throw CException("cannot start the text input: " + dx_GetLastError());
+    }
+    mBuffer.assign(std::size_t(mMaxLength) + 1, '\0');
+    dx_SetActiveKeyInput(mInputHandle);
+}
+
+void CNameEntryWindowEx::fEndInput() {
+    if (mInputHandle != -1) {
+        dx_DeleteKeyInput(mInputHandle);
+        mInputHandle = -1;
+    }
+}
+
+std::string CNameEntryWindowEx::fCleanName(const std::string& typed) {
+    std::string name = typed.substr(0, typed.find('\0'));
+    std::replace(name.begin(), name.end(), '?', '-');
+    name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
+    return name;
+}
+
+void CNameEntryWindowEx::fInput() {
+    if (mYesNo) {
+        mYesNo->fInput();
+        const EAnswer answer = std::exchange(mAnswer, EAnswer::NONE);
+        if (answer == EAnswer::YES) {
+            mYesNo.reset();
+            // The owner may drop this window in its callback: nothing here is touched after the call.
+            if (mOnDecide) {
+                const auto onDecide = mOnDecide;
+                const std::string name = mName;
+                onDecide(name);
+            }
+        } else if (answer == EAnswer::NO) {
+            mYesNo.reset();
+            mName.clear();
+            fStartInput();
+        }
+        return;
+    }
+    switch (dx_CheckKeyInput(mInputHandle)) {
+    case 1: {
+        // The field holds at most maxLength bytes and its end; the buffer has room for both.
+        dx_GetKeyInputString(mBuffer.data(), mInputHandle);
+        mName = fCleanName(std::string(mBuffer.data()));
+        fEndInput();
+        mYesNo = std::make_unique<CYesNoWindow>(
+            kYesNoX, kYesNoY, mFont, [this] { mAnswer = EAnswer::YES; }, [this] { mAnswer = EAnswer::NO; });
+        break;
+    }
+    case 2:
+        // The Esc that cancelled is used up here, so the owner does not take it as a second Esc.
+        gKeyManager->fIsPush(EGameKey::KEY_ESC, true);
+        if (mOnCancel) {
+            const auto onCancel = mOnCancel;
+            onCancel();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CNameEntryWindowEx::fUpdate() {
+    if (mYesNo) {
+        mYesNo->fUpdate();
+    }
+}
+
+void CNameEntryWindowEx::fDraw() {
+    mWindow->fDraw();
+    dx_DrawKeyInputModeString(640, 480);
+    const SWindowRect r = mWindow->fGetRect();
+    const int x = r.x + kFieldLeft;
+    const int y = r.y + kFieldTop;
+    dx_DrawBox(x, y, x + (mFontSize / 2) * mMaxLength + 4, y + kFieldHeight, dx_GetColor(60, 60, 60), 1);
+    if (mInputHandle != -1) {
+        dx_DrawKeyInputString(x + 2, y + 2, mInputHandle);
+    }
+    if (!mName.empty()) {
+        dx_DrawString(x + 2, y + 2, mName.c_str(), dx_GetColor(255, 255, 255));
+    }
+    if (mYesNo) {
+        mYesNo->fDraw();
+    }
+}

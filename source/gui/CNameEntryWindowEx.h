@@ -1,0 +1,62 @@
+// The name typed before the high score is uploaded: a small window headed "名前入力" at the screen's
+// top-left with a text field (the media layer's text input: single-byte characters, at most maxLength,
+// Backspace edits). Enter cleans the name for a URL and asks "送信しますか？": yes hands the name to the
+// owner, no (or X, or Esc) empties the field and typing resumes; Esc while typing cancels.
+//
+//   mNameEntry = std::make_unique<CNameEntryWindowEx>(gui::fStandardFont(), 12);
+//   mNameEntry->fSetOnDecide([this](const std::string& name) { mNameEntry.reset(); upload(name); });
+//   mNameEntry->fSetOnCancel([this] { mNameEntry.reset(); });
+//   every frame: mNameEntry->fInput(); mNameEntry->fUpdate(); ... mNameEntry->fDraw();
+#pragma once
+
+#include "gui/CMainWindow.h"
+#include "gui/CYesNoWindow.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class CNameEntryWindowEx {
+public:
+    CNameEntryWindowEx(int font, int maxLength);
+    // Ends the text input if it is still open.
+    virtual ~CNameEntryWindowEx();
+    CNameEntryWindowEx(const CNameEntryWindowEx&) = delete;
+    CNameEntryWindowEx& operator=(const CNameEntryWindowEx&) = delete;
+
+    virtual void fUpdate();
+    virtual void fInput();
+    virtual void fDraw();
+    // The cleaned name; empty until Enter, and again after "no".
+    virtual std::string fGetName() const { return mName; }
+
+    // Called with the name on "yes"; it may drop this window.
+    void fSetOnDecide(std::function<void(const std::string&)> onDecide) { mOnDecide = std::move(onDecide); }
+    // Called on Esc while typing; it may drop this window.
+    void fSetOnCancel(std::function<void()> onCancel) { mOnCancel = std::move(onCancel); }
+
+    // The confirmation, while it is open.
+    CYesNoWindow* fGetYesNo() { return mYesNo.get(); }
+    CMainWindow& fGetWindow() { return *mWindow; }
+
+    // The typed text made safe for a URL: cut at the first NUL, every "?" made "-", every space removed.
+    static std::string fCleanName(const std::string& typed);
+
+private:
+    enum class EAnswer { NONE, YES, NO };
+
+    void fStartInput();
+    void fEndInput();
+
+    std::unique_ptr<CMainWindow> mWindow;
+    std::unique_ptr<CYesNoWindow> mYesNo;
+    int mInputHandle = -1;
+    std::string mBuffer;
+    int mFont;
+    int mFontSize;
+    int mMaxLength;
+    std::string mName;
+    EAnswer mAnswer = EAnswer::NONE;
+    std::function<void(const std::string&)> mOnDecide;
+    std::function<void()> mOnCancel;
+};

@@ -1,0 +1,11 @@
+// The picture of one window layer, built once when the window is made: the frame picture is cut into nine
+// pieces by its margins; the middle and edge pieces are repeated (never stretched) over the target size and
+// the four corners drawn last.
+#pragma once
+
+#include "gui/CWindowBgInfo.h"
+
+// Returns the new image handle; the caller deletes it. The back screen is the scratch canvas, so call this
+// outside the draw step (windows are made in input and update). A CException when the picture cannot be
+// read, when its margins leave no middle to repeat, or when the size is not within the 640 x 480 screen.
+int fBuildFrameImage(const CWindowBgInfo& layer, int width, int height);

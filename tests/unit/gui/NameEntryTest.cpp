@@ -1,0 +1,116 @@
+// The name entry: typed through the media layer's text input (scripted here), cleaned, then confirmed.
+#include "GuiTestEnv.h"
+#include "gui/CNameEntryWindowEx.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace {
+
+class NameEntryTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        mEntry = std::make_unique<CNameEntryWindowEx>(gFont24, 12);
+        mEntry->fSetOnDecide([this](const std::string& name) { mDecided = name; });
+        mEntry->fSetOnCancel([this] { ++mCancelled; });
+    }
+    void TearDown() override {
+        mEntry.reset();
+        GuiTest::TearDown();
+    }
+
+    // Types `text` in the next frame and presses Return in the one after, running the entry's input in both.
+    void fType(const std::string& text) {
+        const int frame = dx_GetFrameCount();
+        std::string error;
+        ASSERT_TRUE(dx_SetInputScript(std::to_string(frame) + " text " + text + "\n" +
+                                          std::to_string(frame + 1) + " tap Return\n",
+                                      error))
+            << error;
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_EQ(dx_ProcessMessage(), 0);
+            mEntry->fInput();
+        }
+    }
+
+    std::unique_ptr<CNameEntryWindowEx> mEntry;
+    std::optional<std::string> mDecided;
+    int mCancelled = 0;
+};
+
+TEST_F(NameEntryTest, TheTypedNameIsCleanedAndSentOnYes) {
+    fType("A B?C");
+    EXPECT_EQ(mEntry->fGetName(), "AB-C");
+    ASSERT_NE(mEntry->fGetYesNo(), nullptr);
+    EXPECT_EQ(mEntry->fGetYesNo()->fGetWindow().fGetFocusName(), "yes");
+    EXPECT_FALSE(mDecided);
+
+    // The field shows the name while the question is asked.
+    dx_SetCallLog(true);
+    mEntry->fDraw();
+    const auto& log = dx_GetCallLog();
+    EXPECT_NE(std::find(log.begin(), log.end(), "DrawBox(10,50,158,78,0x3c3c3c,1)"), log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "DrawString(12,52,\"AB-C\",0xffffff,0x000000)"), log.end());
+
+    fTap(EGameKey::KEY_Z, [&] { mEntry->fInput(); });
+    EXPECT_EQ(mDecided, "AB-C");
+    EXPECT_EQ(mEntry->fGetYesNo(), nullptr);
+}
+
+TEST_F(NameEntryTest, TheFieldTakesTwelveCharacters) {
+    fType("ABCDEFGHIJKLM");
+    EXPECT_EQ(mEntry->fGetName(), "ABCDEFGHIJKL");
+}
+
+TEST_F(NameEntryTest, NoEmptiesTheFieldAndTypingResumes) {
+    for (EGameKey no : {EGameKey::KEY_X, EGameKey::KEY_ESC, EGameKey::KEY_Z}) {
+        fType("OLD");
+        ASSERT_NE(mEntry->fGetYesNo(), nullptr);
+        if (no == EGameKey::KEY_Z) {
+            fTap(EGameKey::RIGHT, [&] { mEntry->fInput(); }); // onto "いいえ"
+            EXPECT_EQ(mEntry->fGetYesNo()->fGetWindow().fGetFocusName(), "no");
+        }
+        fTap(no, [&] { mEntry->fInput(); });
+        EXPECT_EQ(mEntry->fGetYesNo(), nullptr);
+        EXPECT_EQ(mEntry->fGetName(), "");
+        EXPECT_FALSE(mDecided);
+        EXPECT_EQ(mCancelled, 0) << "no is not a cancel";
+    }
+    fType("NEW");
+    EXPECT_EQ(mEntry->fGetName(), "NEW") << "the field was empty again";
+}
+
+TEST_F(NameEntryTest, EscWhileTypingCancelsAndIsUsedUp) {
+    std::string error;
+    ASSERT_TRUE(dx_SetInputScript("0 text AB\n1 tap Escape\n", error)) << error;
+    dx_ProcessMessage();
+    mEntry->fInput();
+    dx_ProcessMessage();
+    mKeys->fPress(EGameKey::KEY_ESC); // the game keys see the same Esc
+    // The owner drops the entry from its cancel action.
+    mEntry->fSetOnCancel([this] {
+        ++mCancelled;
+        mEntry.reset();
+    });
+    mEntry->fInput();
+    EXPECT_EQ(mCancelled, 1);
+    EXPECT_EQ(mEntry, nullptr);
+    EXPECT_FALSE(mKeys->fIsPush(EGameKey::KEY_ESC, true)) << "the menu behind does not see a second Esc";
+}
+
+TEST_F(NameEntryTest, CleaningMakesTheNameSafeForAUrl) {
+    const struct {
+        std::string typed, clean;
+    } cases[] = {
+        {"A B?C", "AB-C"},    {"   ", ""}, {"??x", "--x"}, {std::string("ab\0cd", 5), "ab"},
+        {"Tavo_1", "Tavo_1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CNameEntryWindowEx::fCleanName(c.typed), c.clean) << c.typed;
+    }
+}
+
+} // namespace

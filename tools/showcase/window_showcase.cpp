@@ -1,0 +1,114 @@
+// Renders the pictures of the game's windows for the documentation: a notice waiting for Z, the name entry
+// while typing and with its confirmation, and a tip. The windows are the game's own, on the offscreen
+// backend, over the title picture; the name is typed through the media layer's scripted text input.
+// Usage: tavoni_window_showcase OUTPUT_FOLDER, run from the game folder (the one holding dat/).
+#include "GameMain/CTipsManager.h"
+#include "GameMain/GameRecords.h"
+#include "ToolGlobals.h"
+#include "gui/CCommonMessageWindow.h"
+#include "gui/CNameEntryWindowEx.h"
+#include "gui/GuiStyle.h"
+#include "util/COptionInfo.h"
+
+#include <cstdio>
+#include <dx/DxLib.h>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace {
+
+bool fSave(const std::function<void()>& drawWindows, const std::string& path) {
+    dx_ClsDrawScreen();
+    dx_DrawGraph(0, 0, gImageManager->fGetHandle("title.png"), 0);
+    drawWindows();
+    const bool ok = dx_SaveDrawScreenToPNG(0, 0, 640, 480, path.c_str()) == 0;
+    dx_ScreenFlip();
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", path.c_str());
+    return ok;
+}
+
+// Runs `frames` frames of the scripted input, handing each to `input`.
+void fFrames(const std::string& script, int frames, const std::function<void()>& input) {
+    std::string error;
+    if (!dx_SetInputScript(script, error)) {
+        throw std::runtime_error(error);
+    }
+    for (int i = 0; i < frames; ++i) {
+        dx_ProcessMessage();
+        gKeyManager->fUpdate();
+        input();
+    }
+}
+
+std::string fAt(int offset, const std::string& event) {
+    return std::to_string(dx_GetFrameCount() + offset) + " " + event + "\n";
+}
+
+bool fNotice(const std::string& folder) {
+    CMessageInfo messages;
+    messages.fAddMessage("ランキングデータの送信に成功しました\nあなたの順位は3位です");
+    CPagedMessageWindow notice(std::move(messages));
+    for (int i = 0; i < 20; ++i) {
+        notice.fUpdate();
+    }
+    return fSave([&] { notice.fDraw(); }, folder + "/window_notice.png");
+}
+
+bool fNameEntry(const std::string& folder) {
+    CNameEntryWindowEx entry(gui::fStandardFont(), 12);
+    fFrames(fAt(0, "text Tavo ni?"), 1, [&] { entry.fInput(); });
+    const bool typing = fSave([&] { entry.fDraw(); }, folder + "/window_name_entry.png");
+    fFrames(fAt(0, "tap Return"), 1, [&] { entry.fInput(); });
+    return typing && fSave([&] { entry.fDraw(); }, folder + "/window_name_confirm.png");
+}
+
+bool fTip(const std::string& folder) {
+    // A scratch tips file, so the game's own is left alone.
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / "tavoni_window_showcase_tips.dat";
+    std::vector<bool> flags(CTipsManager::kTipCount, false);
+    flags[int(ETips::AREA_BORDERS)] = true;
+    flags[int(ETips::RICE_AND_SEAWEED_AREA)] = true;
+    fWriteTipsFile(file.string(), flags);
+    bool ok = false;
+    {
+        CTipsManager tips(file.string());
+        tips.fOpen(CTipsManager::EScene::START_MENU);
+        ok = fSave([&] { tips.fDraw(); }, folder + "/window_tip.png");
+    }
+    std::filesystem::remove(file);
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tavoni_window_showcase OUTPUT_FOLDER (run from the game folder)\n");
+        return 2;
+    }
+    const std::string folder = std::filesystem::absolute(argv[1]).string();
+    fLoadSetting();
+    dx_SetBackend(DxBackend::Offscreen);
+    if (dx_DxLib_Init() != 0) {
+        std::fprintf(stderr, "tavoni_window_showcase: the media layer could not start: %s\n",
+                     dx_GetLastError().c_str());
+        return 1;
+    }
+    dx_SetTransColor(255, 0, 255);
+    dx_SetDrawMode(1);
+    bool ok = false;
+    try {
+        fCreateToolGlobals(false, 2024);
+        ok = fNotice(folder) && fNameEntry(folder) && fTip(folder);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tavoni_window_showcase: %s\n", e.what());
+    }
+    fReleaseToolGlobals();
+    dx_DxLib_End();
+    gOptionInfo.reset();
+    return ok ? 0 : 1;
+}
