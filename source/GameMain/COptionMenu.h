@@ -1,0 +1,37 @@
+// The key configuration: a list of the six configurable game keys with the gamepad button each is on. The
+// keyboard moves the focus (the pad is the thing being configured), a pressed pad button is assigned to the
+// focused key at once, and X or Z saves the assignment and goes back to the start menu.
+//
+//   gScene = std::make_unique<COptionMenu>();   // from the start menu's "option" item
+#pragma once
+
+#include "GameMain/CScene.h"
+#include "gui/CMainWindow.h"
+#include "util/CKeyRepeatManager.h"
+#include "util/Enums.h"
+
+#include <memory>
+#include <string>
+
+class COptionMenu : public CScene {
+public:
+    COptionMenu();
+
+    void fUpdate() override;
+    void fInput() override;
+    void fDraw() override;
+    // Saves gOptionInfo to "dat/setting.dat". A file that cannot be written is logged: the assignment still
+    // holds for this session.
+    virtual void fSave();
+    // Every row's text again: its caption and the name of the button its key is on.
+    virtual void fRefreshLabels();
+
+    // The game key a row configures; any name but a key row's is a programming error.
+    static EGameKey fGameKeyOfRow(const std::string& name);
+
+    CMainWindow& fGetWindow() { return *mWindow; }
+
+private:
+    std::unique_ptr<CMainWindow> mWindow;
+    CKeyRepeatManager mKeyRepeat;
+};

@@ -1,0 +1,138 @@
+// The key configuration, driven like the game drives it: the live key manager over scripted keyboard and
+// pad events, one scene step per frame, saving into a scratch game folder.
+#include "GameMain/COptionMenu.h"
+#include "GameMain/GameRecords.h"
+#include "gui/GuiTestEnv.h"
+#include "util/CKeyManager.h"
+#include "util/COptionInfo.h"
+#include "util/CSoundManager.h"
+#include "util/ScratchFolder.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+class OptionMenuTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        gOptionInfo = std::make_unique<COptionInfo>();
+        gKeyManager = std::make_unique<CKeyManager>();
+        mKeys = nullptr;
+        gSoundManager = std::make_unique<CSoundManager>(false);
+        gScene = std::make_unique<COptionMenu>();
+        // The key manager reports no push before it has seen the key up once.
+        fFrames("", 1);
+    }
+    void TearDown() override {
+        gScene.fReset();
+        gSoundManager.reset();
+        gOptionInfo.reset();
+        GuiTest::TearDown();
+    }
+
+    static COptionMenu* fMenu() { return dynamic_cast<COptionMenu*>(gScene.get()); }
+    static std::string fFocus() { return fMenu()->fGetWindow().fGetFocusName(); }
+    static std::string fText(const std::string& row) {
+        return fMenu()->fGetWindow().fGetTextLabel(row)->fGetText();
+    }
+
+    // Runs `frames` frames as the scene loop does, with `event` ("tap Down", "down Pad4"; none when empty)
+    // in the first.
+    static void fFrames(const std::string& event, int frames = 2) {
+        std::string error;
+        const std::string script =
+            event.empty() ? "" : std::to_string(dx_GetFrameCount()) + " " + event + "\n";
+        ASSERT_TRUE(dx_SetInputScript(script, error)) << error;
+        for (int i = 0; i < frames; ++i) {
+            ASSERT_EQ(dx_ProcessMessage(), 0);
+            gKeyManager->fUpdate();
+            gScene->fInput();
+            gScene.fReleaseRetired();
+            gScene->fUpdate();
+        }
+    }
+};
+
+TEST_F(OptionMenuTest, KeyboardWalksTheKeyRowsRoundWithoutTheHeading) {
+    EXPECT_EQ(fFocus(), "LEFT");
+    const std::vector<std::string> down{"UP", "RIGHT", "DOWN", "KEY_Z", "KEY_X", "LEFT"};
+    const std::vector<std::string> up{"KEY_X", "KEY_Z", "DOWN", "RIGHT", "UP", "LEFT"};
+    for (const auto& [key, expected] : {std::pair{"Down", down}, std::pair{"Up", up}}) {
+        for (const std::string& row : expected) {
+            fFrames(std::string("tap ") + key);
+            EXPECT_EQ(fFocus(), row) << key;
+        }
+    }
+    // The pad's directions do not navigate.
+    fFrames("tap PadDown");
+    EXPECT_EQ(fFocus(), "LEFT");
+}
+
+TEST_F(OptionMenuTest, FreshInstallationShowsTheDefaultButtons) {
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"TEXT2", "【ゲームパッド】"},       {"LEFT", "左移動　　　　:Button?"},
+        {"UP", "上移動　　　　:Button?"},    {"RIGHT", "右移動　　　　:Button?"},
+        {"DOWN", "下移動　　　　:Button?"},  {"KEY_Z", "攻撃　　　　　:Button1"},
+        {"KEY_X", "交代　　　　　:Button2"},
+    };
+    for (const auto& [row, text] : rows) {
+        EXPECT_EQ(fText(row), text) << row;
+    }
+}
+
+TEST_F(OptionMenuTest, APadButtonGoesToTheFocusedKeyAndIsSavedOnLeaving) {
+    CScratchFolder folder;
+    std::filesystem::create_directories(folder.path() / "dat");
+    CWorkingDirectoryGuard inFolder(folder.path());
+    for (const char* leave : {"X", "Z"}) {
+        std::filesystem::remove(kSettingPath);
+        *gOptionInfo = COptionInfo();
+        gKeyManager->fSetupPadButtonFromSetting();
+        gScene = std::make_unique<COptionMenu>();
+        for (int i = 0; i < 4; ++i) {
+            fFrames("tap Down");
+        }
+        ASSERT_EQ(fFocus(), "KEY_Z");
+
+        // Held over several frames, the button is assigned (again and again) to attack only; the key
+        // manager takes it at once, and attacking on the pad does not leave the menu.
+        fFrames("down Pad4", 3);
+        std::vector<std::int32_t> expected = COptionInfo().buttons;
+        expected[8] = 0x80;
+        EXPECT_EQ(gOptionInfo->buttons, expected);
+        EXPECT_EQ(fText("KEY_Z"), "攻撃　　　　　:Button4");
+        EXPECT_EQ(fText("KEY_X"), "交代　　　　　:Button2");
+        EXPECT_TRUE(gKeyManager->fIsHold(EGameKey::KEY_Z));
+        ASSERT_NE(fMenu(), nullptr);
+        fFrames("up Pad4", 1);
+
+        fFrames(std::string("tap ") + leave);
+        EXPECT_EQ(fMenu(), nullptr) << leave;
+        ASSERT_TRUE(gScene) << leave;
+        EXPECT_EQ(std::filesystem::file_size(kSettingPath), 92u) << leave;
+        EXPECT_FALSE(std::filesystem::exists(std::string(kSettingPath) + ".new"));
+        gOptionInfo.reset();
+        fLoadSetting(kSettingPath);
+        EXPECT_EQ(gOptionInfo->buttons, expected) << leave;
+    }
+}
+
+TEST_F(OptionMenuTest, ASettingsFileThatCannotBeWrittenStillLeavesTheMenu) {
+    CScratchFolder folder; // no dat/ folder to write into
+    CWorkingDirectoryGuard inFolder(folder.path());
+    fFrames("tap Down");
+    fFrames("tap Pad3");
+    fFrames("tap X");
+    EXPECT_EQ(fMenu(), nullptr);
+    EXPECT_EQ(gOptionInfo->buttons[1], 0x40);
+}
+
+TEST(OptionMenuRows, OnlyKeyRowsNameAGameKey) {
+    EXPECT_EQ(COptionMenu::fGameKeyOfRow("KEY_C"), EGameKey::KEY_C);
+    EXPECT_DEATH(COptionMenu::fGameKeyOfRow("TEXT2"), "invalide widget name!");
+}
+
+} // namespace
