@@ -1,7 +1,8 @@
 // Renders the pictures of the game's windows for the documentation: a notice waiting for Z, the name entry
-// while typing and with its confirmation, and a tip. The windows are the game's own, on the offscreen
-// backend, over the title picture; the name is typed through the media layer's scripted text input.
-// Usage: tavoni_window_showcase OUTPUT_FOLDER, run from the game folder (the one holding dat/).
+// while typing and with its confirmation, a tip, and the key configuration. The windows are the game's own,
+// on the offscreen backend, over the title picture; the name is typed through the media layer's scripted text
+// input. Usage: tavoni_window_showcase OUTPUT_FOLDER, run from the game folder (the one holding dat/).
+#include "GameMain/COptionMenu.h"
 #include "GameMain/CTipsManager.h"
 #include "GameMain/GameRecords.h"
 #include "ToolGlobals.h"
@@ -83,6 +84,23 @@ bool fTip(const std::string& folder) {
     return ok;
 }
 
+// From the defaults, the focus moved down to attack and pad button 4 pressed there; nothing is saved.
+bool fOptionMenu(const std::string& folder) {
+    *gOptionInfo = COptionInfo();
+    gKeyManager->fSetupPadButtonFromSetting();
+    COptionMenu menu;
+    std::string script;
+    for (int i = 0; i < 4; ++i) {
+        script += fAt(1 + 2 * i, "tap Down");
+    }
+    script += fAt(9, "tap Pad4");
+    fFrames(script, 11, [&] {
+        menu.fInput();
+        menu.fUpdate();
+    });
+    return fSave([&] { menu.fDraw(); }, folder + "/window_option.png");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -103,7 +121,7 @@ int main(int argc, char** argv) {
     bool ok = false;
     try {
         fCreateToolGlobals(false, 2024);
-        ok = fNotice(folder) && fNameEntry(folder) && fTip(folder);
+        ok = fNotice(folder) && fNameEntry(folder) && fTip(folder) && fOptionMenu(folder);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tavoni_window_showcase: %s\n", e.what());
     }
