@@ -115,6 +115,15 @@ TEST_F(RankingWindowTest, ElevenEntriesMakeTwoPagesOfTen) {
     fTapInput(window, EGameKey::LEFT);
     EXPECT_EQ(window.fGetPage(), 0);
     EXPECT_EQ(fRows(window).front(), "  1位 " + std::string(10, ' ') + "p0    1100点 2024/05/10 12:00");
+
+    // DOWN held for half a second: the push, then one repeat after the first delay.
+    mKeys->fPress(EGameKey::DOWN);
+    for (int frame = 0; frame < 30; ++frame) {
+        window.fInput();
+        window.fUpdate();
+    }
+    mKeys->fRelease(EGameKey::DOWN);
+    EXPECT_EQ(window.fGetWindow().fGetFocusName(), "2");
 }
 
 TEST_F(RankingWindowTest, EqualScoresSharePlacesAndTheDateSortKeepsThem) {
