@@ -1,13 +1,15 @@
 // Renders the pictures of the game's windows for the documentation: a notice waiting for Z, the name entry
-// while typing and with its confirmation, a tip, and the key configuration. The windows are the game's own,
-// on the offscreen backend, over the title picture; the name is typed through the media layer's scripted text
-// input. Usage: tavoni_window_showcase OUTPUT_FOLDER, run from the game folder (the one holding dat/).
+// while typing and with its confirmation, a tip, the key configuration and the online ranking. The windows are
+// the game's own, on the offscreen backend, over the title picture; the name is typed through the media layer's
+// scripted text input. Usage: tavoni_window_showcase OUTPUT_FOLDER, run from the game folder (the one holding
+// dat/).
 #include "GameMain/COptionMenu.h"
 #include "GameMain/CTipsManager.h"
 #include "GameMain/GameRecords.h"
 #include "ToolGlobals.h"
 #include "gui/CCommonMessageWindow.h"
 #include "gui/CNameEntryWindowEx.h"
+#include "gui/CShowRankingWindow.h"
 #include "gui/GuiStyle.h"
 #include "util/COptionInfo.h"
 
@@ -101,6 +103,40 @@ bool fOptionMenu(const std::string& folder) {
     return fSave([&] { menu.fDraw(); }, folder + "/window_option.png");
 }
 
+// Sample entries in no order: names of every allowed kind (punctuation, the longest), shared scores, and
+// more than a page, so the arrow to the next page shows.
+bool fRanking(const std::string& folder) {
+    const struct {
+        const char* name;
+        int score;
+        const char* date;
+    } samples[] = {
+        {"Tavo-ni", 182340, "2024/05/02 21:14:09"},
+        {"a%b&c#d/e", 201450, "2024/05/11 08:02:51"},
+        {"HungryKnight", 201450, "2024/04/28 19:40:33"},
+        {"mochi", 95210, "2024/05/12 23:59:59"},
+        {"Ramen.Lover", 150000, "2024/05/01 12:00:00"},
+        {"_sheep_", 77120, "2024/03/15 07:30:00"},
+        {"P.P", 150000, "2024/05/09 18:45:12"},
+        {"onigiri", 64800, "2024/05/10 10:10:10"},
+        {"x", 3120, "2024/02/29 02:22:22"},
+        {"WHEAT_MAN", 120560, "2024/04/01 09:00:00"},
+        {"kome", 48000, "2024/05/03 16:20:00"},
+    };
+    std::vector<SRankingData> entries;
+    int id = 0;
+    for (const auto& s : samples) {
+        entries.push_back({0, s.name, s.score, "sample" + std::to_string(id++), s.date});
+    }
+    CShowRankingWindow ranking(std::move(entries));
+    for (int i = 0; i < 3; ++i) {
+        ranking.fUpdate();
+    }
+    ranking.fGetWindow().fMoveFocus(FOCUS_DOWN);
+    ranking.fGetWindow().fMoveFocus(FOCUS_DOWN);
+    return fSave([&] { ranking.fDraw(); }, folder + "/window_ranking.png");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -121,7 +157,7 @@ int main(int argc, char** argv) {
     bool ok = false;
     try {
         fCreateToolGlobals(false, 2024);
-        ok = fNotice(folder) && fNameEntry(folder) && fTip(folder) && fOptionMenu(folder);
+        ok = fNotice(folder) && fNameEntry(folder) && fTip(folder) && fOptionMenu(folder) && fRanking(folder);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tavoni_window_showcase: %s\n", e.what());
     }
