@@ -1,6 +1,6 @@
 #include "GameMain/COptionMenu.h"
 
-#include "GameMain/CTitleScene.h"
+#include "GameMain/CStartMenu.h"
 #include "GameMain/GameRecords.h"
 #include "gui/GuiHelper.h"
 #include "gui/GuiStyle.h"
@@ -48,7 +48,7 @@ std::string fRowText(const SRow& row) {
 
 // The one place that knows which scene the menu goes back to.
 void fReturnToStartMenu() {
-    gScene = std::make_unique<CTitleScene>();
+    gScene = std::make_unique<CStartMenu>();
 }
 
 } // namespace

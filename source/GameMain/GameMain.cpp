@@ -3,8 +3,8 @@
 #include "util/ReplayFiles.h"
 
 #include "GameMain/CScene.h"
+#include "GameMain/CStartMenu.h"
 #include "GameMain/CTipsManager.h"
-#include "GameMain/CTitleScene.h"
 #include "GameMain/GameRecords.h"
 #include "Ziki/CZikiSprites.h"
 #include "util/CException.h"
@@ -99,7 +99,7 @@ void fInitialize() {
     fLoadZikiSprites();
     gSoundManager = std::make_unique<CSoundManager>(gConfigSound);
     gRandom = std::make_unique<CRandom>();
-    gScene = std::make_unique<CTitleScene>();
+    gScene = std::make_unique<CStartMenu>();
     gKeyManager = std::make_unique<CKeyManager>();
     gProfiler = std::make_unique<CProfiler>();
     gTipsManager = std::make_unique<CTipsManager>();

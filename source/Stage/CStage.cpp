@@ -1,7 +1,8 @@
 #include "Stage/CStage.h"
 
 #include "GameMain/CLaunchReplay.h"
-#include "GameMain/CTitleScene.h"
+#include "GameMain/CStartMenu.h"
+#include "GameMain/CTipsManager.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
 #include "Stage/CVarno.h"
@@ -166,7 +167,7 @@ void CStage::fSetSpecialState(ESpecialState kind) {
 }
 
 void CStage::fLeaveToMenu() {
-    gScene = std::make_unique<CTitleScene>();
+    gScene = std::make_unique<CStartMenu>();
 }
 
 void CStage::fTrace() const {
@@ -258,6 +259,10 @@ void CStage::fUpdate() {
                 fEndRun();
                 fLeaveToMenu();
             } else {
+                if (gTipsManager) {
+                    gTipsManager->fUnlockTip();
+                    gTipsManager->fOpen(CTipsManager::EScene::STAGE);
+                }
                 fSetSpecialState(ESpecialState::TIPS);
             }
             break;
@@ -358,9 +363,13 @@ void CStage::fDraw() {
             dx_DrawStringToHandle(96, 192, "たいむあっぷ", dx_GetColor(255, 255, 255), gFont64, 0, 0);
             break;
         case ESpecialState::RESULT:
-        case ESpecialState::TIPS:
-            // The tips state keeps the result on screen.
             mVarno->fDrawResult();
+            break;
+        case ESpecialState::TIPS:
+            // The tip this run unlocked.
+            if (gTipsManager) {
+                gTipsManager->fDraw();
+            }
             break;
         }
     }
