@@ -66,10 +66,10 @@ TEST(FightGame, ScriptedFightScoresAndItsReplayReachesTheSameScore) {
               std::string::npos)
         << off.err;
 
-    // The same frame of play looks the same live and in the playback. The live stage starts in the title's
-    // frame 1, the playback's in frame 0.
+    // The same frame of play looks the same live and in the playback. The live stage starts in the menu's
+    // frame 3, the playback's in frame 0.
     const SGameResult shotLive = folder.fRunWithInput(
-        script, {"--headless", "--seed", "7", "--frames", "1205", "--screenshot", "1200:live.png"});
+        script, {"--headless", "--seed", "7", "--frames", "1207", "--screenshot", "1202:live.png"});
     ASSERT_EQ(shotLive.exitCode, 0) << shotLive.err;
     const SGameResult shotPlay = folder.fRun(
         {"--headless", "--replay", "dat/replay/replay", "--frames", "1205", "--screenshot", "1199:play.png"});

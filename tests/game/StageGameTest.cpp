@@ -51,10 +51,10 @@ std::string fScript(const std::string& name) {
 }
 } // namespace
 
-TEST(StageGame, UntouchedRunLastsTwoMinutesThenTimeUpResultAndBackToTitle) {
+TEST(StageGame, UntouchedRunLastsTwoMinutesThenTimeUpResultTipAndBackToTheMenu) {
     CGameFolder folder;
-    const SGameResult r =
-        folder.fRunWithInput("1 tap Z\n7930 tap Z\n", {"--no-render", "--frames", "7940", "--trace-stage"});
+    const SGameResult r = folder.fRunWithInput("1 tap Z\n3 tap Z\n7932 tap Z\n7934 tap Z\n",
+                                               {"--no-render", "--frames", "7942", "--trace-stage"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     // 7200 updates of play: the last one finds the clock at zero (7199 full frames counted).
     EXPECT_NE(r.out.find("stage frame 7140: party 752.0,784.0 camera 688.0,724.0 time 60 score 0"),
@@ -64,7 +64,7 @@ TEST(StageGame, UntouchedRunLastsTwoMinutesThenTimeUpResultAndBackToTitle) {
     EXPECT_NE(r.out.find("stage state 2 at play frame 7199\n"), std::string::npos);
     EXPECT_NE(r.out.find("stage state 3 at play frame 7199\n"), std::string::npos);
     EXPECT_NE(r.out.find("stage end: score 0\n"), std::string::npos);
-    // Back on the title, Z starts a second run with a new seed.
+    // Back on the menu's title prompt, Z and Z on "スタート" start a second run with a new seed.
     EXPECT_EQ(fCount(r.out, "gRandom this(int = "), 2) << r.out.substr(r.out.size() - 600);
     // No new high score: the recording is dropped and no replay is stored.
     EXPECT_FALSE(folder.fExists("dat/replay/replay"));
@@ -72,27 +72,31 @@ TEST(StageGame, UntouchedRunLastsTwoMinutesThenTimeUpResultAndBackToTitle) {
     // The second run is still recording into its own .tmp file.
     EXPECT_TRUE(folder.fExists("dat/replay/replay_key.tmp"));
     EXPECT_TRUE(folder.fFilesWithExtension(".log").empty()) << r.err;
+    // The first run ever unlocked the first tip: a count of ten, then the flags.
+    const std::string tips = folder.fRead("dat/tips.dat");
+    ASSERT_EQ(tips.size(), 14u);
+    EXPECT_EQ(tips.substr(4), std::string("\x01\0\0\0\0\0\0\0\0\0", 10));
 }
 
 TEST(StageGame, EachStateShowsForItsFramesAndRunEndsOnTime) {
     CGameFolder folder;
     const SGameResult r =
-        folder.fRunWithInput("1 tap Z\n", {"--no-render", "--frames", "7924", "--trace-stage"});
+        folder.fRunWithInput("1 tap Z\n3 tap Z\n", {"--no-render", "--frames", "7926", "--trace-stage"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    // Created in frame 1: time up at frame 7200, result at 7441, tips at 7682, the title at 7923.
+    // Created in frame 3: time up at frame 7202, result at 7443, tips at 7684, the menu at 7925.
     EXPECT_NE(r.out.find("stage end: score 0\n"), std::string::npos) << r.out.substr(r.out.size() - 400);
     EXPECT_FALSE(folder.fExists("dat/replay/replay_key.tmp"));
     CGameFolder early;
     const SGameResult e =
-        early.fRunWithInput("1 tap Z\n", {"--no-render", "--frames", "7923", "--trace-stage"});
+        early.fRunWithInput("1 tap Z\n3 tap Z\n", {"--no-render", "--frames", "7925", "--trace-stage"});
     EXPECT_EQ(e.out.find("stage end"), std::string::npos);
 }
 
 TEST(StageGame, EscLeavesTheRunUnsavedWithOneRecordPerFrame) {
     CGameFolder folder;
-    // The stage starts in frame 1; frames 2 .. 301 are recorded, the last one with Esc down.
-    const SGameResult r = folder.fRunWithInput("1 tap Z\n301 tap Escape\n",
-                                               {"--no-render", "--frames", "320", "--trace-stage"});
+    // The stage starts in frame 3; frames 4 .. 303 are recorded, the last one with Esc down.
+    const SGameResult r = folder.fRunWithInput("1 tap Z\n3 tap Z\n303 tap Escape\n",
+                                               {"--no-render", "--frames", "322", "--trace-stage"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("stage left with Esc at play frame 300\n"), std::string::npos) << r.out;
     ASSERT_TRUE(folder.fExists("dat/replay/replay_key.tmp"));
@@ -136,6 +140,9 @@ TEST_P(WalkToArea, PartyReachesTheAreaAndTheCameraFollows) {
 INSTANTIATE_TEST_SUITE_P(Town, WalkToArea, ::testing::Values(1, 2, 3, 4));
 
 namespace {
+// Z at the title prompt, DOWN to "自分のリプレイ", Z.
+constexpr const char* kPlayOwnReplay = "5 tap Z\n7 tap Down\n9 tap Z\n";
+
 // A replay made by hand: 30 frames right, 40 up the main street, then nothing; seed 42.
 void fWriteHandMadeReplay(const CGameFolder& folder) {
     const auto cwd = std::filesystem::current_path();
@@ -163,7 +170,8 @@ TEST(StageGame, HandMadeReplayPlaysBackTheSameEveryTime) {
     ASSERT_FALSE(folder.fExists("dat/replay/replay_key.dat"));
     const std::vector<std::string> args{"--frames",  "250",          "--trace-stage", "--screenshot",
                                         "100:a.png", "--screenshot", "240:b.png"};
-    const SGameResult first = folder.fRunWithInput("5 tap R\n", args);
+    // The menu's second item, "自分のリプレイ", plays the stored replay.
+    const SGameResult first = folder.fRunWithInput(kPlayOwnReplay, args);
     ASSERT_EQ(first.exitCode, 0) << first.err;
     EXPECT_NE(first.out.find("Seed = 42\n"), std::string::npos) << first.out;
     const STrace t = fLastTrace(first.out);
@@ -176,21 +184,23 @@ TEST(StageGame, HandMadeReplayPlaysBackTheSameEveryTime) {
     EXPECT_FALSE(folder.fExists("dat/replay/replay_key.dat"));
     EXPECT_TRUE(folder.fExists("dat/replay/replay"));
 
-    const SGameResult second = folder.fRunWithInput("5 tap R\n", args);
+    const SGameResult second = folder.fRunWithInput(kPlayOwnReplay, args);
     ASSERT_EQ(second.exitCode, 0) << second.err;
     EXPECT_EQ(folder.fRead("a.png"), a1);
     EXPECT_EQ(folder.fRead("b.png"), b1);
     EXPECT_NE(a1, b1);
 }
 
-TEST(StageGame, DamagedReplayIsReportedAndTheTitleStays) {
+TEST(StageGame, DamagedReplayIsReportedAndTheMenuStays) {
     CGameFolder folder;
     folder.fWrite("dat/replay/replay", "this is not a zip archive");
+    // The notice is paged away with Z; then "スタート", one up, starts a normal run.
     const SGameResult r =
-        folder.fRunWithInput("5 tap R\n20 tap Z\n", {"--no-render", "--frames", "40", "--trace-stage"});
+        folder.fRunWithInput(std::string(kPlayOwnReplay) + "12 tap Z\n14 tap Up\n16 tap Z\n",
+                             {"--no-render", "--frames", "40", "--trace-stage"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("replay"), std::string::npos) << r.err;
-    // The title is still there: Z starts a normal run.
+    // The menu is still there: its first item starts a normal run.
     EXPECT_NE(r.out.find("gRandom this(int = "), std::string::npos) << r.out;
     EXPECT_TRUE(folder.fExists("dat/replay/replay"));
 }
