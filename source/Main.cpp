@@ -28,6 +28,7 @@ const char* const kUsage =
     "  --screenshot N:FILE.png  after frame N is drawn, save the screen as a PNG (repeatable)\n"
     "  --no-render              like --headless, but nothing is drawn (fast; screenshots are black)\n"
     "  --trace-stage            print the stage's progress every second of play (for tests)\n"
+    "  --trace-menu             print the menus' notices, the high score and the ranking rows (for tests)\n"
     "  --trace-keys             print the game keys held in every frame (for tests)\n"
     "  --replay FILE            play the packed replay FILE from its start, then leave; prints\n"
     "                           'replay FILE: N frames, score S, T ms (F frames/s)'\n"
@@ -65,6 +66,8 @@ int fParseOptions(int argc, char** argv) {
             gLaunchNoWait = true;
         } else if (arg == "--trace-stage") {
             gLaunchTraceStage = true;
+        } else if (arg == "--trace-menu") {
+            gLaunchTraceMenu = true;
         } else if (arg == "--no-render") {
             dx_SetBackend(DxBackend::Null);
         } else if (arg == "--trace-keys") {

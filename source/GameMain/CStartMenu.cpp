@@ -48,6 +48,13 @@ CStartMenu::CStartMenu() : mMenuWindow(std::make_unique<CMainWindowNull>()) {
     mKeyRepeat.fAddKey(EGameKey::DOWN);
     mKeyRepeat.fAddKey(EGameKey::UP);
     mHighScore = fLoadHighScore();
+    fTraceHighScore();
+}
+
+void CStartMenu::fTraceHighScore() const {
+    if (gLaunchTraceMenu) {
+        std::printf("menu high score %d%s\n", mHighScore.score, mHighScore.sent ? " sent" : "");
+    }
 }
 
 CStartMenu::~CStartMenu() = default;
@@ -115,6 +122,9 @@ void CStartMenu::fMoveFocus(int direction) {
 }
 
 void CStartMenu::fShowNotice(const std::string& text) {
+    if (gLaunchTraceMenu) {
+        std::printf("menu notice: %s\n", text.c_str());
+    }
     CMessageInfo message;
     message.fAddMessage(text);
     mNoticeWindow = std::make_unique<CPagedMessageWindow>(std::move(message));
@@ -174,6 +184,11 @@ void CStartMenu::fGetRankingList() {
     }
     // The list takes the screen; the notice that announced the connection has done its work.
     mNoticeWindow.reset();
+    if (gLaunchTraceMenu) {
+        for (const SRankingData& entry : list.entries) {
+            std::printf("menu ranking row: %s\n", CShowRankingWindow::fFormatRow(entry).c_str());
+        }
+    }
     mRankingWindow = std::make_unique<CShowRankingWindow>(std::move(list.entries));
     mRankingWindow->fSetOnClose([this] { mRankingWindow.reset(); });
 }
@@ -193,6 +208,7 @@ void CStartMenu::fUploadHighScore() {
     }
     const CHighScoreInfo stored = fLoadHighScore();
     mHighScore = stored.score == mHighScore.score ? stored : CHighScoreInfo(mHighScore.score, true);
+    fTraceHighScore();
     fBackToTitle();
     fOpenMenu();
     char text[160];

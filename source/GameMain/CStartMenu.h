@@ -67,6 +67,7 @@ private:
     // A notice the player pages away with Z; it drops itself when done.
     void fShowNotice(const std::string& text);
     void fStartStage(const std::string& replayPath);
+    void fTraceHighScore() const;
 
     std::unique_ptr<CMainWindow> mMenuWindow;
     CKeyRepeatManager mKeyRepeat;

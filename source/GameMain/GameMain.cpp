@@ -30,6 +30,7 @@ bool gQuitRequested = false;
 bool gLaunchNoWait = false;
 bool gLaunchTraceKeys = false;
 bool gLaunchTraceStage = false;
+bool gLaunchTraceMenu = false;
 int gLaunchSeed = -1;
 
 int gFont20 = -1;

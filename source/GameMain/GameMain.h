@@ -26,6 +26,8 @@ extern bool gLaunchNoWait;
 extern bool gLaunchTraceKeys;
 // Print the stage's progress (party, camera, time, states) for whole-game tests.
 extern bool gLaunchTraceStage;
+// --trace-menu: the menus print their notices, the high score and the ranking rows (for tests).
+extern bool gLaunchTraceMenu;
 // The seed of every new run instead of the clock's milliseconds (-1: the clock), so that a scripted run is
 // the same run every time.
 extern int gLaunchSeed;

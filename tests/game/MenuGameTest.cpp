@@ -2,6 +2,7 @@
 // "スタート" back to the menu through the result and the tip, the key configuration and quitting.
 #include "GameRunner.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <regex>
@@ -51,4 +52,19 @@ TEST(MenuGame, EscAtThePromptQuitsAtOnce) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     // Esc in the menu goes back to the prompt; Esc there ends the game in that frame.
     EXPECT_EQ(fLastTracedFrame(r.out), 15) << r.out;
+}
+
+TEST(MenuGame, KeyConfigurationOpensFromTheMenuAndLeavesBackToIt) {
+    CGameFolder folder;
+    std::filesystem::remove(folder / "dat/setting.dat");
+    // "キーコンフィグ" is the third item without a replay or a high score; X there saves and leaves; the menu
+    // opens again from its prompt, Esc goes back to the prompt and Esc there quits.
+    const SGameResult r = folder.fRunWithInput(
+        "5 tap Z\n7 tap Down\n9 tap Down\n11 tap Z\n20 tap X\n25 tap Z\n28 tap Escape\n31 tap Escape\n",
+        {"--frames", "600", "--trace-keys", "--screenshot", "15:option.png", "--screenshot", "23:back.png"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(fLastTracedFrame(r.out), 31) << r.out;
+    EXPECT_EQ(std::filesystem::file_size(folder / "dat/setting.dat"), 92u);
+    EXPECT_EQ(fPngSize(folder / "option.png"), std::make_pair(640, 480));
+    EXPECT_NE(folder.fRead("option.png"), folder.fRead("back.png"));
 }
