@@ -1,5 +1,7 @@
 #include "RankingProtocol.h"
 
+#include "util/DecimalText.h"
+
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -73,20 +75,6 @@ std::string fCheckPlayerName(std::string_view name) {
     return {};
 }
 
-bool fParseScore(std::string_view text, int& score) {
-    if (text.empty() || text.size() > 10 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return false;
-    }
-    long long value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    if (value > INT_MAX) {
-        return false;
-    }
-    score = static_cast<int>(value);
-    return true;
-}
-
 bool fIsServerReplayId(std::string_view id) {
     return id.size() == 32 && std::all_of(id.begin(), id.end(), [](char c) {
                return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
@@ -123,7 +111,7 @@ std::optional<SRankingRequest> fParseRankingQuery(std::string_view query, std::s
             return std::nullopt;
         }
         request.name = fields[1];
-        if (!fParseScore(fields[2], request.score)) {
+        if (!fParseDecimalInt(fields[2], request.score)) {
             error = "the score is not a whole number from 0 to 2147483647";
             return std::nullopt;
         }

@@ -32,8 +32,6 @@ std::optional<SRankingRequest> fParseRankingQuery(std::string_view query, std::s
 
 // 0 to 12 printable single-byte characters (space to "~"), without "?". Empty when fine, else why not.
 std::string fCheckPlayerName(std::string_view name);
-// A decimal integer from 0 to 2147483647, digits only.
-bool fParseScore(std::string_view text, int& score);
 // The ids this server gives its replays: 32 lowercase hexadecimal digits.
 bool fIsServerReplayId(std::string_view id);
 

@@ -3,6 +3,7 @@
 #include "util/CArchiver.h"
 #include "util/CCurlWrapper.h"
 #include "util/CException.h"
+#include "util/DecimalText.h"
 #include "util/Log.h"
 #include "util/ReplayFiles.h"
 
@@ -159,8 +160,7 @@ SUploadResult fParseUploadReply(const std::string& reply) {
     }
     const std::string_view rank = text.substr(mark + 1);
     int value = 0;
-    if (!fIsDigits(rank) || rank.size() > 10 ||
-        std::from_chars(rank.data(), rank.data() + rank.size(), value).ec != std::errc() || value < 1) {
+    if (!fParseDecimalInt(rank, value) || value < 1) {
         return {};
     }
     return {true, value};

@@ -1,5 +1,7 @@
 #include "util/RankingList.h"
 
+#include "util/DecimalText.h"
+
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -28,20 +30,6 @@ std::string_view fTrimCarriageReturn(std::string_view line) {
     return line;
 }
 
-bool fParseScore(std::string_view text, int& score) {
-    if (text.empty() || text.size() > 10 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return false;
-    }
-    long long value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    if (value > INT_MAX) {
-        return false;
-    }
-    score = static_cast<int>(value);
-    return true;
-}
-
 } // namespace
 
 bool fIsValidReplayId(std::string_view id) {
@@ -59,7 +47,7 @@ std::vector<SRankingData> fParseRankingList(const std::string& reply) {
     for (const std::string_view rawLine : fSplit(reply, '\n')) {
         const std::vector<std::string_view> fields = fSplit(fTrimCarriageReturn(rawLine), '?');
         SRankingData entry;
-        if (fields.size() != 4 || !fParseScore(fields[1], entry.score) || !fIsValidReplayId(fields[2])) {
+        if (fields.size() != 4 || !fParseDecimalInt(fields[1], entry.score) || !fIsValidReplayId(fields[2])) {
             continue;
         }
         entry.name = fields[0];
