@@ -204,7 +204,9 @@ TEST_F(RankingWindowTest, ZPlaysAKeptReplayWithoutTheNetwork) {
     CShowRankingWindow window(fEntries(scores));
     fTapInput(window, EGameKey::RIGHT);
     fTapInput(window, EGameKey::DOWN);
-    fTapInput(window, EGameKey::KEY_Z);
+    mKeys->fPress(EGameKey::KEY_Z);
+    window.fInput();
+    mKeys = nullptr; // the playback's key player has taken the scripted keys' place
 
     const auto* stage = dynamic_cast<CStage*>(gScene.get());
     ASSERT_NE(stage, nullptr) << fInfoText(window);
