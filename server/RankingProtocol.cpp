@@ -1,6 +1,6 @@
 #include "RankingProtocol.h"
 
-#include "util/DecimalText.h"
+#include "util/FieldText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -20,20 +20,6 @@ int fHexValue(char c) {
         return c - 'A' + 10;
     }
     return -1;
-}
-
-std::vector<std::string_view> fSplit(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t at = text.find(separator, start);
-        if (at == std::string_view::npos) {
-            parts.push_back(text.substr(start));
-            return parts;
-        }
-        parts.push_back(text.substr(start, at - start));
-        start = at + 1;
-    }
 }
 
 } // namespace
@@ -82,7 +68,7 @@ bool fIsServerReplayId(std::string_view id) {
 }
 
 std::optional<SRankingRequest> fParseRankingQuery(std::string_view query, std::string& error) {
-    const std::vector<std::string_view> raw = fSplit(query, '?');
+    const std::vector<std::string_view> raw = fSplitFields(query, '?');
     std::vector<std::string> fields;
     for (const std::string_view part : raw) {
         std::optional<std::string> decoded = fPercentDecode(part);
@@ -138,7 +124,7 @@ std::optional<std::map<std::string, std::string>> fParseFormQuery(std::string_vi
     if (query.empty()) {
         return values;
     }
-    for (const std::string_view part : fSplit(query, '&')) {
+    for (const std::string_view part : fSplitFields(query, '&')) {
         if (part.empty()) {
             continue;
         }

@@ -3,7 +3,7 @@
 #include "util/CArchiver.h"
 #include "util/CCurlWrapper.h"
 #include "util/CException.h"
-#include "util/DecimalText.h"
+#include "util/FieldText.h"
 #include "util/Log.h"
 #include "util/ReplayFiles.h"
 

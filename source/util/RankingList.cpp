@@ -1,26 +1,12 @@
 #include "util/RankingList.h"
 
-#include "util/DecimalText.h"
+#include "util/FieldText.h"
 
 #include <algorithm>
 #include <charconv>
 #include <climits>
 
 namespace {
-
-std::vector<std::string_view> fSplit(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t at = text.find(separator, start);
-        if (at == std::string_view::npos) {
-            parts.push_back(text.substr(start));
-            return parts;
-        }
-        parts.push_back(text.substr(start, at - start));
-        start = at + 1;
-    }
-}
 
 // A line of a reply; a Windows line end leaves its "\r" behind, which is no part of the last field.
 std::string_view fTrimCarriageReturn(std::string_view line) {
@@ -44,8 +30,8 @@ bool fIsValidReplayId(std::string_view id) {
 
 std::vector<SRankingData> fParseRankingList(const std::string& reply) {
     std::vector<SRankingData> entries;
-    for (const std::string_view rawLine : fSplit(reply, '\n')) {
-        const std::vector<std::string_view> fields = fSplit(fTrimCarriageReturn(rawLine), '?');
+    for (const std::string_view rawLine : fSplitFields(reply, '\n')) {
+        const std::vector<std::string_view> fields = fSplitFields(fTrimCarriageReturn(rawLine), '?');
         SRankingData entry;
         if (fields.size() != 4 || !fParseDecimalInt(fields[1], entry.score) || !fIsValidReplayId(fields[2])) {
             continue;
@@ -60,7 +46,7 @@ std::vector<SRankingData> fParseRankingList(const std::string& reply) {
 
 bool fFirstLineHasFourFields(const std::string& reply) {
     const std::string_view text(reply);
-    return fSplit(fTrimCarriageReturn(text.substr(0, text.find('\n'))), '?').size() == 4;
+    return fSplitFields(fTrimCarriageReturn(text.substr(0, text.find('\n'))), '?').size() == 4;
 }
 
 void fSortByScore(std::vector<SRankingData>& entries) {

@@ -1,4 +1,4 @@
-#include "util/DecimalText.h"
+#include "util/FieldText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,4 +16,18 @@ bool fParseDecimalInt(std::string_view text, int& value) {
     }
     value = static_cast<int>(wide);
     return true;
+}
+
+std::vector<std::string_view> fSplitFields(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = text.find(separator, start);
+        if (at == std::string_view::npos) {
+            parts.push_back(text.substr(start));
+            return parts;
+        }
+        parts.push_back(text.substr(start, at - start));
+        start = at + 1;
+    }
 }
