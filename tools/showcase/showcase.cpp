@@ -5,6 +5,7 @@
 // Usage: tavoni_showcase OUTPUT_FOLDER, run from the game folder (the one holding dat/).
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
+#include "ShowcaseMain.h"
 #include "Stage/CEffectCreator.h"
 #include "Stage/CEnemyBulletCreator.h"
 #include "Stage/CKillCountManager.h"
@@ -207,30 +208,8 @@ bool fCharging(const std::string& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tavoni_showcase OUTPUT_FOLDER (run from the game folder)\n");
-        return 2;
-    }
-    const std::string folder = std::filesystem::absolute(argv[1]).string();
-    fLoadSetting();
-    dx_SetBackend(DxBackend::Offscreen);
-    if (dx_DxLib_Init() != 0) {
-        std::fprintf(stderr, "tavoni_showcase: the media layer could not start: %s\n",
-                     dx_GetLastError().c_str());
-        return 1;
-    }
-    dx_SetTransColor(255, 0, 255);
-    dx_SetDrawMode(1);
-    bool ok = false;
-    try {
-        fCreateToolGlobals(false, 2024);
-        ok = fEveryKind(folder) && fHitsAndBursts(folder) && fWave(folder) && fWeapons(folder) &&
-             fCharging(folder);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "tavoni_showcase: %s\n", e.what());
-    }
-    fReleaseToolGlobals();
-    dx_DxLib_End();
-    gOptionInfo.reset();
-    return ok ? 0 : 1;
+    return fShowcaseMain("tavoni_showcase", argc, argv, [](const std::string& folder) {
+        return fEveryKind(folder) && fHitsAndBursts(folder) && fWave(folder) && fWeapons(folder) &&
+               fCharging(folder);
+    });
 }

@@ -1,11 +1,12 @@
 // Renders the pictures of the game's windows for the documentation: a notice waiting for Z, the name entry
-// while typing and with its confirmation, a tip, the key configuration and the online ranking. The windows are
-// the game's own, on the offscreen backend, over the title picture; the name is typed through the media layer's
-// scripted text input. Usage: tavoni_window_showcase OUTPUT_FOLDER, run from the game folder (the one holding
-// dat/).
+// while typing and with its confirmation, a tip, the key configuration and the online ranking. The windows
+// are the game's own, on the offscreen backend, over the title picture; the name is typed through the media
+// layer's scripted text input. Usage: tavoni_window_showcase OUTPUT_FOLDER, run from the game folder (the one
+// holding dat/).
 #include "GameMain/COptionMenu.h"
 #include "GameMain/CTipsManager.h"
 #include "GameMain/GameRecords.h"
+#include "ShowcaseMain.h"
 #include "ToolGlobals.h"
 #include "gui/CCommonMessageWindow.h"
 #include "gui/CNameEntryWindowEx.h"
@@ -140,29 +141,8 @@ bool fRanking(const std::string& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tavoni_window_showcase OUTPUT_FOLDER (run from the game folder)\n");
-        return 2;
-    }
-    const std::string folder = std::filesystem::absolute(argv[1]).string();
-    fLoadSetting();
-    dx_SetBackend(DxBackend::Offscreen);
-    if (dx_DxLib_Init() != 0) {
-        std::fprintf(stderr, "tavoni_window_showcase: the media layer could not start: %s\n",
-                     dx_GetLastError().c_str());
-        return 1;
-    }
-    dx_SetTransColor(255, 0, 255);
-    dx_SetDrawMode(1);
-    bool ok = false;
-    try {
-        fCreateToolGlobals(false, 2024);
-        ok = fNotice(folder) && fNameEntry(folder) && fTip(folder) && fOptionMenu(folder) && fRanking(folder);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "tavoni_window_showcase: %s\n", e.what());
-    }
-    fReleaseToolGlobals();
-    dx_DxLib_End();
-    gOptionInfo.reset();
-    return ok ? 0 : 1;
+    return fShowcaseMain("tavoni_window_showcase", argc, argv, [](const std::string& folder) {
+        return fNotice(folder) && fNameEntry(folder) && fTip(folder) && fOptionMenu(folder) &&
+               fRanking(folder);
+    });
 }
