@@ -3,7 +3,6 @@
 #include "GameMain/CStartMenu.h"
 #include "GameMain/GameRecords.h"
 #include "gui/GuiHelper.h"
-#include "gui/GuiStyle.h"
 #include "util/CException.h"
 #include "util/CKeyManagerBase.h"
 #include "util/COptionInfo.h"
@@ -35,8 +34,6 @@ constexpr std::array<SRow, 7> kRows{{
 constexpr int kWindowX = 5;
 constexpr int kWindowY = 5;
 constexpr int kWindowWidth = 340;
-constexpr int kMarginSide = 25;
-constexpr int kMarginTopBottom = 20;
 
 std::string fRowText(const SRow& row) {
     if (!row.configurable) {
@@ -55,18 +52,11 @@ void fReturnToStartMenu() {
 
 COptionMenu::COptionMenu() {
     TAVONI_CHECK(gOptionInfo != nullptr, "GameMain", "the settings must be loaded before the option menu");
-    CSetupWindowInfo info;
-    info.fSetFrame(SWindowRect{kWindowX, kWindowY, kWindowWidth, -1}, gui::fStandardFont(),
-                   gui::fTextColour(), gui::fFocusTextColour(), kMarginSide, kMarginSide, kMarginTopBottom,
-                   kMarginTopBottom);
-    for (const CWindowBgInfo& layer : gui::fStandardLayers()) {
-        info.fAddLayer(layer);
-    }
+    std::vector<std::pair<std::string, std::string>> labels;
     for (const SRow& row : kRows) {
-        info.fAddLabel(row.name, fRowText(row));
+        labels.emplace_back(row.name, fRowText(row));
     }
-    const CFocusBgInfo style = gui::fMenuFocusStyle();
-    mWindow = fCreateListWindow(info, &style, kWindowWidth);
+    mWindow = fCreateMenuList(kWindowX, kWindowY, labels, kWindowWidth);
 
     // The heading is never focused: start on the first key and wrap around it.
     mWindow->fSetFocus("TEXT2", false);

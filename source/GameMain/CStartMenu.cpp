@@ -77,17 +77,11 @@ std::vector<CStartMenu::SItem> CStartMenu::fGetItems() const {
 }
 
 void CStartMenu::fOpenMenu() {
-    CSetupWindowInfo info;
-    info.fSetFrameHV(SWindowRect{kMenuX, 0, 0, 0}, gui::fStandardFont(), gui::fTextColour(),
-                     gui::fFocusTextColour(), 25, 20);
-    for (const CWindowBgInfo& layer : gui::fStandardLayers()) {
-        info.fAddLayer(layer);
-    }
+    std::vector<std::pair<std::string, std::string>> labels;
     for (const SItem& item : fGetItems()) {
-        info.fAddLabel(item.name, item.caption);
+        labels.emplace_back(item.name, item.caption);
     }
-    const CFocusBgInfo style = gui::fMenuFocusStyle();
-    mMenuWindow = fCreateListWindow(info, &style);
+    mMenuWindow = fCreateMenuList(kMenuX, 0, labels);
     const int w = mMenuWindow->fGetWidth();
     const int h = mMenuWindow->fGetHeight();
     mMenuWindow->fSetRect(kMenuX, kMenuBottom - h, w, h);

@@ -3,7 +3,6 @@
 #include "GameMain/CScene.h"
 #include "Stage/CStage.h"
 #include "gui/GuiHelper.h"
-#include "gui/GuiStyle.h"
 #include "util/CImageManager.h"
 #include "util/CKeyManagerBase.h"
 #include "util/Log.h"
@@ -20,8 +19,6 @@
 
 namespace {
 
-constexpr int kMarginHorizontal = 25;
-constexpr int kMarginVertical = 20;
 constexpr int kInfoHeight = 60;
 constexpr int kInfoGap = 10;
 // The arrows' half height, to centre them on the list.
@@ -59,19 +56,13 @@ std::string CShowRankingWindow::fFormatRow(const SRankingData& entry) {
 }
 
 void CShowRankingWindow::fBuildRows() {
-    CSetupWindowInfo info;
-    info.fSetFrameHV(SWindowRect{kLeft, kTop, -1, -1}, gui::fStandardFont(), gui::fTextColour(),
-                     gui::fFocusTextColour(), kMarginHorizontal, kMarginVertical);
-    for (const CWindowBgInfo& layer : gui::fStandardLayers()) {
-        info.fAddLayer(layer);
-    }
+    std::vector<std::pair<std::string, std::string>> labels;
     const std::size_t first = fRankingPageFirst(mPage);
     const std::size_t end = fRankingPageEnd(mEntries.size(), mPage);
     for (std::size_t i = first; i < end; ++i) {
-        info.fAddLabel(std::to_string(i - first), fFormatRow(mEntries[i]));
+        labels.emplace_back(std::to_string(i - first), fFormatRow(mEntries[i]));
     }
-    const CFocusBgInfo style = gui::fMenuFocusStyle();
-    fSetWindow(fCreateListWindow(info, &style));
+    fSetWindow(fCreateMenuList(kLeft, kTop, labels));
 }
 
 void CShowRankingWindow::fShowSortHint() {

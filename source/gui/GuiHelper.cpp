@@ -89,3 +89,19 @@ std::unique_ptr<CMainWindow> fCreateListWindow(const CSetupWindowInfo& info, con
     }
     return window;
 }
+
+std::unique_ptr<CMainWindow> fCreateMenuList(int x, int y,
+                                             const std::vector<std::pair<std::string, std::string>>& labels,
+                                             std::optional<int> width) {
+    CSetupWindowInfo info;
+    info.fSetFrameHV(SWindowRect{x, y, -1, -1}, gui::fStandardFont(), gui::fTextColour(),
+                     gui::fFocusTextColour(), 25, 20);
+    for (const CWindowBgInfo& layer : gui::fStandardLayers()) {
+        info.fAddLayer(layer);
+    }
+    for (const auto& [name, text] : labels) {
+        info.fAddLabel(name, text);
+    }
+    const CFocusBgInfo style = gui::fMenuFocusStyle();
+    return fCreateListWindow(info, &style, width);
+}

@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct SLabelInfo {
@@ -77,3 +78,10 @@ std::unique_ptr<CMainWindow> fCreateListWindow(const CSetupWindowInfo& info,
                                                const CFocusBgInfo* focusStyle = nullptr,
                                                std::optional<int> width = std::nullopt,
                                                std::optional<int> height = std::nullopt);
+
+// A menu list in the game's one look, as every menu of the game builds it: the standard font and text
+// colours, margins 25 left and right and 20 above and below, the two standard layers and the menu focus bar.
+// `labels` are the lines' names and texts in order; the window's top-left is at (x, y).
+std::unique_ptr<CMainWindow> fCreateMenuList(int x, int y,
+                                             const std::vector<std::pair<std::string, std::string>>& labels,
+                                             std::optional<int> width = std::nullopt);
