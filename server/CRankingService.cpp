@@ -1,5 +1,6 @@
 #include "CRankingService.h"
 
+#include "ReplayDigest.h"
 #include "ServerLog.h"
 
 #include <climits>
@@ -31,7 +32,9 @@ SUploadOutcome CRankingService::fUpload(const std::string& name, int score, cons
     const std::string who = "upload \"" + fLogSafe(name) + "\" " + std::to_string(score);
     try {
         // A replay already in the ranking has been checked at its score; it is not stored again.
-        if (std::optional<SListedEntry> known = mStore.fFindReplay(replay)) {
+        // Hashed once: the same digest finds a known replay now and is stored with a new one later.
+        const std::string digest = fReplayDigest(replay);
+        if (std::optional<SListedEntry> known = mStore.fFindReplay(digest)) {
             if (known->score != score) {
                 fServerLog(who + ": refused, the replay is registered with the score " +
                            std::to_string(known->score));
@@ -46,7 +49,7 @@ SUploadOutcome CRankingService::fUpload(const std::string& name, int score, cons
             fServerLog(who + ": refused, " + check.reason);
             return {422, "UploadFailed?" + check.reason};
         }
-        const CRankingStore::SAdded added = mStore.fAdd(name, score, replay);
+        const CRankingStore::SAdded added = mStore.fAdd(name, score, replay, digest);
         fServerLog(who + (added.stored ? ": stored as " : ": already registered as ") + added.entry.id +
                    ", rank " + std::to_string(added.entry.rank));
         return {200, "UploadSuccess?" + std::to_string(added.entry.rank)};

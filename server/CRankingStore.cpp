@@ -1,6 +1,5 @@
 #include "CRankingStore.h"
 
-#include "CSha256.h"
 #include "ServerLog.h"
 
 #include <cerrno>
@@ -200,14 +199,13 @@ int CRankingStore::fRankOf(int score) {
     return sqlite3_column_int(s.statement, 0) + 1;
 }
 
-std::optional<SListedEntry> CRankingStore::fFindReplay(const std::string& replay) {
-    const std::string digest = CSha256::fHex(replay);
+std::optional<SListedEntry> CRankingStore::fFindReplay(const std::string& digest) {
     const std::lock_guard<std::mutex> lock(mMutex);
     return fFindByDigest(digest);
 }
 
-CRankingStore::SAdded CRankingStore::fAdd(const std::string& name, int score, const std::string& replay) {
-    const std::string digest = CSha256::fHex(replay);
+CRankingStore::SAdded CRankingStore::fAdd(const std::string& name, int score, const std::string& replay,
+                                          const std::string& digest) {
     const std::lock_guard<std::mutex> lock(mMutex);
     if (std::optional<SListedEntry> existing = fFindByDigest(digest)) {
         return {*existing, false};

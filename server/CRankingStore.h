@@ -29,10 +29,11 @@ public:
         SListedEntry entry;  // with its competition rank
         bool stored = false; // false: the same replay was already there, and `entry` is that one
     };
-    // Stores a checked replay. The same bytes (by SHA-256) are stored once. Throws std::runtime_error.
-    SAdded fAdd(const std::string& name, int score, const std::string& replay);
-    // The entry holding these replay bytes, if any.
-    std::optional<SListedEntry> fFindReplay(const std::string& replay);
+    // Stores a checked replay whose fReplayDigest is `digest`. The same bytes are stored once. Throws
+    // std::runtime_error.
+    SAdded fAdd(const std::string& name, int score, const std::string& replay, const std::string& digest);
+    // The entry holding the replay of this digest, if any.
+    std::optional<SListedEntry> fFindReplay(const std::string& digest);
 
     // Entries with their competition ranks, in the order asked for, `limit` of them from `offset`.
     std::vector<SListedEntry> fList(ERankingOrder order, int offset, int limit);
