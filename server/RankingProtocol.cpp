@@ -24,6 +24,7 @@ int fHexValue(char c) {
 
 } // namespace
 
+// Our own rather than MHD_http_unescape, which passes a broken escape through: a request with one is refused.
 std::optional<std::string> fPercentDecode(std::string_view text) {
     std::string out;
     out.reserve(text.size());

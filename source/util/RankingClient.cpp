@@ -12,8 +12,10 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <curl/curl.h>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <system_error>
 
 // Set when the game is built (TAVONI_RANKING_SERVER in CMake).
@@ -118,20 +120,13 @@ std::string fGetRankingServer() {
 }
 
 std::string fPercentEncode(std::string_view text) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size() * 3);
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') ||
-            byte == '-' || byte == '.' || byte == '_' || byte == '~') {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        }
+    // libcurl keeps exactly the unreserved set and writes every other byte as "%XX".
+    char* escaped = curl_easy_escape(nullptr, text.data(), static_cast<int>(text.size()));
+    if (escaped == nullptr) {
+        throw std::bad_alloc();
     }
+    std::string out(escaped);
+    curl_free(escaped);
     return out;
 }
 
