@@ -2,6 +2,7 @@
 
 #include "CRankingPage.h"
 #include "ServerLog.h"
+#include "util/FieldText.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -26,14 +27,6 @@ CHttpFront::SAnswer fRefuse(int status, const std::string& reason) {
     answer.body = reason + "\n";
     answer.logReason = reason;
     return answer;
-}
-
-bool fParseCount(const std::string& text, int& value) {
-    if (text.empty() || text.size() > 9) {
-        return false;
-    }
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc() && result.ptr == text.data() + text.size() && value >= 0;
 }
 
 std::string fClientAddress(MHD_Connection* connection) {
@@ -280,7 +273,7 @@ CHttpFront::SAnswer CHttpFront::fWebPage(const std::string& query) {
         }
     }
     if (auto it = form->find("page"); it != form->end()) {
-        if (!fParseCount(it->second, page) || page < 1) {
+        if (!fParseDecimalInt(it->second, page) || page < 1) {
             return fRefuse(MHD_HTTP_BAD_REQUEST, "page is a whole number from 1");
         }
     }
@@ -312,11 +305,11 @@ CHttpFront::SAnswer CHttpFront::fJson(const std::string& query) {
             return fRefuse(MHD_HTTP_BAD_REQUEST, "sort is score or date");
         }
     }
-    if (auto it = form->find("offset"); it != form->end() && !fParseCount(it->second, offset)) {
+    if (auto it = form->find("offset"); it != form->end() && !fParseDecimalInt(it->second, offset)) {
         return fRefuse(MHD_HTTP_BAD_REQUEST, "offset is a whole number from 0");
     }
     if (auto it = form->find("limit");
-        it != form->end() && (!fParseCount(it->second, limit) || limit < 1 || limit > kMaxJsonLimit)) {
+        it != form->end() && (!fParseDecimalInt(it->second, limit) || limit < 1 || limit > kMaxJsonLimit)) {
         return fRefuse(MHD_HTTP_BAD_REQUEST, "limit is a whole number from 1 to 100");
     }
     CRankingStore& store = mService.fStore();

@@ -1,6 +1,7 @@
 #include "CRankingServer.h"
 
-#include <charconv>
+#include "util/FieldText.h"
+
 #include <cstring>
 #include <string_view>
 #include <thread>
@@ -27,9 +28,7 @@ const char* const kUsage =
     "  --help                this text\n";
 
 bool fParseNumber(std::string_view text, int low, int high, int& value) {
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc() && result.ptr == text.data() + text.size() && value >= low &&
-           value <= high;
+    return fParseDecimalInt(text, value) && value >= low && value <= high;
 }
 
 fs::path fOwnFolder() {

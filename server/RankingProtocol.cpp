@@ -3,7 +3,6 @@
 #include "util/FieldText.h"
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <ctime>
 

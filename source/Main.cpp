@@ -2,11 +2,11 @@
 #include "GameMain/CLaunchReplay.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
+#include "util/FieldText.h"
 #include "util/Log.h"
 #include "util/RankingClient.h"
 #include "util/ReplayFiles.h"
 
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <dx/DxLib.h>
@@ -38,12 +38,6 @@ const char* const kUsage =
     "                           the online ranking's server (default: the environment variable\n"
     "                           TAVONI_RANKING_SERVER, else the built-in one)\n"
     "  --help                   this text\n";
-
-bool fParseInt(std::string_view text, int& out) {
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, out);
-    return result.ec == std::errc() && result.ptr == end && out >= 0;
-}
 
 // Returns -1 to go on, or the exit status to end with.
 int fParseOptions(int argc, char** argv) {
@@ -78,7 +72,7 @@ int fParseOptions(int argc, char** argv) {
             if (v == nullptr) {
                 return 2;
             }
-            if (!fParseInt(v, frames)) {
+            if (!fParseDecimalInt(v, frames)) {
                 std::fprintf(stderr, "tavoni: --frames needs a whole number, not \"%s\"\n", v);
                 return 2;
             }
@@ -105,7 +99,7 @@ int fParseOptions(int argc, char** argv) {
             if (v == nullptr) {
                 return 2;
             }
-            if (!fParseInt(v, score)) {
+            if (!fParseDecimalInt(v, score)) {
                 std::fprintf(stderr, "tavoni: --expect-score needs a whole number, not \"%s\"\n", v);
                 return 2;
             }
@@ -116,7 +110,7 @@ int fParseOptions(int argc, char** argv) {
             if (v == nullptr) {
                 return 2;
             }
-            if (!fParseInt(v, gLaunchSeed)) {
+            if (!fParseDecimalInt(v, gLaunchSeed)) {
                 std::fprintf(stderr, "tavoni: --seed needs a whole number, not \"%s\"\n", v);
                 return 2;
             }
@@ -138,7 +132,7 @@ int fParseOptions(int argc, char** argv) {
             const size_t colon = spec.find(':');
             int frame = 0;
             if (colon == std::string_view::npos || colon + 1 >= spec.size() ||
-                !fParseInt(spec.substr(0, colon), frame)) {
+                !fParseDecimalInt(spec.substr(0, colon), frame)) {
                 std::fprintf(stderr, "tavoni: --screenshot needs N:FILE.png, not \"%s\"\n", v);
                 return 2;
             }

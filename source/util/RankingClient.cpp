@@ -8,7 +8,6 @@
 #include "util/ReplayFiles.h"
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -30,11 +29,6 @@ const char* const kEmptyBodyFile = "a.txt";
 std::string& fOptionServer() {
     static std::string server;
     return server;
-}
-
-bool fIsDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string fBaseUrl(const std::string& server) {
@@ -87,9 +81,7 @@ bool fIsValidServerAddress(std::string_view address) {
     }
     if (!port.empty()) {
         int number = 0;
-        if (!fIsDigits(port) || port.size() > 5 ||
-            std::from_chars(port.data(), port.data() + port.size(), number).ec != std::errc() || number < 1 ||
-            number > 65535) {
+        if (!fParseDecimalInt(port, number) || number < 1 || number > 65535) {
             return false;
         }
     }
