@@ -353,6 +353,8 @@ int main(int argc, char** argv) {
         // The frame that started the run updates the new stage before it ever reads a key.
         stage.fUpdate();
         std::array<bool, 28> before{};
+        // FEEDBOT_TRACE=1 prints the bot's state once a second of play.
+        const bool trace = std::getenv("FEEDBOT_TRACE") != nullptr;
         int fed = 0;
         int frames = 0;
         for (int frame = 0; stage.fGetSpecialState() == nullptr && frame < 20000; ++frame) {
@@ -369,7 +371,7 @@ int main(int argc, char** argv) {
                 }
             }
             before = botKeys.held;
-            if (std::getenv("FEEDBOT_TRACE") != nullptr && frame % 60 == 0) {
+            if (trace && frame % 60 == 0) {
                 const SPointD w = stage.fGetParty()->fGetWorldPosition();
                 const SIngredients& c = stage.fGetParty()->fGetIngredients();
                 std::printf("%5d at %.0f,%.0f wish %d carry %d%d%d%d%d%d enemies %zu items %zu\n", frame, w.x,
