@@ -2,7 +2,7 @@
 
 #include "CRankingPage.h"
 #include "ServerLog.h"
-#include "util/FieldText.h"
+#include "base/FieldText.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

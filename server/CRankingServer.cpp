@@ -1,6 +1,6 @@
 #include "CRankingServer.h"
 
-#include "util/FieldText.h"
+#include "base/FieldText.h"
 
 #include <cstring>
 #include <string_view>

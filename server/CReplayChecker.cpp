@@ -1,7 +1,7 @@
 #include "CReplayChecker.h"
 
 #include "ServerLog.h"
-#include "util/CArchiver.h"
+#include "base/CArchiver.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,6 @@
 #include "RankingProtocol.h"
 
-#include "util/FieldText.h"
+#include "base/FieldText.h"
 
 #include <algorithm>
 #include <climits>

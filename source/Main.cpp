@@ -2,10 +2,10 @@
 #include "GameMain/CLaunchReplay.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
-#include "util/FieldText.h"
-#include "util/Log.h"
-#include "util/RankingClient.h"
-#include "util/ReplayFiles.h"
+#include "base/FieldText.h"
+#include "base/Log.h"
+#include "base/ReplayFiles.h"
+#include "net/RankingClient.h"
 
 #include <cstdio>
 #include <cstring>

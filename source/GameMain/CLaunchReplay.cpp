@@ -3,7 +3,7 @@
 #include "GameMain/CScene.h"
 #include "GameMain/GameMain.h"
 #include "Stage/CStage.h"
-#include "util/CException.h"
+#include "base/CException.h"
 
 #include <cstdio>
 #include <memory>

@@ -2,12 +2,12 @@
 
 #include "GameMain/CStartMenu.h"
 #include "GameMain/GameRecords.h"
+#include "base/CException.h"
+#include "base/Check.h"
+#include "base/Log.h"
 #include "gui/GuiHelper.h"
-#include "util/CException.h"
 #include "util/CKeyManagerBase.h"
 #include "util/COptionInfo.h"
-#include "util/Check.h"
-#include "util/Log.h"
 
 #include <array>
 

@@ -5,15 +5,15 @@
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
 #include "Stage/CStage.h"
+#include "base/CException.h"
+#include "base/Log.h"
+#include "base/ReplayFiles.h"
 #include "gui/GuiHelper.h"
 #include "gui/GuiStyle.h"
-#include "util/CException.h"
+#include "net/RankingClient.h"
 #include "util/CImageManager.h"
 #include "util/CKeyManagerBase.h"
 #include "util/CSoundManager.h"
-#include "util/Log.h"
-#include "util/RankingClient.h"
-#include "util/ReplayFiles.h"
 
 #include <cstdio>
 #include <dx/DxLib.h>

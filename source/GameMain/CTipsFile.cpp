@@ -1,7 +1,7 @@
 #include "GameMain/CTipsFile.h"
 
-#include "util/Check.h"
-#include "util/serialization/RecordFile.h"
+#include "base/Check.h"
+#include "base/serialization/RecordFile.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,9 +1,9 @@
 #include "GameMain/CTipsManager.h"
 
-#include "util/CException.h"
+#include "base/CException.h"
+#include "base/CRandom.h"
+#include "base/Log.h"
 #include "util/CKeyManagerBase.h"
-#include "util/CRandom.h"
-#include "util/Log.h"
 
 #include <algorithm>
 

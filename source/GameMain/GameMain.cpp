@@ -1,21 +1,21 @@
 #include "GameMain/GameMain.h"
 #include "GameMain/CLaunchReplay.h"
-#include "util/ReplayFiles.h"
+#include "base/ReplayFiles.h"
 
 #include "GameMain/CScene.h"
 #include "GameMain/CStartMenu.h"
 #include "GameMain/CTipsManager.h"
 #include "GameMain/GameRecords.h"
 #include "Ziki/CZikiSprites.h"
-#include "util/CException.h"
+#include "base/CException.h"
+#include "base/CRandom.h"
+#include "base/Log.h"
 #include "util/CFpsTimer.h"
 #include "util/CImageManager.h"
 #include "util/CKeyManager.h"
 #include "util/CProfiler.h"
-#include "util/CRandom.h"
 #include "util/CSoundManager.h"
 #include "util/Enums.h"
-#include "util/Log.h"
 
 #include <cstdio>
 #include <dx/DxLib.h>

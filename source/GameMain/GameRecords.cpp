@@ -1,8 +1,8 @@
 #include "GameMain/GameRecords.h"
 
+#include "base/Check.h"
+#include "base/serialization/RecordFile.h"
 #include "util/COptionInfo.h"
-#include "util/Check.h"
-#include "util/serialization/RecordFile.h"
 
 using serialization::ClassRegister;
 using serialization::Serializer;

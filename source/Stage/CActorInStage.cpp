@@ -1,7 +1,7 @@
 #include "Stage/CActorInStage.h"
 
 #include "Stage/CStage.h"
-#include "util/Check.h"
+#include "base/Check.h"
 #include "util/ScreenGeometry.h"
 
 void CActorInStage::fDraw() {

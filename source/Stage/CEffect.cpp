@@ -1,7 +1,7 @@
 #include "Stage/CEffect.h"
 
 #include "Stage/CStage.h"
-#include "util/Check.h"
+#include "base/Check.h"
 #include "util/ScreenGeometry.h"
 
 CEffect::CEffect() {

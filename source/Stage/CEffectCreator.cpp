@@ -3,8 +3,8 @@
 #include "Stage/CStage.h"
 #include "StageData/CEnemyCreator.h"
 #include "Ziki/CZiki.h"
+#include "base/Check.h"
 #include "util/CImageManager.h"
-#include "util/Check.h"
 
 #include <cstdio>
 #include <string>

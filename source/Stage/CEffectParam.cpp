@@ -1,6 +1,6 @@
 #include "Stage/CEffectParam.h"
 
-#include "util/Check.h"
+#include "base/Check.h"
 
 const char* CEffectParam_ENEMY_APPEARANCE::fGetColorName() const {
     static const char* const kNames[] = {"_yellow", "_light_blue", "_red", "_green", "_purple", "_white"};

@@ -4,8 +4,8 @@
 #include "Stage/CKillCountManager.h"
 #include "Stage/CStage.h"
 #include "Ziki/CZiki.h"
+#include "base/Check.h"
 #include "util/CSoundManager.h"
-#include "util/Check.h"
 #include "util/ScreenGeometry.h"
 
 #include <algorithm>

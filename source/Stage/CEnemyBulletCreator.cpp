@@ -2,8 +2,8 @@
 
 #include "Stage/CEffectCreator.h"
 #include "Stage/CStage.h"
-#include "util/CRandom.h"
-#include "util/Check.h"
+#include "base/CRandom.h"
+#include "base/Check.h"
 
 namespace {
 struct SEnemyBulletKind {

@@ -3,8 +3,8 @@
 #include "Stage/CStage.h"
 #include "Stage/Collision.h"
 #include "Ziki/CZiki.h"
-#include "util/CException.h"
-#include "util/Check.h"
+#include "base/CException.h"
+#include "base/Check.h"
 
 #include <algorithm>
 #include <charconv>

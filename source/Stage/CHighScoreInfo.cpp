@@ -1,6 +1,6 @@
 #include "Stage/CHighScoreInfo.h"
 
-#include "util/serialization/Serializer.h"
+#include "base/serialization/Serializer.h"
 
 void CHighScoreInfo::describe(serialization::Serializer& serializer) {
     serializer.describe(score);

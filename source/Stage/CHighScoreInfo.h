@@ -1,7 +1,7 @@
 // The local high score ("dat/replay/score.dat"): the best score and whether it went to the ranking.
 #pragma once
 
-#include "util/serialization/ClassRegister.h"
+#include "base/serialization/ClassRegister.h"
 
 #include <cstdint>
 #include <string>

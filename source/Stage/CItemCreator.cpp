@@ -1,6 +1,6 @@
 #include "Stage/CItemCreator.h"
 
-#include "util/Check.h"
+#include "base/Check.h"
 
 void CItemCreator::fCreate(CStage& stage, CItem& item, EItemType kind, SPointD position, double direction,
                            double speed) {

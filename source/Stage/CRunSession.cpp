@@ -1,14 +1,14 @@
 #include "Stage/CRunSession.h"
 
 #include "GameMain/GameRecords.h"
-#include "util/CArchiver.h"
-#include "util/CException.h"
+#include "base/CArchiver.h"
+#include "base/CException.h"
+#include "base/CRandom.h"
+#include "base/Check.h"
+#include "base/Log.h"
+#include "base/ReplayFiles.h"
 #include "util/CKeyManager.h"
 #include "util/CKeyPlayer.h"
-#include "util/CRandom.h"
-#include "util/Check.h"
-#include "util/Log.h"
-#include "util/ReplayFiles.h"
 
 #include <cstdio>
 #include <exception>

@@ -8,16 +8,16 @@
 #include "Stage/CVarno.h"
 #include "StageData/CEnemyGenerator.h"
 #include "Ziki/CZiki.h"
+#include "base/Log.h"
+#include "base/ReplayFiles.h"
+#include "base/TimeText.h"
 #include "util/CFpsTimer.h"
 #include "util/CKeyManager.h"
 #include "util/CKeyManagerBase.h"
 #include "util/CKeyPlayer.h"
 #include "util/CProfiler.h"
 #include "util/CSoundManager.h"
-#include "util/Log.h"
-#include "util/ReplayFiles.h"
 #include "util/ScreenGeometry.h"
-#include "util/TimeText.h"
 
 #include <algorithm>
 #include <cstdio>

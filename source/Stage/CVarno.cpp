@@ -5,7 +5,7 @@
 #include "Stage/CStage.h"
 #include "Ziki/CZiki.h"
 #include "Ziki/CZikiSprites.h"
-#include "util/CRandom.h"
+#include "base/CRandom.h"
 #include "util/CSoundManager.h"
 #include "util/Define.h"
 

@@ -3,8 +3,8 @@
 #include "Stage/CEffectCreator.h"
 #include "Stage/CEnemyBulletCreator.h"
 #include "Stage/CStage.h"
+#include "base/CRandom.h"
 #include "util/CImageManager.h"
-#include "util/CRandom.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,8 +3,8 @@
 #include "Stage/CItemCreator.h"
 #include "Stage/CStage.h"
 #include "StageData/CEnemyBehaviours.h"
+#include "base/Check.h"
 #include "util/CImageManager.h"
-#include "util/Check.h"
 
 namespace {
 struct SEnemyImages {

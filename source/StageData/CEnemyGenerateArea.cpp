@@ -4,7 +4,7 @@
 #include "Stage/CEffectParam.h"
 #include "Stage/CGeographicalFeatures.h"
 #include "Stage/CStage.h"
-#include "util/CRandom.h"
+#include "base/CRandom.h"
 
 #include <memory>
 

@@ -4,7 +4,7 @@
 #include "Stage/CStage.h"
 #include "Stage/Collision.h"
 #include "Ziki/CZiki.h"
-#include "util/Check.h"
+#include "base/Check.h"
 
 #include <dx/DxLib.h>
 

@@ -6,7 +6,7 @@
 #include "Ziki/CFireManagerFireBall.h"
 #include "Ziki/CFireManagerSlash.h"
 #include "Ziki/CZiki.h"
-#include "util/Check.h"
+#include "base/Check.h"
 
 #include <algorithm>
 #include <dx/DxLib.h>

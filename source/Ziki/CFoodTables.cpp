@@ -1,7 +1,7 @@
 #include "Ziki/CFoodTables.h"
 
-#include "util/CRandom.h"
-#include "util/Check.h"
+#include "base/CRandom.h"
+#include "base/Check.h"
 
 namespace {
 struct SFoodInfo {

@@ -2,9 +2,9 @@
 
 #include "Stage/CStage.h"
 #include "Stage/CVarno.h"
+#include "base/Check.h"
 #include "util/CImageManager.h"
 #include "util/CSoundManager.h"
-#include "util/Check.h"
 #include "util/Define.h"
 
 #include <algorithm>

@@ -3,8 +3,8 @@
 #include "Stage/CEffectCreator.h"
 #include "Stage/CStage.h"
 #include "Ziki/CZiki.h"
+#include "base/Check.h"
 #include "util/CImageManager.h"
-#include "util/Check.h"
 
 #include <array>
 #include <iterator>

@@ -3,9 +3,9 @@
 #include "GameMain/GameMain.h"
 #include "Stage/CStage.h"
 #include "Ziki/CZiki.h"
+#include "base/Check.h"
+#include "base/TimeText.h"
 #include "util/CImageManager.h"
-#include "util/Check.h"
-#include "util/TimeText.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "Ziki/CZikiSprites.h"
 
-#include "util/CException.h"
-#include "util/Check.h"
+#include "base/CException.h"
+#include "base/Check.h"
 
 #include <dx/DxLib.h>
 #include <string>

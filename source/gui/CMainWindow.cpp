@@ -1,7 +1,7 @@
 #include "gui/CMainWindow.h"
 
+#include "base/Check.h"
 #include "gui/FrameImage.h"
-#include "util/Check.h"
 
 #include <algorithm>
 #include <dx/DxLib.h>

@@ -1,7 +1,7 @@
 // The widgets of CMainWindow: the common base, image buttons and text labels.
 #include "gui/CMainWindow.h"
 
-#include "util/Check.h"
+#include "base/Check.h"
 
 #include <algorithm>
 #include <dx/DxLib.h>

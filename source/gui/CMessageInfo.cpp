@@ -1,6 +1,6 @@
 #include "gui/CMessageInfo.h"
 
-#include "util/Check.h"
+#include "base/Check.h"
 
 std::string CMessageInfo::fPopMessage() {
     TAVONI_CHECK(!mMessages.empty(), "gui", "no message left to pop");

@@ -1,7 +1,7 @@
 #include "gui/CNameEntryWindowEx.h"
 
+#include "base/CException.h"
 #include "gui/GuiStyle.h"
-#include "util/CException.h"
 #include "util/CKeyManagerBase.h"
 
 #include <algorithm>

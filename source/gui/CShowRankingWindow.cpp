@@ -2,11 +2,11 @@
 
 #include "GameMain/CScene.h"
 #include "Stage/CStage.h"
+#include "base/Log.h"
 #include "gui/GuiHelper.h"
+#include "net/RankingClient.h"
 #include "util/CImageManager.h"
 #include "util/CKeyManagerBase.h"
-#include "util/Log.h"
-#include "util/RankingClient.h"
 
 #include <algorithm>
 #include <charconv>

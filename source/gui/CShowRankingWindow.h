@@ -12,8 +12,8 @@
 
 #include "gui/CCommonMessageWindow.h"
 #include "gui/CWindowBase.h"
+#include "net/RankingList.h"
 #include "util/CKeyRepeatManager.h"
-#include "util/RankingList.h"
 
 #include <cstddef>
 #include <functional>

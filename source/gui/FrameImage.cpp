@@ -1,6 +1,6 @@
 #include "gui/FrameImage.h"
 
-#include "util/CException.h"
+#include "base/CException.h"
 #include "util/ScreenGeometry.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #include "gui/GuiStyle.h"
 
 #include "GameMain/GameMain.h"
-#include "util/CException.h"
+#include "base/CException.h"
 #include "util/CImageManager.h"
 
 #include <dx/DxLib.h>

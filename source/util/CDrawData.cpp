@@ -1,7 +1,7 @@
 #include "util/CDrawData.h"
 
+#include "base/Check.h"
 #include "util/CImageManager.h"
-#include "util/Check.h"
 
 #include <dx/DxLib.h>
 

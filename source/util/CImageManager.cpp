@@ -1,6 +1,6 @@
 #include "util/CImageManager.h"
 
-#include "util/CException.h"
+#include "base/CException.h"
 
 #include <dx/DxLib.h>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #include "util/CKeyManager.h"
 
-#include "util/CException.h"
+#include "base/CException.h"
+#include "base/Check.h"
 #include "util/COptionInfo.h"
-#include "util/Check.h"
 
 #include <dx/DxLib.h>
 

@@ -1,6 +1,6 @@
 #include "util/CKeyManagerBase.h"
 
-#include "util/Check.h"
+#include "base/Check.h"
 
 std::unique_ptr<CKeyManagerBase> gKeyManager;
 

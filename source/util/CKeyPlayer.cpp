@@ -1,8 +1,8 @@
 #include "util/CKeyPlayer.h"
 
-#include "util/CArchiver.h"
-#include "util/CException.h"
-#include "util/Check.h"
+#include "base/CArchiver.h"
+#include "base/CException.h"
+#include "base/Check.h"
 
 #include <fstream>
 #include <iterator>

@@ -3,7 +3,7 @@
 // (update, collision and drawing follow it), so fGetNew and fCollectDead keep their exact orders.
 #pragma once
 
-#include "util/Check.h"
+#include "base/Check.h"
 
 #include <cstdio>
 #include <functional>

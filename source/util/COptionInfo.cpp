@@ -1,7 +1,7 @@
 #include "util/COptionInfo.h"
 
-#include "util/Check.h"
-#include "util/serialization/Serializer.h"
+#include "base/Check.h"
+#include "base/serialization/Serializer.h"
 
 std::unique_ptr<COptionInfo> gOptionInfo;
 

@@ -2,7 +2,7 @@
 // Loaded at start-up into gOptionInfo, changed and saved by the option menu.
 #pragma once
 
-#include "util/serialization/ClassRegister.h"
+#include "base/serialization/ClassRegister.h"
 
 #include <cstdint>
 #include <memory>

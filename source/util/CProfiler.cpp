@@ -1,6 +1,6 @@
 #include "util/CProfiler.h"
 
-#include "util/Check.h"
+#include "base/Check.h"
 
 #include <dx/DxLib.h>
 #include <sstream>

@@ -1,7 +1,7 @@
 #include "util/CResourceCollector.h"
 
-#include "util/CException.h"
-#include "util/Check.h"
+#include "base/CException.h"
+#include "base/Check.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "util/CSoundManager.h"
 
-#include "util/Check.h"
+#include "base/Check.h"
 
 #include <dx/DxLib.h>
 

@@ -1,6 +1,6 @@
 #include "util/Define.h"
 
-#include "util/Check.h"
+#include "base/Check.h"
 
 #include <cmath>
 #include <numbers>

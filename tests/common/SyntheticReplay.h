@@ -2,8 +2,8 @@
 // down and a seed. The extractor accepts them; what they score is whatever an idle run scores.
 #pragma once
 
-#include "util/CArchiver.h"
-#include "util/ReplayFiles.h"
+#include "base/CArchiver.h"
+#include "base/ReplayFiles.h"
 
 #include <filesystem>
 #include <fstream>

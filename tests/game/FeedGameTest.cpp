@@ -6,7 +6,7 @@
 
 #include "Ziki/CFoodTables.h"
 #include "Ziki/CZiki.h"
-#include "util/TimeText.h"
+#include "base/TimeText.h"
 
 #include <filesystem>
 #include <fstream>

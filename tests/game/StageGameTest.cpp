@@ -1,8 +1,8 @@
 // Whole runs of the stage seen from outside: the countdown, Esc, walking the town, and replays.
 #include "GameRunner.h"
 
-#include "util/CArchiver.h"
-#include "util/ReplayFiles.h"
+#include "base/CArchiver.h"
+#include "base/ReplayFiles.h"
 
 #include <cstdint>
 #include <filesystem>

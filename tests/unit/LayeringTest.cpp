@@ -1,5 +1,6 @@
-// The layers of the code, checked on the sources: game code never sees SDL, and the utilities (which the
-// ranking server shares) never reach up into the game's modules.
+// The layers of the code, checked on the sources: game code never sees SDL; the base library (which the
+// ranking server shares) includes nothing but itself; the ranking client sees only the base library; the
+// utilities never reach up into the game's modules.
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -34,4 +35,11 @@ TEST(LayeringTest, GameCodeNeverIncludesSdl) {
 TEST(LayeringTest, UtilitiesNeverIncludeTheGameModules) {
     EXPECT_EQ(fIncludesMatching("source/util", std::regex("\"(GameMain|Stage|StageData|Ziki|gui)/")),
               std::vector<std::string>{});
+}
+
+TEST(LayeringTest, EachLibraryIncludesOnlyWhatItLinks) {
+    const std::regex gameOrMedia("(\"(GameMain|Stage|StageData|Ziki|gui|util|net)/|<dx/)");
+    EXPECT_EQ(fIncludesMatching("source/base", gameOrMedia), std::vector<std::string>{});
+    const std::regex aboveNet("(\"(GameMain|Stage|StageData|Ziki|gui|util)/|<dx/)");
+    EXPECT_EQ(fIncludesMatching("source/net", aboveNet), std::vector<std::string>{});
 }

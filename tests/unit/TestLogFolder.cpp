@@ -1,6 +1,6 @@
 // Unit tests run in the checkout; the warnings they provoke on purpose (damaged files) must not leave log
 // files there, so the logs of the whole test run go to a temporary folder instead.
-#include "util/Log.h"
+#include "base/Log.h"
 
 #include <filesystem>
 #include <string>

@@ -4,11 +4,11 @@
 
 #include "GameMain/GameMain.h"
 #include "Ziki/CZikiSprites.h"
+#include "base/CRandom.h"
 #include "util/CFpsTimer.h"
 #include "util/CImageManager.h"
 #include "util/CKeyManager.h"
 #include "util/CProfiler.h"
-#include "util/CRandom.h"
 #include "util/CSoundManager.h"
 
 #include <memory>

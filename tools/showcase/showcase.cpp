@@ -16,12 +16,12 @@
 #include "Ziki/CZiki.h"
 #include "Ziki/CZikiBulletCreator.h"
 #include "Ziki/CZikiSprites.h"
+#include "base/CRandom.h"
 #include "util/CFpsTimer.h"
 #include "util/CImageManager.h"
 #include "util/CKeyManager.h"
 #include "util/COptionInfo.h"
 #include "util/CProfiler.h"
-#include "util/CRandom.h"
 #include "util/CSoundManager.h"
 
 #include <cstdio>

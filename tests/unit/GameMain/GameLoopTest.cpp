@@ -1,9 +1,9 @@
 #include "GameMain/CScene.h"
 #include "GameMain/GameMain.h"
+#include "base/Log.h"
 #include "util/CFpsTimer.h"
 #include "util/CKeyManager.h"
 #include "util/COptionInfo.h"
-#include "util/Log.h"
 
 #include <dx/DxLib.h>
 #include <filesystem>

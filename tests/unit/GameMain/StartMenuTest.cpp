@@ -3,11 +3,11 @@
 #include "GameMain/CStartMenu.h"
 #include "GameMain/CTipsManager.h"
 #include "GameMain/GameRecords.h"
+#include "base/CRandom.h"
+#include "base/ReplayFiles.h"
 #include "gui/GuiTestEnv.h"
-#include "util/CRandom.h"
+#include "net/RankingClient.h"
 #include "util/CSoundManager.h"
-#include "util/RankingClient.h"
-#include "util/ReplayFiles.h"
 #include "util/ScratchFolder.h"
 
 #include <filesystem>

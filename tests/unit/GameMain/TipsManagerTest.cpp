@@ -1,7 +1,7 @@
 // The tips: which one a run unlocks, the file, and paging through them from the start menu.
 #include "GameMain/CTipsManager.h"
+#include "base/CRandom.h"
 #include "gui/GuiTestEnv.h"
-#include "util/CRandom.h"
 #include "util/ScratchFolder.h"
 
 #include <filesystem>

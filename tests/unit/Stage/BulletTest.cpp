@@ -86,8 +86,8 @@ TEST(KillCountManagerTest, MultiplierIsTheKillNumberFromTheSecondKillCappedAtEig
 
 #include "Stage/CEffect.h"
 #include "Stage/CEnemyBulletCreator.h"
+#include "base/CRandom.h"
 #include "util/CImageManager.h"
-#include "util/CRandom.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // score and its replay are stored.
 #include "GameMain/GameRecords.h"
 #include "Stage/StageTestEnv.h"
-#include "util/CArchiver.h"
-#include "util/CException.h"
+#include "base/CArchiver.h"
+#include "base/CException.h"
+#include "base/ReplayFiles.h"
 #include "util/CKeyManager.h"
 #include "util/CKeyPlayer.h"
-#include "util/ReplayFiles.h"
 #include "util/ScratchFolder.h"
 
 #include <filesystem>

@@ -7,12 +7,12 @@
 #include "Stage/CStage.h"
 #include "Ziki/CZiki.h"
 #include "Ziki/CZikiSprites.h"
+#include "base/CRandom.h"
 #include "util/CFpsTimer.h"
 #include "util/CImageManager.h"
 #include "util/CKeyManagerBase.h"
 #include "util/COptionInfo.h"
 #include "util/CProfiler.h"
-#include "util/CRandom.h"
 #include "util/CSoundManager.h"
 
 #include <dx/DxLib.h>

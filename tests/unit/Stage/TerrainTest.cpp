@@ -1,7 +1,7 @@
 #include "Stage/CGeographicalFeatures.h"
 #include "Stage/Collision.h"
 #include "Stage/StageTestEnv.h"
-#include "util/CException.h"
+#include "base/CException.h"
 #include "util/ScratchFolder.h"
 
 #include <filesystem>

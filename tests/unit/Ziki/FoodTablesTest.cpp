@@ -1,5 +1,5 @@
 #include "Ziki/CFoodTables.h"
-#include "util/CRandom.h"
+#include "base/CRandom.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "Stage/StageTestEnv.h"
 #include "Ziki/CFoodTables.h"
-#include "util/TimeText.h"
+#include "base/TimeText.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

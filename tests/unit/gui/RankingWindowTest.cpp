@@ -6,8 +6,8 @@
 #include "Stage/StageTestEnv.h"
 #include "SyntheticReplay.h"
 #include "gui/CShowRankingWindow.h"
-#include "util/CScriptedHttpServer.h"
-#include "util/RankingClient.h"
+#include "net/CScriptedHttpServer.h"
+#include "net/RankingClient.h"
 #include "util/ScratchFolder.h"
 
 #include <algorithm>

@@ -1,11 +1,11 @@
 // The window framework: frame pictures, focus movement, fading, the list helper's sizes and the focus box.
 #include "GuiTestEnv.h"
+#include "base/CException.h"
 #include "gui/CMainWindow.h"
 #include "gui/FrameImage.h"
 #include "gui/GuiHelper.h"
 #include "gui/GuiStyle.h"
 #include "medialib/DxTestSupport.h"
-#include "util/CException.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "util/CException.h"
+#include "base/CException.h"
 #include "util/CKeyManager.h"
 #include "util/CKeyRepeatManager.h"
 #include "util/COptionInfo.h"

@@ -1,11 +1,11 @@
 #include "GameMain/GameRecords.h"
 #include "Stage/CRunSession.h"
-#include "util/CArchiver.h"
-#include "util/CException.h"
+#include "base/CArchiver.h"
+#include "base/CException.h"
+#include "base/CRandom.h"
+#include "base/ReplayFiles.h"
 #include "util/CKeyPlayer.h"
 #include "util/COptionInfo.h"
-#include "util/CRandom.h"
-#include "util/ReplayFiles.h"
 #include "util/ScratchFolder.h"
 
 #include <dx/DxLib.h>

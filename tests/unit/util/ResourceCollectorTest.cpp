@@ -1,4 +1,4 @@
-#include "util/CException.h"
+#include "base/CException.h"
 #include "util/CResourceCollector.h"
 
 #include <filesystem>

@@ -1,11 +1,11 @@
-#include "util/RankingClient.h"
+#include "net/RankingClient.h"
 
-#include "util/CArchiver.h"
-#include "util/CCurlWrapper.h"
-#include "util/CException.h"
-#include "util/FieldText.h"
-#include "util/Log.h"
-#include "util/ReplayFiles.h"
+#include "base/CArchiver.h"
+#include "base/CException.h"
+#include "base/FieldText.h"
+#include "base/Log.h"
+#include "base/ReplayFiles.h"
+#include "net/CCurlWrapper.h"
 
 #include <algorithm>
 #include <climits>

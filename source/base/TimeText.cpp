@@ -1,4 +1,4 @@
-#include "util/TimeText.h"
+#include "base/TimeText.h"
 
 #include <cstdio>
 

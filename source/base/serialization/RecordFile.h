@@ -2,7 +2,7 @@
 // loading that tells a damaged file from a whole one.
 #pragma once
 
-#include "util/serialization/Serializer.h"
+#include "base/serialization/Serializer.h"
 
 #include <cstddef>
 #include <functional>

@@ -3,7 +3,7 @@
 // replies mean. Every request blocks until it is answered or fails (see CCurlWrapper).
 #pragma once
 
-#include "util/RankingList.h"
+#include "net/RankingList.h"
 
 #include <string>
 #include <string_view>

@@ -1,10 +1,10 @@
-#include "util/serialization/Serializer.h"
+#include "base/serialization/Serializer.h"
 #include "GameMain/GameRecords.h"
 #include "Stage/CHighScoreInfo.h"
-#include "util/CException.h"
+#include "base/CException.h"
+#include "base/serialization/RecordFile.h"
 #include "util/COptionInfo.h"
 #include "util/ScratchFolder.h"
-#include "util/serialization/RecordFile.h"
 
 #include <cstddef>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "util/CRandom.h"
+#include "base/CRandom.h"
 
-#include "util/Check.h"
+#include "base/Check.h"
 
 #include <cstdio>
 #include <random>

@@ -1,6 +1,6 @@
-#include "util/RankingList.h"
+#include "net/RankingList.h"
 
-#include "util/FieldText.h"
+#include "base/FieldText.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "util/Log.h"
+#include "base/Log.h"
 
 #include <chrono>
 #include <cstdio>

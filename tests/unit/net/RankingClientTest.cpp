@@ -1,10 +1,10 @@
 // The ranking client against servers on loopback: a scripted one for the replies a real server would not
 // give, and the ranking server itself for the round trip of a name.
-#include "util/RankingClient.h"
+#include "net/RankingClient.h"
 #include "CRankingServer.h"
 #include "SyntheticReplay.h"
-#include "util/CCurlWrapper.h"
-#include "util/CScriptedHttpServer.h"
+#include "net/CCurlWrapper.h"
+#include "net/CScriptedHttpServer.h"
 #include "util/ScratchFolder.h"
 
 #include <arpa/inet.h>

@@ -1,6 +1,6 @@
-#include "util/serialization/RecordFile.h"
+#include "base/serialization/RecordFile.h"
 
-#include "util/Log.h"
+#include "base/Log.h"
 
 #include <fcntl.h>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "util/serialization/Serializer.h"
+#include "base/serialization/Serializer.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
 #include "GameMain/CTipsFile.h"
 #include "GameMain/GameRecords.h"
-#include "util/CException.h"
+#include "base/CException.h"
+#include "base/ReplayFiles.h"
 #include "util/COptionInfo.h"
-#include "util/ReplayFiles.h"
 #include "util/ScratchFolder.h"
 
 #include <filesystem>

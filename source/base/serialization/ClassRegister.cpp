@@ -1,6 +1,6 @@
-#include "util/serialization/ClassRegister.h"
+#include "base/serialization/ClassRegister.h"
 
-#include "util/CException.h"
+#include "base/CException.h"
 
 #include <map>
 

@@ -4,10 +4,10 @@
 // checksum.
 #pragma once
 
-#include "util/CException.h"
-#include "util/Check.h"
-#include "util/serialization/BasicArchive.h"
-#include "util/serialization/ClassRegister.h"
+#include "base/CException.h"
+#include "base/Check.h"
+#include "base/serialization/BasicArchive.h"
+#include "base/serialization/ClassRegister.h"
 
 #include <cstddef>
 #include <cstdint>

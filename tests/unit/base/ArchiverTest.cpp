@@ -1,5 +1,5 @@
-#include "util/CArchiver.h"
-#include "util/CException.h"
+#include "base/CArchiver.h"
+#include "base/CException.h"
 #include "util/ScratchFolder.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
+#include "base/CRandom.h"
 #include "util/CPair.h"
 #include "util/CProfiler.h"
-#include "util/CRandom.h"
 
 #include <climits>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "util/ReplayFiles.h"
+#include "base/ReplayFiles.h"
 
-#include "util/serialization/RecordFile.h"
+#include "base/serialization/RecordFile.h"
 
 #include <chrono>
 #include <cstdio>

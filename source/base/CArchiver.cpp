@@ -1,7 +1,7 @@
-#include "util/CArchiver.h"
+#include "base/CArchiver.h"
 
-#include "util/CException.h"
-#include "util/Check.h"
+#include "base/CException.h"
+#include "base/Check.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "util/CCurlWrapper.h"
+#include "net/CCurlWrapper.h"
 
 #include <cstdio>
 #include <curl/curl.h>

@@ -1,4 +1,4 @@
-#include "util/FieldText.h"
+#include "base/FieldText.h"
 
 #include <algorithm>
 #include <charconv>
