@@ -3,11 +3,13 @@
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
 #include "base/FieldText.h"
+#include "base/GameFolders.h"
 #include "base/Log.h"
 #include "base/ReplayFiles.h"
 #include "net/RankingClient.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dx/DxLib.h>
 #include <filesystem>
@@ -19,7 +21,6 @@ namespace {
 
 const char* const kUsage =
     "usage: tavoni [options]\n"
-    "Run from the game folder (the one holding dat/).\n"
     "  --headless               no window and no sound device; real pixels (offscreen)\n"
     "  --no-wait                run frames as fast as possible (no frame pacing)\n"
     "  --frames N               leave the game after N frames, as if the window were closed\n"
@@ -37,7 +38,38 @@ const char* const kUsage =
     "  --ranking-server HOST[:PORT]\n"
     "                           the online ranking's server (default: the environment variable\n"
     "                           TAVONI_RANKING_SERVER, else the built-in one)\n"
-    "  --help                   this text\n";
+    "  --data-dir DIR           keep the player's files (saves, replays, settings, logs) in DIR\n"
+    "                           (default: the environment variable TAVONI_DATA_DIR, else\n"
+    "                           $XDG_DATA_HOME/tavoni, else ~/.local/share/tavoni; unused when run\n"
+    "                           from a game folder, whose dat/ keeps them)\n"
+    "  --help                   this text, and where this run's files are\n";
+
+struct SLaunchFolders {
+    std::string dataDirOption;
+    bool help = false;
+};
+SLaunchFolders gLaunchFolders;
+
+// Which mode this run is in and where its data comes from, in one line.
+std::string fModeLine(const SGameFolders& folders) {
+    const std::string user = folders.user.empty() ? std::string("./") : folders.user;
+    if (folders.installed) {
+        return "installed mode: game data from " + folders.data + ", the player's files in " + user + "\n";
+    }
+    return "game folder mode: game data from ./dat/, the player's files in " + user + "\n";
+}
+
+// Where each of the player's files is.
+std::string fFileList(const SGameFolders& folders) {
+    const std::string user = folders.user.empty() ? std::string("./") : folders.user;
+    return "  " + user + "dat/replay/score.dat   the high score\n" + "  " + user +
+           "dat/replay/replay      the high score's replay\n" + "  " + user +
+           "dat/setting.dat        the gamepad settings\n" + "  " + user +
+           "dat/tips.dat           the tips unlocked\n" + "  " + user +
+           "downloaded_replay/     other players' replays\n" + "  " + user +
+           "config.dat             window, sound, memory (optional)\n" + "  " + user +
+           "<UTC ms>.log           error and warning logs\n";
+}
 
 // Returns -1 to go on, or the exit status to end with.
 int fParseOptions(int argc, char** argv) {
@@ -52,8 +84,17 @@ int fParseOptions(int argc, char** argv) {
             return argv[++i];
         };
         if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
+            gLaunchFolders.help = true;
+        } else if (arg == "--data-dir") {
+            const char* v = needValue("a folder");
+            if (v == nullptr) {
+                return 2;
+            }
+            if (*v == '\0') {
+                std::fprintf(stderr, "tavoni: --data-dir needs a folder\n");
+                return 2;
+            }
+            gLaunchFolders.dataDirOption = v;
         } else if (arg == "--headless") {
             dx_SetBackend(DxBackend::Offscreen);
         } else if (arg == "--no-wait") {
@@ -149,12 +190,58 @@ int fParseOptions(int argc, char** argv) {
     return -1;
 }
 
+std::string fEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// Finds the game data and prepares the player's folder; returns -1 to go on, or the exit status.
+int fSetUpFolders(const char* argv0) {
+    SFolderSearch search;
+    std::error_code error;
+    search.workingDirectory = std::filesystem::current_path(error).string();
+    search.executable = fExecutablePath(argv0);
+    search.dataDirOption = gLaunchFolders.dataDirOption;
+    search.dataDirEnv = fEnvironment("TAVONI_DATA_DIR");
+    search.xdgDataHome = fEnvironment("XDG_DATA_HOME");
+    search.home = fEnvironment("HOME");
+    const SFolderResult found = fFindGameFolders(search);
+    if (gLaunchFolders.help) {
+        std::fputs(kUsage, stdout);
+        std::fputs("\nThis run: ", stdout);
+        const std::string where =
+            found.error.empty() ? fModeLine(found.folders) + fFileList(found.folders) : found.error + "\n";
+        std::fputs(where.c_str(), stdout);
+        return 0;
+    }
+    if (!found.error.empty()) {
+        std::fprintf(stderr, "tavoni: %s\n", found.error.c_str());
+        return 2;
+    }
+    const std::string unwritable = fPrepareUserFolder(found.folders);
+    if (!unwritable.empty()) {
+        std::fprintf(stderr, "tavoni: %s\n", unwritable.c_str());
+        return 2;
+    }
+    fSetGameFolders(found.folders);
+    if (!found.folders.user.empty()) {
+        std::string logFolder = found.folders.user;
+        logFolder.pop_back(); // the log adds its own separator
+        fSetLogFolder(logFolder);
+    }
+    return -1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const int optionStatus = fParseOptions(argc, argv);
     if (optionStatus >= 0) {
         return optionStatus;
+    }
+    const int folderStatus = fSetUpFolders(argc > 0 ? argv[0] : nullptr);
+    if (folderStatus >= 0) {
+        return folderStatus;
     }
 
     std::printf("SCREEN_WIDTH=%f\n", 640.0);
@@ -196,6 +283,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::printf("SCREEN_WIDTH=%f\n", 640.0);
+    std::printf("tavoni: %s", fModeLine(fGameFolders()).c_str());
     dx_SetTransColor(255, 0, 255);
     dx_SetDrawMode(1);
 

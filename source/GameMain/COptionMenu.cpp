@@ -131,7 +131,7 @@ void COptionMenu::fDraw() {
 
 void COptionMenu::fSave() {
     try {
-        fSaveSetting(kSettingPath);
+        fSaveSetting();
     } catch (const CException& e) {
         // Not worth ending the game over: the buttons stay assigned until it is closed.
         fLogWarning(std::string("the gamepad settings could not be saved: ") + e.what());

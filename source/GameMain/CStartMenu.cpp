@@ -1,4 +1,5 @@
 #include "GameMain/CStartMenu.h"
+#include "base/GameFolders.h"
 
 #include "GameMain/COptionMenu.h"
 #include "GameMain/CTipsManager.h"
@@ -61,7 +62,7 @@ CStartMenu::~CStartMenu() = default;
 
 std::vector<CStartMenu::SItem> CStartMenu::fGetItems() const {
     std::vector<SItem> items{kStart};
-    if (std::filesystem::exists(kPackedReplayPath)) {
+    if (std::filesystem::exists(fUserPath(kPackedReplayPath))) {
         items.push_back(kReplay);
     }
     items.push_back(kShowRanking);
@@ -146,7 +147,7 @@ void CStartMenu::fActOnFocusedItem() {
     if (item == kStart.name) {
         fStartStage("");
     } else if (item == kReplay.name) {
-        fStartStage(kPackedReplayPath);
+        fStartStage(fUserPath(kPackedReplayPath));
     } else if (item == kShowRanking.name) {
         mConnectTask = EConnectTask::RANKING_REQUESTED;
         fShowNotice(kConnecting);

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "GameMain/CTipsFile.h"
+#include "base/GameFolders.h"
 #include "gui/CCommonMessageWindow.h"
 
 #include <array>
@@ -47,7 +48,7 @@ public:
     enum class EScene : int { STAGE = 0, START_MENU = 1 };
 
     // Reads the unlocked tips from `path` (all locked when it is missing or damaged).
-    explicit CTipsManager(std::string path = kTipsPath);
+    explicit CTipsManager(std::string path = fUserPath(kTipsPath));
     virtual ~CTipsManager() = default;
     CTipsManager(const CTipsManager&) = delete;
     CTipsManager& operator=(const CTipsManager&) = delete;

@@ -1,5 +1,6 @@
 #include "GameMain/GameMain.h"
 #include "GameMain/CLaunchReplay.h"
+#include "base/GameFolders.h"
 #include "base/ReplayFiles.h"
 
 #include "GameMain/CScene.h"
@@ -65,11 +66,12 @@ SConfig fParseConfig(std::istream& in, const std::string& fileName) {
 }
 
 SConfig fLoadConfig() {
-    std::ifstream in("config.dat", std::ios::binary);
+    const std::string path = fUserPath("config.dat");
+    std::ifstream in(path, std::ios::binary);
     if (!in) {
         return SConfig{};
     }
-    return fParseConfig(in, "config.dat");
+    return fParseConfig(in, path);
 }
 
 namespace {

@@ -1,8 +1,9 @@
 // Loading and saving the records the game keeps between runs: the gamepad settings and the high score.
-// Paths are relative to the working directory.
+// The names are relative to the player's folder (base/GameFolders.h).
 #pragma once
 
 #include "Stage/CHighScoreInfo.h"
+#include "base/GameFolders.h"
 
 #include <string>
 
@@ -16,11 +17,11 @@ void fRegisterHighScoreInfo();
 
 // Registers COptionInfo, then fills gOptionInfo from the settings file, or with the defaults when the file
 // is missing or damaged (damage is logged and the file kept as ".bad").
-void fLoadSetting(const std::string& path = kSettingPath);
+void fLoadSetting(const std::string& path = fUserPath(kSettingPath));
 // Saves gOptionInfo (which must exist).
-void fSaveSetting(const std::string& path = kSettingPath);
+void fSaveSetting(const std::string& path = fUserPath(kSettingPath));
 
 // The stored high score, or score 0 not sent when the file is missing or damaged (damage is logged and the
 // file kept as ".bad").
-CHighScoreInfo fLoadHighScore(const std::string& path = kHighScorePath);
-void fSaveHighScore(const CHighScoreInfo& highScore, const std::string& path = kHighScorePath);
+CHighScoreInfo fLoadHighScore(const std::string& path = fUserPath(kHighScorePath));
+void fSaveHighScore(const CHighScoreInfo& highScore, const std::string& path = fUserPath(kHighScorePath));

@@ -1,4 +1,5 @@
 #include "Stage/CGeographicalFeatures.h"
+#include "base/GameFolders.h"
 
 #include "Stage/CStage.h"
 #include "Stage/Collision.h"
@@ -25,10 +26,10 @@ CGeographicalFeatures::CGeographicalFeatures(int rows, int columns, const std::s
     if (dx_LoadDivGraph(chipPath.c_str(), kChipCount, 256, 32, 16, 16, mChipImages.fData()) == -1) {
         throw CException("cannot load the map chips " + chipPath + ": " + dx_GetLastError());
     }
-    if (dx_LoadDivGraph(kCollisionSheet, kCollisionChipCount, 16, 16, 16, 16, mCollisionImages.fData()) ==
-        -1) {
-        throw CException(std::string("cannot load the collision chips ") + kCollisionSheet + ": " +
-                         dx_GetLastError());
+    const std::string collisionPath = fDataPath(kCollisionSheet);
+    if (dx_LoadDivGraph(collisionPath.c_str(), kCollisionChipCount, 16, 16, 16, 16,
+                        mCollisionImages.fData()) == -1) {
+        throw CException("cannot load the collision chips " + collisionPath + ": " + dx_GetLastError());
     }
     for (auto& layer : mLayers) {
         layer.resize(static_cast<size_t>(columns) * static_cast<size_t>(rows));

@@ -1,4 +1,5 @@
 #include "Stage/CRunSession.h"
+#include "base/GameFolders.h"
 
 #include "GameMain/GameRecords.h"
 #include "base/CArchiver.h"
@@ -52,9 +53,9 @@ void CRunSession::fStart(std::int32_t seed) {
     std::unique_ptr<CRandom> before = std::move(gRandom);
     try {
         if (fIsReplay()) {
-            CArchiver::fExtract(mReplayPath);
-            auto player = std::make_unique<CKeyPlayer>(kReplayKeyPath);
-            const std::int32_t stored = fReadSeedFile(kReplaySeedPath);
+            CArchiver::fExtract(mReplayPath, fUserPath(""));
+            auto player = std::make_unique<CKeyPlayer>(fUserPath(kReplayKeyPath));
+            const std::int32_t stored = fReadSeedFile(fUserPath(kReplaySeedPath));
             std::printf("Seed = %d\n", stored);
             std::fflush(stdout);
             gRandom = std::make_unique<CRandom>(stored);
@@ -63,7 +64,7 @@ void CRunSession::fStart(std::int32_t seed) {
         } else {
             CKeyManager& keys = fLiveKeyManager();
             gRandom = std::make_unique<CRandom>(seed);
-            keys.fSetupRecord(kReplayKeyTmpPath, false, false, 0);
+            keys.fSetupRecord(fUserPath(kReplayKeyTmpPath), false, false, 0);
             keys.fStartRecord();
         }
     } catch (...) {
@@ -87,7 +88,7 @@ bool CRunSession::fEnd(std::int32_t score, std::int32_t bestScore) {
     }
     fLiveKeyManager().fEndRecord();
     if (score <= bestScore) {
-        fRemoveIfPresent(kReplayKeyTmpPath);
+        fRemoveIfPresent(fUserPath(kReplayKeyTmpPath));
         return false;
     }
     fStoreReplay(score);
@@ -109,20 +110,23 @@ void CRunSession::fAbandon() {
 
 void CRunSession::fStoreReplay(std::int32_t score) {
     TAVONI_CHECK(gRandom != nullptr, "Stage", "a run has a random generator");
-    fWriteSeedFile(kReplaySeedPath, gRandom->fGetSeed());
+    fWriteSeedFile(fUserPath(kReplaySeedPath), gRandom->fGetSeed());
+    const std::string keyTmp = fUserPath(kReplayKeyTmpPath);
     std::error_code error;
-    if (std::filesystem::exists(kReplayKeyTmpPath, error)) {
-        fRename(kReplayKeyTmpPath, kReplayKeyPath);
+    if (std::filesystem::exists(keyTmp, error)) {
+        fRename(keyTmp, fUserPath(kReplayKeyPath));
     } else {
-        fRemoveIfPresent(kReplayKeyPath);
+        fRemoveIfPresent(fUserPath(kReplayKeyPath));
     }
-    const std::string packing = std::string(kPackedReplayPath) + ".new";
+    const std::string packed = fUserPath(kPackedReplayPath);
+    const std::string packing = packed + ".new";
     try {
-        CArchiver::fCompress(packing, {kReplayKeyPath, kReplaySeedPath}, true);
+        // Members keep their relative names, so a replay plays in either mode.
+        CArchiver::fCompress(packing, {kReplayKeyPath, kReplaySeedPath}, true, fUserPath(""));
         fSaveHighScore(CHighScoreInfo(score, false));
     } catch (...) {
         fRemoveIfPresent(packing);
         throw;
     }
-    fRename(packing, kPackedReplayPath);
+    fRename(packing, packed);
 }

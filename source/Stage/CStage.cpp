@@ -1,4 +1,5 @@
 #include "Stage/CStage.h"
+#include "base/GameFolders.h"
 
 #include "GameMain/CLaunchReplay.h"
 #include "GameMain/CStartMenu.h"
@@ -67,8 +68,8 @@ CStage::CStage(const std::string& replayPath, bool start) : mRunSession(replayPa
         fStartRun();
     }
     mIconManager = std::make_unique<CIconManager>(*this);
-    mTerrain = std::make_unique<CGeographicalFeatures>(80, 80, "dat/town3.csv",
-                                                       "dat/image/mapchip/chips2.png", kScreenCentre, this);
+    mTerrain = std::make_unique<CGeographicalFeatures>(
+        80, 80, fDataPath("dat/town3.csv"), fDataPath("dat/image/mapchip/chips2.png"), kScreenCentre, this);
     mEnemyGenerator = std::make_unique<CEnemyGenerator>(*this);
     mParty = std::make_unique<CZiki>(*this);
     fSetParty(mParty.get());

@@ -1,4 +1,5 @@
 #include "Ziki/CZikiSprites.h"
+#include "base/GameFolders.h"
 
 #include "base/CException.h"
 #include "base/Check.h"
@@ -23,9 +24,9 @@ constexpr int kRowOfDirection[9] = {5, 4, 3, 6, 4, 2, 7, 0, 1};
 void fLoadZikiSprites() {
     for (int c = 0; c < kCharactorCount; ++c) {
         int cells[24];
-        if (dx_LoadDivGraph(kSheets[c], 24, 3, 8, 24, 32, cells) == -1) {
-            throw CException(std::string("cannot load the character sheet ") + kSheets[c] + ": " +
-                             dx_GetLastError());
+        const std::string sheet = fDataPath(kSheets[c]);
+        if (dx_LoadDivGraph(sheet.c_str(), 24, 3, 8, 24, 32, cells) == -1) {
+            throw CException("cannot load the character sheet " + sheet + ": " + dx_GetLastError());
         }
         for (int d = 0; d < 9; ++d) {
             for (int k = 0; k < 3; ++k) {

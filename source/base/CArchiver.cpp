@@ -124,7 +124,7 @@ bool readMember(zip_file_t* member, zip_uint64_t size, std::vector<char>& bytes,
 } // namespace
 
 void CArchiver::fCompress(const std::string& archiveName, const std::vector<std::string>& files,
-                          bool deleteSources) {
+                          bool deleteSources, const std::string& folder) {
     TAVONI_CHECK(!files.empty(), "util/Define", "an archive needs at least one file");
     int code = 0;
     ZipPtr archive(zip_open(archiveName.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code));
@@ -132,7 +132,7 @@ void CArchiver::fCompress(const std::string& archiveName, const std::vector<std:
         throw CException("Cannot create the archive '" + archiveName + "': " + zipErrorText(code));
     }
     for (const std::string& file : files) {
-        const std::vector<char> bytes = readWholeFile(file);
+        const std::vector<char> bytes = readWholeFile(folder + file);
         // libzip frees the copy when it is done with it; an empty member needs no buffer at all.
         void* copy = nullptr;
         if (!bytes.empty()) {
@@ -164,7 +164,7 @@ void CArchiver::fCompress(const std::string& archiveName, const std::vector<std:
     if (deleteSources) {
         for (const std::string& file : files) {
             std::error_code ignored;
-            std::filesystem::remove(file, ignored);
+            std::filesystem::remove(folder + file, ignored);
         }
     }
 }
@@ -230,11 +230,11 @@ void CArchiver::fCheckReplay(const std::string& archiveName) {
     readReplay(archiveName, contents);
 }
 
-void CArchiver::fExtract(const std::string& archiveName) {
+void CArchiver::fExtract(const std::string& archiveName, const std::string& folder) {
     // Everything is read and checked first, so a refused archive writes nothing.
     std::vector<char> contents[kReplayMemberCount];
     readReplay(archiveName, contents);
     for (std::size_t k = 0; k < kReplayMemberCount; ++k) {
-        writeWholeFile(kReplayMembers[k], contents[k]);
+        writeWholeFile(folder + kReplayMembers[k], contents[k]);
     }
 }

@@ -15,17 +15,18 @@ public:
     static constexpr std::uint64_t kKeyTailBytes = 10;
     static constexpr std::uint64_t kSeedMemberBytes = 4;
 
-    // Members in the order of `files`, each named by its path as written and deflated (method 8). The
-    // archive replaces any file of that name; the sources are deleted only once the archive is written.
+    // Members in the order of `files`, each named by its name as written and deflated (method 8), read
+    // from `folder` + name (a folder ending in "/", or "" for the working directory). The archive replaces
+    // any file of that name; the sources are deleted only once the archive is written.
     static void fCompress(const std::string& archiveName, const std::vector<std::string>& files,
-                          bool deleteSources);
+                          bool deleteSources, const std::string& folder = "");
 
     // Unpacks a replay archive, which may come from another player: it must hold exactly the two replay
     // members ("dat/replay/replay_key.dat", "dat/replay/replay.dat"), each at most kMaxMemberSize expanded,
     // the key record whole frames plus at most kKeyTailBytes, the seed exactly kSeedMemberBytes. Anything
-    // else is refused with a CException before a single file is written. Members are written to their
-    // names, relative to the working directory, replacing existing files.
-    static void fExtract(const std::string& archiveName);
+    // else is refused with a CException before a single file is written. Members are written to `folder`
+    // + their names (a folder ending in "/", or "" for the working directory), replacing existing files.
+    static void fExtract(const std::string& archiveName, const std::string& folder = "");
     // The same checks as fExtract, and nothing written: whether a file from elsewhere (a download, an
     // upload) is a replay the game will play.
     static void fCheckReplay(const std::string& archiveName);

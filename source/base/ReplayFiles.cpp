@@ -1,4 +1,5 @@
 #include "base/ReplayFiles.h"
+#include "base/GameFolders.h"
 
 #include "base/serialization/RecordFile.h"
 
@@ -38,11 +39,11 @@ void fRemoveIfPresent(const std::string& path) {
 }
 
 void fRemoveReplayPlaceholders() {
-    fRemoveIfPresent(std::string(kReplayFolder) + "dummy");
-    fRemoveIfPresent(std::string(kDownloadedReplayFolder) + "dummy");
+    fRemoveIfPresent(fUserPath(kReplayFolder) + "dummy");
+    fRemoveIfPresent(fUserPath(kDownloadedReplayFolder) + "dummy");
 }
 
 void fRemoveLooseReplayFiles() {
-    fRemoveIfPresent(kReplaySeedPath);
-    fRemoveIfPresent(kReplayKeyPath);
+    fRemoveIfPresent(fUserPath(kReplaySeedPath));
+    fRemoveIfPresent(fUserPath(kReplayKeyPath));
 }

@@ -1,5 +1,6 @@
 // The replay's files. A replay is the run's inputs (one 112-byte frame record per frame) plus the seed of
-// gRandom, packed into one ZIP archive. Paths are relative to the working directory (the game folder).
+// gRandom, packed into one ZIP archive. The names are relative to the player's folder (fUserPath), and the
+// two loose files' names are also their member names inside the archive.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 #include "net/RankingClient.h"
+#include "base/GameFolders.h"
 
 #include "base/CArchiver.h"
 #include "base/CException.h"
@@ -155,7 +156,7 @@ SUploadResult fParseUploadReply(const std::string& reply) {
 
 SUploadResult fUploadRanking(int score, const std::string& name) {
     const std::string url = fUploadRankingUrl(fGetRankingServer(), name, score);
-    const std::string reply = CCurlWrapper::fPost(url, kPackedReplayPath);
+    const std::string reply = CCurlWrapper::fPost(url, fUserPath(kPackedReplayPath));
     const SUploadResult result = fParseUploadReply(reply);
     if (!result.ok && !reply.empty()) {
         std::fprintf(stderr, "ranking: the upload was refused: %.200s\n", reply.c_str());
@@ -164,7 +165,8 @@ SUploadResult fUploadRanking(int score, const std::string& name) {
 }
 
 SRankingListResult fFetchRankingList() {
-    const std::string reply = CCurlWrapper::fPost(fRankingListUrl(fGetRankingServer()), kEmptyBodyFile);
+    const std::string reply =
+        CCurlWrapper::fPost(fRankingListUrl(fGetRankingServer()), fUserPath(kEmptyBodyFile));
     SRankingListResult result;
     if (reply.empty()) {
         result.notice = kNoticeConnectionFailed;
@@ -179,7 +181,7 @@ SRankingListResult fFetchRankingList() {
 }
 
 std::string fDownloadedReplayPath(const std::string& replayId) {
-    return std::string(kDownloadedReplayFolder) + replayId;
+    return fUserPath(kDownloadedReplayFolder) + replayId;
 }
 
 SDownloadResult fDownloadReplay(const std::string& replayId) {
@@ -194,13 +196,13 @@ SDownloadResult fDownloadReplay(const std::string& replayId) {
         return {true, path, {}};
     }
     const std::string reply =
-        CCurlWrapper::fPost(fDownloadReplayUrl(fGetRankingServer(), replayId), kEmptyBodyFile);
+        CCurlWrapper::fPost(fDownloadReplayUrl(fGetRankingServer(), replayId), fUserPath(kEmptyBodyFile));
     if (reply.empty()) {
         return {false, {}, kNoticeConnectionFailed};
     }
     // "~" never appears in an id, so the partial file cannot be taken for a finished download.
-    std::filesystem::create_directories(kDownloadedReplayFolder, error);
-    const std::string partial = std::string(kDownloadedReplayFolder) + "~" + replayId + ".part";
+    std::filesystem::create_directories(fUserPath(kDownloadedReplayFolder), error);
+    const std::string partial = fUserPath(kDownloadedReplayFolder) + "~" + replayId + ".part";
     {
         std::ofstream out(partial, std::ios::binary | std::ios::trunc);
         out.write(reply.data(), static_cast<std::streamsize>(reply.size()));

@@ -1,4 +1,5 @@
 #include "util/CImageManager.h"
+#include "base/GameFolders.h"
 
 #include "base/CException.h"
 
@@ -15,7 +16,7 @@ void fAcceptImages(CResourceCollector& c) {
 }
 } // namespace
 
-CImageManager::CImageManager() : mMasks("dat/mask/"), mImages("dat/image/") {
+CImageManager::CImageManager() : mMasks(fDataPath("dat/mask/")), mImages(fDataPath("dat/image/")) {
     fAcceptImages(mMasks);
     fAcceptImages(mImages);
     mMasks.fSetLoader([](const std::string& path) {
@@ -34,7 +35,7 @@ CImageManager::CImageManager() : mMasks("dat/mask/"), mImages("dat/image/") {
         return std::pair<std::string, int>(path, h);
     });
     // Masks are optional: an installation without the folder simply has none.
-    if (std::filesystem::is_directory("dat/mask/")) {
+    if (std::filesystem::is_directory(fDataPath("dat/mask/"))) {
         mMasks.fCollect();
     }
     mImages.fCollect();

@@ -1,4 +1,5 @@
 #include "util/CSoundManager.h"
+#include "base/GameFolders.h"
 
 #include "base/Check.h"
 
@@ -37,7 +38,7 @@ constexpr std::array<SSoundEntry, BGM_COUNT> kBgmTable{{
 const char* const kSoundRoot = "dat/sound/";
 } // namespace
 
-CSoundManager::CSoundManager(bool enabled) : mCollector(kSoundRoot), mEnabled(enabled) {
+CSoundManager::CSoundManager(bool enabled) : mCollector(fDataPath(kSoundRoot)), mEnabled(enabled) {
     if (!mEnabled) {
         return;
     }
@@ -110,7 +111,7 @@ void CSoundManager::fPlayBgm(int music) {
     int& handle = mBgmHandles[static_cast<size_t>(music)];
     if (handle <= 0) {
         handle =
-            dx_LoadSoundMem((std::string(kSoundRoot) + mBgmNames[static_cast<size_t>(music)]).c_str(), 3, -1);
+            dx_LoadSoundMem((fDataPath(kSoundRoot) + mBgmNames[static_cast<size_t>(music)]).c_str(), 3, -1);
     }
     dx_PlaySoundMem(handle, 3, 1);
 }

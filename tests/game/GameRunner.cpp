@@ -69,21 +69,22 @@ std::vector<std::string> CGameFolder::fFilesWithExtension(const std::string& ext
     return names;
 }
 
-SGameResult CGameFolder::fRun(const std::vector<std::string>& args, bool headless) const {
-    std::vector<std::string> all{TAVONI_BINARY};
-    if (headless) {
-        all.push_back("--headless");
-        all.push_back("--no-wait");
-    }
+SGameResult fRunProgram(const std::string& program, const std::vector<std::string>& args,
+                        const fs::path& folder, const std::vector<std::string>& env) {
+    std::vector<std::string> all{program};
     all.insert(all.end(), args.begin(), args.end());
-    const fs::path outFile = mPath / ".stdout";
-    const fs::path errFile = mPath / ".stderr";
+    static std::atomic<unsigned> runs{0};
+    const fs::path capture = fs::temp_directory_path() /
+                             ("tavoni_run_" + std::to_string(::getpid()) + "_" + std::to_string(runs++));
+    fs::create_directories(capture);
+    const fs::path outFile = capture / "stdout";
+    const fs::path errFile = capture / "stderr";
     const pid_t pid = ::fork();
     if (pid < 0) {
         throw std::runtime_error("fork failed");
     }
     if (pid == 0) {
-        if (::chdir(mPath.c_str()) != 0) {
+        if (::chdir(folder.c_str()) != 0) {
             ::_exit(126);
         }
         const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -92,6 +93,14 @@ SGameResult CGameFolder::fRun(const std::vector<std::string>& args, bool headles
         ::dup2(err, 2);
         ::setenv("SDL_VIDEODRIVER", "dummy", 1);
         ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+        for (const std::string& e : env) {
+            const size_t eq = e.find('=');
+            if (eq == std::string::npos) {
+                ::unsetenv(e.c_str());
+            } else {
+                ::setenv(e.substr(0, eq).c_str(), e.c_str() + eq + 1, 1);
+            }
+        }
         std::vector<char*> argv;
         for (const std::string& a : all) {
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -106,9 +115,19 @@ SGameResult CGameFolder::fRun(const std::vector<std::string>& args, bool headles
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     r.out = fSlurp(outFile);
     r.err = fSlurp(errFile);
-    fs::remove(outFile);
-    fs::remove(errFile);
+    fs::remove_all(capture);
     return r;
+}
+
+SGameResult CGameFolder::fRun(const std::vector<std::string>& args, bool headless) const {
+    std::vector<std::string> all;
+    if (headless) {
+        all.push_back("--headless");
+        all.push_back("--no-wait");
+    }
+    all.insert(all.end(), args.begin(), args.end());
+    return fRunProgram(TAVONI_BINARY, all, mPath,
+                       {"HOME=" + (mPath / ".home").string(), "XDG_DATA_HOME", "TAVONI_DATA_DIR"});
 }
 
 SGameResult CGameFolder::fRunWithInput(const std::string& script,

@@ -28,7 +28,8 @@ public:
     bool fExists(const std::string& rel) const;
     std::vector<std::string> fFilesWithExtension(const std::string& ext) const;
 
-    // Runs tavoni with --headless --no-wait plus `args`, in this folder.
+    // Runs tavoni with --headless --no-wait plus `args`, in this folder. The player's folder of installed
+    // mode is kept inside it too (HOME), so a test never touches the real one.
     SGameResult fRun(const std::vector<std::string>& args, bool headless = true) const;
     // Same, with a scripted input file written first.
     SGameResult fRunWithInput(const std::string& script, const std::vector<std::string>& args) const;
@@ -36,6 +37,11 @@ public:
 private:
     std::filesystem::path mPath;
 };
+
+// Runs `program` with `args` in `folder`, with the environment changed by `env` ("NAME=value" sets, "NAME"
+// alone removes), and collects its exit status and output.
+SGameResult fRunProgram(const std::string& program, const std::vector<std::string>& args,
+                        const std::filesystem::path& folder, const std::vector<std::string>& env);
 
 // Width and height of a PNG file from its header; (-1, -1) if it is not a PNG.
 std::pair<int, int> fPngSize(const std::filesystem::path& file);

@@ -68,8 +68,9 @@ TEST(ShellGame, ShortConfigEndsBeforeTheWindowAndSaysWhy) {
     EXPECT_NE(folder.fRead(logs[0]).find("line 3"), std::string::npos);
 }
 
-TEST(ShellGame, MissingDataFolderIsAClearMessageNotACrash) {
-    CGameFolder folder(false);
+TEST(ShellGame, DamagedDataFolderIsAClearMessageNotACrash) {
+    CGameFolder folder;
+    std::filesystem::remove_all(folder / "dat/image/ziki");
     const SGameResult r = folder.fRun({"--frames", "5"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.err.find("dat/image/"), std::string::npos) << r.err;
