@@ -1,8 +1,10 @@
 #include "CRankingServer.h"
 
 #include "base/FieldText.h"
+#include "base/GameFolders.h"
 
 #include <cstring>
+#include <stdexcept>
 #include <string_view>
 #include <thread>
 #include <unistd.h>
@@ -20,7 +22,8 @@ const char* const kUsage =
     "  --bind ADDRESS        IPv4 address to listen on (default: every address)\n"
     "  --data DIR            the database and the replays (default ./ranking-data; made when missing)\n"
     "  --game PATH           the game binary that checks uploads (default: tavoni beside this program)\n"
-    "  --game-data DIR       the game folder holding dat/ (default: the source tree it was built from)\n"
+    "  --game-data DIR       the game folder holding dat/ (default: the installed share/tavoni beside\n"
+    "                        this program, or the checkout of a build tree)\n"
     "  --threads N           HTTP threads (default 4)\n"
     "  --checks N            replay checks run at once (default: one per processor)\n"
     "  --check-seconds N     time limit of one check (default 30)\n"
@@ -106,7 +109,11 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
         mOptions.game = fOwnFolder() / "tavoni";
     }
     if (mOptions.gameData.empty()) {
-        mOptions.gameData = TAVONI_DEFAULT_GAME_DATA;
+        // Found as the game finds it, so an installed server checks with the installed data.
+        mOptions.gameData = fFindInstalledData((fOwnFolder() / "tavoni-ranking-server").string());
+        if (mOptions.gameData.empty()) {
+            throw std::runtime_error("no game data found beside this program: give --game-data DIR");
+        }
     }
     if (mOptions.parallelChecks <= 0) {
         mOptions.parallelChecks = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));

@@ -15,7 +15,7 @@
 struct SServerOptions {
     std::filesystem::path dataFolder = "ranking-data";
     std::filesystem::path game;     // empty: the tavoni binary beside the server's own
-    std::filesystem::path gameData; // empty: the source tree the server was built from
+    std::filesystem::path gameData; // empty: found beside the program (installed data or its checkout)
     SFrontOptions front;
     int checkSeconds = 30;
     int checkMemoryMb = 1024;
