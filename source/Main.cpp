@@ -256,7 +256,7 @@ int main(int argc, char** argv) {
     } catch (const SConfigError& e) {
         std::fprintf(stderr, "tavoni: %s\n", e.message.c_str());
         fWriteLog("config error: " + e.message, 0);
-        return 1;
+        return 2;
     }
 
     fRegisterHighScoreInfo();

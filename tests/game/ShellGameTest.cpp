@@ -59,7 +59,7 @@ TEST(ShellGame, ShortConfigEndsBeforeTheWindowAndSaysWhy) {
     CGameFolder folder;
     folder.fWrite("config.dat", "window=1\nsound=1\n");
     const SGameResult r = folder.fRun({"--frames", "5", "--screenshot", "1:s.png"});
-    EXPECT_NE(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("config.dat"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("line 3"), std::string::npos) << r.err;
     EXPECT_FALSE(folder.fExists("s.png"));
