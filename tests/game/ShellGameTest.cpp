@@ -8,9 +8,13 @@ TEST(ShellGame, HelpListsTheOptions) {
     CGameFolder folder(false);
     const SGameResult r = folder.fRun({"--help"}, false);
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* option : {"--headless", "--no-wait", "--frames", "--input", "--screenshot", "--help"}) {
+    for (const char* option :
+         {"--headless", "--no-wait", "--frames", "--input", "--screenshot", "--data-dir", "--help"}) {
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     }
+    // And where this start's files would be.
+    EXPECT_NE(r.out.find(" mode: game data from "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("dat/replay/score.dat"), std::string::npos) << r.out;
 }
 
 TEST(ShellGame, UnknownOptionOrBadValueIsRefused) {
