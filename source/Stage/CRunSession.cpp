@@ -123,10 +123,13 @@ void CRunSession::fStoreReplay(std::int32_t score) {
     try {
         // Members keep their relative names, so a replay plays in either mode.
         CArchiver::fCompress(packing, {kReplayKeyPath, kReplaySeedPath}, true, fUserPath(""));
-        fSaveHighScore(CHighScoreInfo(score, false));
+        fRename(packing, packed);
     } catch (...) {
         fRemoveIfPresent(packing);
         throw;
     }
-    fRename(packing, packed);
+    // The replay first, then the score that names it: a failure before this line leaves the old score with
+    // its old replay. A crash between the two saves can still leave the new replay beside the old score,
+    // which stays a smaller score than the replay's run; it is replaced by the next better run.
+    fSaveHighScore(CHighScoreInfo(score, false));
 }

@@ -77,3 +77,22 @@ TEST_F(RunSessionTest, FailedPackingLeavesTheOldScoreWithItsReplay) {
     EXPECT_EQ(fLoadHighScore().score, 100);
     EXPECT_EQ(fReadBytes(kPackedReplayPath), replay);
 }
+
+TEST_F(RunSessionTest, ReplayThatCannotBeRenamedIntoPlaceLeavesTheOldScore) {
+    gKeyManager = std::make_unique<CKeyManager>();
+    CRunSession first("");
+    first.fStart(1);
+    gKeyManager->fUpdate();
+    ASSERT_TRUE(first.fEnd(100, 0));
+
+    // A folder where the replay goes: the packed archive cannot be renamed over it.
+    std::filesystem::remove(kPackedReplayPath);
+    std::filesystem::create_directories(std::string(kPackedReplayPath) + "/x");
+    CRunSession second("");
+    second.fStart(2);
+    gKeyManager->fUpdate();
+    EXPECT_ANY_THROW(second.fEnd(500, 100));
+    // The high score never names a replay that is not there.
+    EXPECT_EQ(fLoadHighScore().score, 100);
+    EXPECT_FALSE(std::filesystem::exists(std::string(kPackedReplayPath) + ".new"));
+}
