@@ -186,6 +186,8 @@ SCheckResult CReplayChecker::fRunGame(const fs::path& folder, int score) const {
                 "the replay does not reach the score " + scoreText + (said.empty() ? "" : ": " + said)};
     case 2:
         return {false, "the game refused the replay" + (said.empty() ? "" : ": " + said)};
+    case 3:
+        return {false, "the game ended on an error" + (said.empty() ? "" : ": " + said)};
     case 127:
         return {false, "the game could not be started"};
     default:

@@ -287,8 +287,10 @@ int main(int argc, char** argv) {
     dx_SetTransColor(255, 0, 255);
     dx_SetDrawMode(1);
 
-    fRunGame();
+    const bool ranToItsEnd = fRunGame();
 
     dx_DxLib_End();
-    return gLaunchReplay.fIsActive() ? gLaunchReplay.fReport() : 0;
+    const int replayStatus = gLaunchReplay.fIsActive() ? gLaunchReplay.fReport() : 0;
+    // A launcher or a script must be able to tell an error from a normal end.
+    return ranToItsEnd ? replayStatus : 3;
 }

@@ -154,7 +154,8 @@ void fGameLoop() {
     }
 }
 
-void fRunGame() {
+bool fRunGame() {
+    bool ok = true;
     try {
         dx_SetDrawScreen(-2);
         fInitialize();
@@ -164,8 +165,10 @@ void fRunGame() {
         const std::string message = std::string("exception:") + e.what();
         std::fprintf(stderr, "%s\n", message.c_str());
         fWriteLog(message, 0);
+        ok = false;
     }
     fFinalize();
+    return ok;
 }
 
 void fFinalize() {

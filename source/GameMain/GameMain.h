@@ -47,5 +47,6 @@ SConfig fParseConfig(std::istream& in, const std::string& fileName);
 void fCreateFonts();
 void fInitialize();
 void fGameLoop();
-void fRunGame();
+// False when an exception ended the game (it is logged); the shutdown has run either way.
+[[nodiscard]] bool fRunGame();
 void fFinalize();

@@ -76,7 +76,7 @@ TEST(ShellGame, DamagedDataFolderIsAClearMessageNotACrash) {
     CGameFolder folder;
     std::filesystem::remove_all(folder / "dat/image/ziki");
     const SGameResult r = folder.fRun({"--frames", "5"});
-    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 3); // an error, not a normal end
     EXPECT_NE(r.err.find("dat/image/"), std::string::npos) << r.err;
     const auto logs = folder.fFilesWithExtension(".log");
     ASSERT_EQ(logs.size(), 1u);
@@ -110,7 +110,7 @@ TEST(ShellGame, MissingMapEndsTheRunWithAClearMessage) {
     CGameFolder folder;
     std::filesystem::remove(folder / "dat/town3.csv");
     const SGameResult r = folder.fRunWithInput("2 tap Z\n4 tap Z\n", {"--no-render", "--frames", "20"});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.exitCode, 3) << r.err;
     EXPECT_NE(r.err.find("dat/town3.csv"), std::string::npos) << r.err;
     const auto logs = folder.fFilesWithExtension(".log");
     ASSERT_EQ(logs.size(), 1u);
@@ -121,7 +121,7 @@ TEST(ShellGame, UndecodableImageIsNamedNotACrash) {
     CGameFolder folder;
     folder.fWrite("dat/image/item/egg.png", "\x89PNG but not really an image");
     const SGameResult r = folder.fRun({"--frames", "10"});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.exitCode, 3) << r.err;
     EXPECT_NE(r.err.find("dat/image/item/egg.png"), std::string::npos) << r.err;
     const auto logs = folder.fFilesWithExtension(".log");
     ASSERT_EQ(logs.size(), 1u);

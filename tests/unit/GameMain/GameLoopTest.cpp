@@ -163,7 +163,7 @@ TEST(GameLog, AnEscapingExceptionIsLoggedAndShutdownStillRuns) {
         fs::current_path(dir);
         dx_SetBackend(DxBackend::Null);
         ASSERT_EQ(dx_DxLib_Init(), 0);
-        fRunGame();
+        EXPECT_FALSE(fRunGame()) << c.what;
         dx_DxLib_End();
         fs::current_path(old);
 
