@@ -8,10 +8,14 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <climits>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <microhttpd.h>
+#include <mutex>
 #include <netinet/in.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -43,6 +47,37 @@ std::string fClientAddress(MHD_Connection* connection) {
                   sizeof text);
     }
     return text;
+}
+
+// The daemon's own messages go to the server's log, at most a few a second: under a flood of connections
+// it has one for each refused or broken connection.
+void fDaemonLog(void*, const char* format, va_list arguments) {
+    static std::mutex mutex;
+    static std::chrono::steady_clock::time_point windowStart;
+    static int inWindow = 0;
+    static int leftOut = 0;
+    constexpr int kLinesPerSecond = 10;
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    std::string line = text;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.pop_back();
+    }
+    const std::lock_guard<std::mutex> lock(mutex);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - windowStart >= std::chrono::seconds(1)) {
+        if (leftOut > 0) {
+            fServerLog("http: " + std::to_string(leftOut) + " more messages of the HTTP daemon left out");
+        }
+        windowStart = now;
+        inWindow = 0;
+        leftOut = 0;
+    }
+    if (++inWindow > kLinesPerSecond) {
+        ++leftOut;
+        return;
+    }
+    fServerLog("http: " + fLogSafe(line));
 }
 
 // The raw request target (path and query as sent) is kept before the daemon parses it: the game's queries
@@ -151,14 +186,16 @@ CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
         inet_pton(AF_INET, options.bindAddress.c_str(), &address.sin_addr) != 1) {
         throw std::runtime_error("\"" + options.bindAddress + "\" is not an IPv4 address");
     }
-    const unsigned int threads = static_cast<unsigned int>(options.threads < 1 ? 1 : options.threads);
-    mDaemon = MHD_start_daemon(MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_USE_ERROR_LOG,
-                               static_cast<std::uint16_t>(options.port), nullptr, nullptr, &fAnswerConnection,
-                               this, MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_SOCK_ADDR,
-                               reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK,
-                               &fKeepTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this,
-                               MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned int>(60),
-                               MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned int>(1000), MHD_OPTION_END);
+    const auto count = [](int value) { return static_cast<unsigned int>(std::max(value, 1)); };
+    // epoll, not select(): the number of connections is not bound by select()'s 1,024 descriptors.
+    mDaemon = MHD_start_daemon(
+        MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ERROR_LOG, static_cast<std::uint16_t>(options.port), nullptr,
+        nullptr, &fAnswerConnection, this, MHD_OPTION_THREAD_POOL_SIZE, count(options.threads),
+        MHD_OPTION_SOCK_ADDR, reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK,
+        &fKeepTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this,
+        MHD_OPTION_CONNECTION_TIMEOUT, 60u, MHD_OPTION_CONNECTION_LIMIT, count(options.maxConnections),
+        MHD_OPTION_PER_IP_CONNECTION_LIMIT, count(options.maxConnectionsPerAddress),
+        MHD_OPTION_EXTERNAL_LOGGER, &fDaemonLog, nullptr, MHD_OPTION_END);
     if (mDaemon == nullptr) {
         throw std::runtime_error("cannot listen on port " + std::to_string(options.port) + ": " +
                                  std::strerror(errno));

@@ -1,6 +1,7 @@
-// The HTTP side of the server, on libmicrohttpd with a pool of threads: the game's three requests at
-// "/cgi-bin/tavoni103/ranking.cgi", the web page at "/", the JSON at "/api/ranking" and the replay files at
-// "/replays/<id>". Requests it cannot serve get a 4xx status with a one-line reason and a log line.
+// The HTTP side of the server, on libmicrohttpd with a pool of threads polling with epoll: the game's three
+// requests at "/cgi-bin/tavoni103/ranking.cgi", the web page at "/", the JSON at "/api/ranking" and the
+// replay files at "/replays/<id>". Requests it cannot serve get a 4xx status with a one-line reason and a
+// log line. One client cannot starve the others: it may hold only so many connections.
 #pragma once
 
 #include "CRankingService.h"
@@ -19,6 +20,8 @@ struct SFrontOptions {
     int threads = 4;
     // Upload bodies wait in memory for their check; all of them together stay within this.
     std::size_t uploadMemoryBytes = 256u * 1024 * 1024;
+    int maxConnections = 4096;
+    int maxConnectionsPerAddress = 16;
 };
 
 class CHttpFront {

@@ -25,6 +25,9 @@ const char* const kUsage =
     "  --checks N            replay checks run at once (default: one per processor)\n"
     "  --check-seconds N     time limit of one check (default 30)\n"
     "  --check-memory-mb N   address-space limit of one check in MiB (default 1024; 0: none)\n"
+    "  --max-connections N   open connections in all (default 4096)\n"
+    "  --max-connections-per-ip N\n"
+    "                        open connections from one client address (default 16)\n"
     "  --help                this text\n";
 
 bool fParseNumber(std::string_view text, int low, int high, int& value) {
@@ -91,6 +94,14 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
             }
         } else if (arg == "--check-memory-mb") {
             if (!number(0, 1048576, options.checkMemoryMb)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--max-connections") {
+            if (!number(1, 1000000, options.front.maxConnections)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--max-connections-per-ip") {
+            if (!number(1, 1000000, options.front.maxConnectionsPerAddress)) {
                 return std::nullopt;
             }
         } else {

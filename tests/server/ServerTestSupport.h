@@ -6,6 +6,9 @@
 #include "GameRunner.h"
 #include "SyntheticReplay.h"
 
+#include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <curl/curl.h>
@@ -14,9 +17,12 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
+#include <netinet/in.h>
+#include <poll.h>
 #include <regex>
 #include <stdexcept>
 #include <string>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -35,9 +41,15 @@ inline std::size_t fCollect(char* data, std::size_t size, std::size_t count, voi
     return size * count;
 }
 
-inline SHttpReply fHttp(const std::string& method, const std::string& url, const std::string& body = {}) {
+// `from`: the local address to send from (any of 127.0.0.0/8 reaches a server on 127.0.0.1), so a test can
+// be several clients.
+inline SHttpReply fHttp(const std::string& method, const std::string& url, const std::string& body = {},
+                        const std::string& from = {}) {
     SHttpReply reply;
     CURL* curl = curl_easy_init();
+    if (!from.empty()) {
+        curl_easy_setopt(curl, CURLOPT_INTERFACE, ("host!" + from).c_str());
+    }
     curl_slist* headers = curl_slist_append(nullptr, "Expect:");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
@@ -57,6 +69,29 @@ inline SHttpReply fHttp(const std::string& method, const std::string& url, const
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);
     return reply;
+}
+
+// A TCP connection to the server on 127.0.0.1 from the local address `from`, for what curl would not send;
+// -1 when it cannot be made. A non-blocking one may still be connecting when it is returned.
+inline int fConnectFrom(int port, const std::string& from = "127.0.0.1", bool blocking = true) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | (blocking ? 0 : SOCK_NONBLOCK), 0);
+    if (fd < 0) {
+        return -1;
+    }
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(static_cast<std::uint16_t>(port));
+    ::inet_pton(AF_INET, "127.0.0.1", &server.sin_addr);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+        (::connect(fd, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0 &&
+         errno != EINPROGRESS)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 inline std::string fScriptUrl(int port, const std::string& query) {

@@ -1,0 +1,194 @@
+// One hostile client, or a few, must not take the server away from the others: connections held open
+// and fed slowly.
+#include "ServerTestSupport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+#include <thread>
+
+using namespace servertest;
+
+namespace {
+
+using SClock = std::chrono::steady_clock;
+
+double fSecondsSince(SClock::time_point start) {
+    return std::chrono::duration<double>(SClock::now() - start).count();
+}
+
+// Enough descriptors for the attackers and, the server being in this process, for its side of them.
+void fAllowFiles(rlim_t count) {
+    rlimit files{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &files), 0);
+    if (files.rlim_cur < count) {
+        files.rlim_cur = std::min(count, files.rlim_max);
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &files), 0);
+    }
+    ASSERT_GE(files.rlim_cur, count) << "the hard limit of open files is too low for this test";
+}
+
+bool fClosedByServer(int fd) {
+    char byte = 0;
+    const ssize_t got = ::recv(fd, &byte, 1, MSG_DONTWAIT);
+    return got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+}
+
+// Slow clients: each connection sends a request line, then a header line every two seconds and never
+// ends its request. A connection the server closes is opened again at once.
+struct SSlowAttack {
+    std::vector<std::string> addresses;
+    int connections = 0;
+    int seconds = 0;
+};
+struct SSlowAttackResult {
+    int opened = 0;
+    int refusedAtOnce = 0;     // closed by the server within the first second
+    double slowestRefusal = 0; // seconds from opening to being closed, among those
+    int heldAtEnd = 0;         // still open when the attack stopped
+    bool couldNotConnect = false;
+};
+
+SSlowAttackResult fRunSlowAttack(int port, const SSlowAttack& attack, std::atomic<bool>& established) {
+    SSlowAttackResult result;
+    struct SSocket {
+        int fd = -1;
+        std::string from;
+        SClock::time_point opened;
+        int lines = 0;
+    };
+    std::vector<SSocket> sockets(static_cast<std::size_t>(attack.connections));
+    const auto open = [&](SSocket& s) {
+        s.fd = fConnectFrom(port, s.from, false);
+        s.opened = SClock::now();
+        s.lines = 0;
+        result.couldNotConnect = result.couldNotConnect || s.fd < 0;
+        ++result.opened;
+    };
+    const auto feed = [&](SSocket& s) {
+        const std::string line = s.lines == 0 ? "GET / HTTP/1.1\r\nHost: tavoni\r\n"
+                                              : "X-Slow-" + std::to_string(s.lines) + ": still here\r\n";
+        if (::send(s.fd, line.data(), line.size(), MSG_NOSIGNAL | MSG_DONTWAIT) > 0) {
+            ++s.lines;
+        }
+    };
+    for (std::size_t i = 0; i < sockets.size(); ++i) {
+        sockets[i].from = attack.addresses[i % attack.addresses.size()];
+        open(sockets[i]);
+    }
+    // The first second: how soon the server turns away the connections it will not hold.
+    const SClock::time_point start = SClock::now();
+    std::vector<bool> closed(sockets.size(), false);
+    while (fSecondsSince(start) < 1.0) {
+        for (std::size_t i = 0; i < sockets.size(); ++i) {
+            if (sockets[i].fd < 0 || closed[i]) {
+                continue;
+            }
+            if (sockets[i].lines == 0) {
+                feed(sockets[i]);
+            }
+            if (fClosedByServer(sockets[i].fd)) {
+                closed[i] = true;
+                ++result.refusedAtOnce;
+                result.slowestRefusal = std::max(result.slowestRefusal, fSecondsSince(sockets[i].opened));
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    established = true;
+    SClock::time_point round = start;
+    while (fSecondsSince(start) < attack.seconds) {
+        round += std::chrono::seconds(2);
+        std::this_thread::sleep_until(std::min(round, start + std::chrono::seconds(attack.seconds)));
+        for (SSocket& s : sockets) {
+            if (s.fd >= 0 && fClosedByServer(s.fd)) {
+                ::close(s.fd);
+                s.fd = -1;
+            }
+            if (s.fd < 0) {
+                open(s);
+            }
+            if (s.fd >= 0) {
+                feed(s);
+            }
+        }
+    }
+    // Those opened in the last round have had a moment to be turned away.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    for (SSocket& s : sockets) {
+        if (s.fd >= 0) {
+            result.heldAtEnd += fClosedByServer(s.fd) ? 0 : 1;
+            ::close(s.fd);
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(HostileClients, SlowConnectionsDoNotStarveAnotherClient) {
+    fAllowFiles(8192);
+    CTempFolder temp;
+    std::vector<std::string> replays;
+    for (int i = 0; i < 10; ++i) {
+        replays.push_back(fMakeSyntheticReplay(temp.fPath() / "make", 30 + i, i));
+    }
+    std::vector<std::string> manyAddresses;
+    for (int i = 1; i <= 100; ++i) {
+        manyAddresses.push_back("127.0.3." + std::to_string(i));
+    }
+    // From one address the server keeps a few connections and turns the rest away; from many addresses
+    // it holds them all, past the 1,024 descriptors a select() loop can watch.
+    const struct {
+        const char* name;
+        SSlowAttack attack;
+        int maxHeld;
+    } cases[] = {
+        {"one address", {{"127.0.0.1"}, 1100, 20}, 16},
+        {"many addresses", {manyAddresses, 800, 10}, 800},
+    };
+    int uploaded = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder data;
+        CRankingServer server(fTestOptions(data.fPath(), fWriteFakeGame(data.fPath() / "game.sh", "exit 0")));
+        const int port = server.fPort();
+        std::atomic<bool> established{false};
+        SSlowAttackResult attack;
+        std::thread attacker([&] { attack = fRunSlowAttack(port, c.attack, established); });
+        while (!established) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        // Another player lists the ranking four times a second and uploads now and then, meanwhile.
+        double slowest = 0;
+        int requests = 0;
+        const SClock::time_point start = SClock::now();
+        for (int i = 0; fSecondsSince(start) < c.attack.seconds - 2; ++i) {
+            const bool upload = i % 8 == 7;
+            const SClock::time_point sent = SClock::now();
+            const SHttpReply reply =
+                upload ? fHttp("POST",
+                               fScriptUrl(port, "UploadRanking?p" + std::to_string(uploaded) + "?" +
+                                                    std::to_string(100 + uploaded)),
+                               replays[static_cast<std::size_t>(uploaded) % replays.size()], "127.0.0.2")
+                       : fHttp("GET", fScriptUrl(port, "GetRankingList"), {}, "127.0.0.2");
+            const double took = fSecondsSince(sent);
+            slowest = std::max(slowest, took);
+            ++requests;
+            EXPECT_EQ(reply.status, 200) << (upload ? "upload " : "list ") << i << ": " << reply.body;
+            if (upload) {
+                EXPECT_TRUE(reply.body.starts_with("UploadSuccess?")) << reply.body;
+                ++uploaded;
+            }
+            EXPECT_LT(took, 1.0) << (upload ? "upload " : "list ") << i;
+            std::this_thread::sleep_until(sent + std::chrono::milliseconds(250));
+        }
+        attacker.join();
+        EXPECT_FALSE(attack.couldNotConnect);
+        EXPECT_LE(attack.heldAtEnd, c.maxHeld);
+        std::printf("[ %s ] %d slow connections opened, %d turned away within %.3f s, %d held at the end; "
+                    "%d requests of the other client, slowest %.3f s\n",
+                    c.name, attack.opened, attack.refusedAtOnce, attack.slowestRefusal, attack.heldAtEnd,
+                    requests, slowest);
+    }
+}
