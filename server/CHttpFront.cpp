@@ -82,19 +82,38 @@ void fDaemonLog(void*, const char* format, va_list arguments) {
 
 // The raw request target (path and query as sent) is kept before the daemon parses it: the game's queries
 // are "?"-separated, which the daemon's own argument parsing does not understand.
-void* fKeepTarget(void*, const char* uri, MHD_Connection*) {
+void* fKeepTarget(void*, const char* uri, MHD_Connection* connection) {
     auto* request = new CHttpFront::SRequest;
     request->target = uri != nullptr ? uri : "";
+    const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    if (info != nullptr) {
+        request->clock = static_cast<CRequestDeadlines::SConnection*>(info->socket_context);
+    }
     return request;
 }
 
 void fRequestDone(void* self, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
     auto* request = static_cast<CHttpFront::SRequest*>(*context);
     if (request != nullptr) {
-        static_cast<CHttpFront*>(self)->fReleaseBody(request->body.size());
+        auto* front = static_cast<CHttpFront*>(self);
+        front->fReleaseBody(request->body.size());
+        front->fDeadlines().fAnswered(request->clock);
     }
     delete request;
     *context = nullptr;
+}
+
+void fConnectionEvent(void* self, MHD_Connection* connection, void** socketContext,
+                      MHD_ConnectionNotificationCode code) {
+    CRequestDeadlines& deadlines = static_cast<CHttpFront*>(self)->fDeadlines();
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+        const MHD_ConnectionInfo* info =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        *socketContext = info != nullptr ? deadlines.fOpened(info->connect_fd) : nullptr;
+    } else {
+        deadlines.fClosed(static_cast<CRequestDeadlines::SConnection*>(*socketContext));
+        *socketContext = nullptr;
+    }
 }
 
 MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer) {
@@ -164,6 +183,7 @@ MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*
         *uploadSize = 0;
         return MHD_YES;
     }
+    front->fDeadlines().fRequestIn(request->clock);
     const std::string verb = method != nullptr ? method : "";
     const CHttpFront::SAnswer answer = front->fRoute(verb, *request);
     if (answer.status >= 400) {
@@ -177,7 +197,8 @@ MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*
 } // namespace
 
 CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
-    : mService(service), mUploadMemoryBytes(options.uploadMemoryBytes) {
+    : mService(service), mUploadMemoryBytes(options.uploadMemoryBytes),
+      mDeadlines(std::chrono::seconds(std::max(options.requestSeconds, 1))) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(options.port));
@@ -187,15 +208,18 @@ CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
         throw std::runtime_error("\"" + options.bindAddress + "\" is not an IPv4 address");
     }
     const auto count = [](int value) { return static_cast<unsigned int>(std::max(value, 1)); };
-    // epoll, not select(): the number of connections is not bound by select()'s 1,024 descriptors.
+    // epoll, not select(): the number of connections is not bound by select()'s 1,024 descriptors. The
+    // daemon's own timeout closes connections that go quiet, also while an answer is being sent; the
+    // deadlines close those that keep trickling.
     mDaemon = MHD_start_daemon(
         MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ERROR_LOG, static_cast<std::uint16_t>(options.port), nullptr,
         nullptr, &fAnswerConnection, this, MHD_OPTION_THREAD_POOL_SIZE, count(options.threads),
         MHD_OPTION_SOCK_ADDR, reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK,
-        &fKeepTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this,
-        MHD_OPTION_CONNECTION_TIMEOUT, 60u, MHD_OPTION_CONNECTION_LIMIT, count(options.maxConnections),
-        MHD_OPTION_PER_IP_CONNECTION_LIMIT, count(options.maxConnectionsPerAddress),
-        MHD_OPTION_EXTERNAL_LOGGER, &fDaemonLog, nullptr, MHD_OPTION_END);
+        &fKeepTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this, MHD_OPTION_NOTIFY_CONNECTION,
+        &fConnectionEvent, this, MHD_OPTION_CONNECTION_TIMEOUT, count(options.requestSeconds),
+        MHD_OPTION_CONNECTION_LIMIT, count(options.maxConnections), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+        count(options.maxConnectionsPerAddress), MHD_OPTION_EXTERNAL_LOGGER, &fDaemonLog, nullptr,
+        MHD_OPTION_END);
     if (mDaemon == nullptr) {
         throw std::runtime_error("cannot listen on port " + std::to_string(options.port) + ": " +
                                  std::strerror(errno));

@@ -1,10 +1,12 @@
 // The HTTP side of the server, on libmicrohttpd with a pool of threads polling with epoll: the game's three
 // requests at "/cgi-bin/tavoni103/ranking.cgi", the web page at "/", the JSON at "/api/ranking" and the
 // replay files at "/replays/<id>". Requests it cannot serve get a 4xx status with a one-line reason and a
-// log line. One client cannot starve the others: it may hold only so many connections.
+// log line. One client cannot starve the others: it may hold only so many connections, and each must bring
+// in its request within a time limit.
 #pragma once
 
 #include "CRankingService.h"
+#include "CRequestDeadlines.h"
 
 #include <atomic>
 #include <cstddef>
@@ -22,6 +24,7 @@ struct SFrontOptions {
     std::size_t uploadMemoryBytes = 256u * 1024 * 1024;
     int maxConnections = 4096;
     int maxConnectionsPerAddress = 16;
+    int requestSeconds = 30; // headers and body of a request must be in within this
 };
 
 class CHttpFront {
@@ -38,6 +41,7 @@ public:
     struct SRequest {
         std::string target;
         std::string body;
+        CRequestDeadlines::SConnection* clock = nullptr;
         bool started = false;
         bool bodyTooLarge = false;
         bool overBudget = false;
@@ -55,6 +59,7 @@ public:
     // Takes `bytes` more of the upload memory; false (nothing taken) when that would pass the limit.
     bool fReserveBody(std::size_t bytes);
     void fReleaseBody(std::size_t bytes);
+    CRequestDeadlines& fDeadlines() { return mDeadlines; }
 
 private:
     SAnswer fRankingScript(const std::string& method, const std::string& query, SRequest& request);
@@ -67,4 +72,5 @@ private:
     int mPort = 0;
     std::size_t mUploadMemoryBytes = 0;
     std::atomic<std::size_t> mBufferedBytes{0};
+    CRequestDeadlines mDeadlines;
 };

@@ -28,6 +28,8 @@ const char* const kUsage =
     "  --max-connections N   open connections in all (default 4096)\n"
     "  --max-connections-per-ip N\n"
     "                        open connections from one client address (default 16)\n"
+    "  --request-seconds N   time a connection has to send a whole request, headers and body, counted\n"
+    "                        from its opening or its previous answer; it is closed then (default 30)\n"
     "  --help                this text\n";
 
 bool fParseNumber(std::string_view text, int low, int high, int& value) {
@@ -102,6 +104,10 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
             }
         } else if (arg == "--max-connections-per-ip") {
             if (!number(1, 1000000, options.front.maxConnectionsPerAddress)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--request-seconds") {
+            if (!number(1, 3600, options.front.requestSeconds)) {
                 return std::nullopt;
             }
         } else {

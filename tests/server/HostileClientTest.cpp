@@ -1,5 +1,5 @@
 // One hostile client, or a few, must not take the server away from the others: connections held open
-// and fed slowly.
+// and fed slowly, and requests that never finish.
 #include "ServerTestSupport.h"
 
 #include <algorithm>
@@ -190,5 +190,77 @@ TEST(HostileClients, SlowConnectionsDoNotStarveAnotherClient) {
                     "%d requests of the other client, slowest %.3f s\n",
                     c.name, attack.opened, attack.refusedAtOnce, attack.slowestRefusal, attack.heldAtEnd,
                     requests, slowest);
+    }
+}
+
+TEST(HostileClients, RequestStillArrivingAtTheDeadlineIsCutOff) {
+    CTempFolder temp;
+    SServerOptions options =
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0"));
+    options.front.requestSeconds = 2;
+    CRankingServer server(options);
+    const std::string json = "GET /api/ranking HTTP/1.1\r\n";
+    // Pieces sent 0.3 s apart, each alone within the daemon's idle timeout.
+    const struct {
+        const char* name;
+        std::vector<std::string> pieces;
+        int answers;
+        bool cut;
+    } cases[] = {
+        {"headers trickling",
+         {json, "Host: t\r\n", "X-A: 1\r\n", "X-B: 1\r\n", "X-C: 1\r\n", "X-D: 1\r\n", "X-E: 1\r\n",
+          "X-F: 1\r\n", "X-G: 1\r\n", "X-H: 1\r\n", "X-I: 1\r\n", "X-J: 1\r\n", "X-K: 1\r\n", "X-L: 1\r\n",
+          "X-M: 1\r\n", "\r\n"},
+         0,
+         true},
+        {"body trickling",
+         {"POST /cgi-bin/tavoni103/ranking.cgi?UploadRanking?a?10 HTTP/1.1\r\nHost: t\r\nContent-Length: "
+          "14\r\n\r\n",
+          "P", "K", "x", "x", "x", "x", "x", "x", "x", "x", "x", "x", "x", "x"},
+         0,
+         true},
+        // Each request within the limit: the clock starts again after an answer.
+        {"two requests on one connection",
+         {json, "Host: t\r\n", "X-A: 1\r\n", "X-B: 1\r\n", "\r\n", json, "Host: t\r\n", "X-A: 1\r\n",
+          "X-B: 1\r\n", "\r\n"},
+         2,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int fd = fConnectFrom(server.fPort());
+        ASSERT_GE(fd, 0);
+        const SClock::time_point start = SClock::now();
+        std::string said;
+        double closedAfter = -1;
+        for (std::size_t i = 0; i < c.pieces.size() && closedAfter < 0; ++i) {
+            ::send(fd, c.pieces[i].data(), c.pieces[i].size(), MSG_NOSIGNAL);
+            const SClock::time_point next = SClock::now() + std::chrono::milliseconds(300);
+            while (SClock::now() < next && closedAfter < 0) {
+                pollfd watch{fd, POLLIN, 0};
+                if (::poll(&watch, 1, 20) > 0) {
+                    char buffer[4096];
+                    const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+                    if (got > 0) {
+                        said.append(buffer, static_cast<std::size_t>(got));
+                    } else {
+                        closedAfter = fSecondsSince(start);
+                    }
+                }
+            }
+        }
+        ::close(fd);
+        int answers = 0;
+        for (std::size_t at = said.find("HTTP/1.1 "); at != std::string::npos;
+             at = said.find("HTTP/1.1 ", at + 1)) {
+            ++answers;
+        }
+        EXPECT_EQ(answers, c.answers) << said;
+        if (c.cut) {
+            EXPECT_GE(closedAfter, 1.5);
+            EXPECT_LE(closedAfter, 3.5);
+        } else {
+            EXPECT_LT(closedAfter, 0) << "closed while its requests were on time";
+        }
     }
 }
