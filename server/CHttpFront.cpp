@@ -18,12 +18,16 @@
 #include <mutex>
 #include <netinet/in.h>
 #include <stdexcept>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 constexpr int kMaxJsonLimit = 100;
+// The game's list and download requests send a file the player may have left beside it as their body.
+constexpr std::size_t kMaxDiscardedBodyBytes = 64 * 1024;
 
 CHttpFront::SAnswer fRefuse(int status, const std::string& reason) {
     CHttpFront::SAnswer answer;
@@ -154,44 +158,58 @@ MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*
     if (request == nullptr) {
         return MHD_NO;
     }
+    const std::string verb = method != nullptr ? method : "";
+    std::optional<CHttpFront::SAnswer> answer;
     if (!request->started) {
         request->started = true;
-        // A body announced beyond what any request may carry is refused before it is read.
-        const char* length =
-            MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
-        unsigned long long announced = 0;
-        if (length != nullptr &&
-            std::from_chars(length, length + std::strlen(length), announced).ec == std::errc() &&
-            announced > kMaxUploadBytes) {
-            request->bodyTooLarge = true;
-        }
-        if (!request->bodyTooLarge) {
+        answer = front->fBegin(verb, connection, *request);
+        if (!answer) {
             return MHD_YES;
         }
-    }
-    if (*uploadSize != 0) {
-        const bool refused = request->bodyTooLarge || request->overBudget;
-        if (!refused && request->body.size() + *uploadSize <= kMaxUploadBytes &&
-            front->fReserveBody(*uploadSize)) {
-            request->body.append(uploadData, *uploadSize);
-        } else if (!refused) {
-            (request->body.size() + *uploadSize > kMaxUploadBytes ? request->bodyTooLarge
-                                                                  : request->overBudget) = true;
-            front->fReleaseBody(request->body.size());
-            request->body = std::string();
+    } else if (*uploadSize != 0) {
+        if (request->use != CHttpFront::EBody::Upload) {
+            request->discarded += *uploadSize;
+            request->bodyTooLarge = request->discarded > kMaxDiscardedBodyBytes;
+        } else if (!request->bodyTooLarge && !request->overBudget) {
+            if (request->body.size() + *uploadSize <= kMaxUploadBytes && front->fReserveBody(*uploadSize)) {
+                request->body.append(uploadData, *uploadSize);
+            } else {
+                (request->body.size() + *uploadSize > kMaxUploadBytes ? request->bodyTooLarge
+                                                                      : request->overBudget) = true;
+                front->fReleaseBody(request->body.size());
+                request->body = std::string();
+            }
         }
         *uploadSize = 0;
         return MHD_YES;
     }
     front->fDeadlines().fRequestIn(request->clock);
-    const std::string verb = method != nullptr ? method : "";
-    const CHttpFront::SAnswer answer = front->fRoute(verb, *request);
-    if (answer.status >= 400) {
-        fServerLog(std::to_string(answer.status) + " " + fLogSafe(verb, 16) + " " +
-                   fLogSafe(request->target) + " from " + fClientAddress(connection) + ": " +
-                   answer.logReason);
+    if (!answer) {
+        answer = front->fRoute(verb, *request);
     }
-    return fSend(connection, answer);
+    if (answer->status >= 400) {
+        fServerLog(std::to_string(answer->status) + " " + fLogSafe(verb, 16) + " " +
+                   fLogSafe(request->target) + " from " + fClientAddress(connection) + ": " +
+                   answer->logReason);
+    }
+    return fSend(connection, *answer);
+}
+
+struct SFraming {
+    std::vector<std::string> lengths;
+    std::vector<std::string> encodings;
+};
+
+MHD_Result fCollectFraming(void* framing, MHD_ValueKind, const char* key, const char* value) {
+    auto* found = static_cast<SFraming*>(framing);
+    if (key != nullptr && value != nullptr) {
+        if (strcasecmp(key, MHD_HTTP_HEADER_CONTENT_LENGTH) == 0) {
+            found->lengths.emplace_back(value);
+        } else if (strcasecmp(key, MHD_HTTP_HEADER_TRANSFER_ENCODING) == 0) {
+            found->encodings.emplace_back(value);
+        }
+    }
+    return MHD_YES;
 }
 
 } // namespace
@@ -244,6 +262,65 @@ bool CHttpFront::fReserveBody(std::size_t bytes) {
 
 void CHttpFront::fReleaseBody(std::size_t bytes) {
     mBufferedBytes -= bytes;
+}
+
+std::optional<CHttpFront::SAnswer> CHttpFront::fBegin(const std::string& method, MHD_Connection* connection,
+                                                      SRequest& request) {
+    // A body's length is told one way only; two ways that disagree are how requests get smuggled past
+    // a proxy in front of the server.
+    SFraming framing;
+    MHD_get_connection_values(connection, MHD_HEADER_KIND, &fCollectFraming, &framing);
+    if (!framing.encodings.empty() && !framing.lengths.empty()) {
+        return fRefuse(MHD_HTTP_BAD_REQUEST, "both Content-Length and Transfer-Encoding");
+    }
+    if (framing.encodings.size() > 1 ||
+        (framing.encodings.size() == 1 && strcasecmp(framing.encodings[0].c_str(), "chunked") != 0)) {
+        return fRefuse(MHD_HTTP_NOT_IMPLEMENTED, "only the chunked Transfer-Encoding is understood");
+    }
+    unsigned long long announced = 0;
+    for (const std::string& length : framing.lengths) {
+        unsigned long long value = 0;
+        const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), value);
+        if (error != std::errc() || end != length.data() + length.size() || length != framing.lengths[0]) {
+            return fRefuse(MHD_HTTP_BAD_REQUEST, "conflicting or malformed Content-Length");
+        }
+        announced = value;
+    }
+    const bool hasBody = !framing.encodings.empty() || announced > 0;
+
+    // Routed before the body is read: only an upload's body is kept, and only what may be kept is read.
+    const std::size_t mark = request.target.find('?');
+    const std::optional<std::string> path = fPercentDecode(request.target.substr(0, mark));
+    const bool allowed = method == "GET" || method == "HEAD" || method == "POST";
+    if (!allowed || !path) {
+        return fRoute(method, request);
+    }
+    if (*path != kRankingScriptPath) {
+        if (hasBody) {
+            return fRefuse(MHD_HTTP_CONTENT_TOO_LARGE, "this request takes no body");
+        }
+        return std::nullopt;
+    }
+    std::string error;
+    const std::optional<SRankingRequest> parsed =
+        fParseRankingQuery(mark == std::string::npos ? "" : request.target.substr(mark + 1), error);
+    if (!parsed || (parsed->action == ERankingAction::UploadRanking && method != "POST")) {
+        return fRoute(method, request);
+    }
+    if (parsed->action != ERankingAction::UploadRanking) {
+        if (announced > kMaxDiscardedBodyBytes) {
+            request.bodyTooLarge = true;
+            return fRefuse(MHD_HTTP_CONTENT_TOO_LARGE, "this request takes no body");
+        }
+        request.use = hasBody ? EBody::Discard : EBody::None;
+        return std::nullopt;
+    }
+    if (announced > kMaxUploadBytes) {
+        request.bodyTooLarge = true;
+        return fRoute(method, request);
+    }
+    request.use = EBody::Upload;
+    return std::nullopt;
 }
 
 CHttpFront::SAnswer CHttpFront::fRoute(const std::string& method, SRequest& request) {

@@ -1,8 +1,8 @@
 // The HTTP side of the server, on libmicrohttpd with a pool of threads polling with epoll: the game's three
 // requests at "/cgi-bin/tavoni103/ranking.cgi", the web page at "/", the JSON at "/api/ranking" and the
 // replay files at "/replays/<id>". Requests it cannot serve get a 4xx status with a one-line reason and a
-// log line. One client cannot starve the others: it may hold only so many connections, and each must bring
-// in its request within a time limit.
+// log line. One client cannot starve the others: it may hold only so many connections, each must bring in
+// its request within a time limit, and only an upload's body is read into memory.
 #pragma once
 
 #include "CRankingService.h"
@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct MHD_Daemon;
@@ -37,11 +38,19 @@ public:
 
     int fPort() const { return mPort; }
 
+    // What a request's body is for, decided from its headers before any of it is read.
+    enum class EBody {
+        None,    // no body was announced
+        Upload,  // an upload's replay: kept, within the upload memory
+        Discard, // the game's list and download requests may carry a small one; it is read and dropped
+    };
     // One request as it arrives (raw target and body), and what is answered; used by the daemon's callbacks.
     struct SRequest {
         std::string target;
         std::string body;
         CRequestDeadlines::SConnection* clock = nullptr;
+        EBody use = EBody::None;
+        std::size_t discarded = 0;
         bool started = false;
         bool bodyTooLarge = false;
         bool overBudget = false;
@@ -55,6 +64,8 @@ public:
         std::string downloadName;
         std::string logReason; // why a request was refused, for the log
     };
+    // Called once the headers are in: an answer when the request is refused before its body is read.
+    std::optional<SAnswer> fBegin(const std::string& method, MHD_Connection* connection, SRequest& request);
     SAnswer fRoute(const std::string& method, SRequest& request);
     // Takes `bytes` more of the upload memory; false (nothing taken) when that would pass the limit.
     bool fReserveBody(std::size_t bytes);

@@ -25,6 +25,8 @@ const char* const kUsage =
     "  --checks N            replay checks run at once (default: one per processor)\n"
     "  --check-seconds N     time limit of one check (default 30)\n"
     "  --check-memory-mb N   address-space limit of one check in MiB (default 1024; 0: none)\n"
+    "  --upload-memory-mb N  memory for upload bodies waiting for their check, all together, in MiB\n"
+    "                        (default 256; past it an upload is answered \"busy\")\n"
     "  --max-connections N   open connections in all (default 4096)\n"
     "  --max-connections-per-ip N\n"
     "                        open connections from one client address (default 16)\n"
@@ -98,6 +100,12 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
             if (!number(0, 1048576, options.checkMemoryMb)) {
                 return std::nullopt;
             }
+        } else if (arg == "--upload-memory-mb") {
+            int megabytes = 0;
+            if (!number(1, 65536, megabytes)) {
+                return std::nullopt;
+            }
+            options.front.uploadMemoryBytes = static_cast<std::size_t>(megabytes) * 1024 * 1024;
         } else if (arg == "--max-connections") {
             if (!number(1, 1000000, options.front.maxConnections)) {
                 return std::nullopt;

@@ -1,5 +1,6 @@
 // One hostile client, or a few, must not take the server away from the others: connections held open
-// and fed slowly, and requests that never finish.
+// and fed slowly, bodies sent where none belongs, requests framed so that their length is unclear, and
+// requests that never finish.
 #include "ServerTestSupport.h"
 
 #include <algorithm>
@@ -190,6 +191,78 @@ TEST(HostileClients, SlowConnectionsDoNotStarveAnotherClient) {
                     "%d requests of the other client, slowest %.3f s\n",
                     c.name, attack.opened, attack.refusedAtOnce, attack.slowestRefusal, attack.heldAtEnd,
                     requests, slowest);
+    }
+}
+
+TEST(HostileClients, BodiesWhereNoneBelongsAreRefusedAtOnceAndLeaveUploadsTheirMemory) {
+    CTempFolder temp;
+    const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 12, 3);
+    CRankingServer server(
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0")));
+    const int port = server.fPort();
+    // Forty clients post 8 MiB each to the JSON endpoint, together more than the upload memory, one after
+    // the other, and hold back their last byte until the real upload is answered.
+    constexpr int kPosters = 40;
+    constexpr std::size_t kEightMiB = 8u * 1024 * 1024;
+    std::atomic<bool> release{false};
+    std::atomic<int> ready{0};
+    std::vector<SRawReply> replies(kPosters);
+    std::vector<std::thread> posters;
+    for (int i = 0; i < kPosters; ++i) {
+        posters.emplace_back([&, i] {
+            replies[static_cast<std::size_t>(i)] = fRawRequest(
+                port,
+                "POST /api/ranking HTTP/1.1\r\nHost: tavoni\r\nContent-Length: " + std::to_string(kEightMiB) +
+                    "\r\n\r\n",
+                kEightMiB, "127.0.1." + std::to_string(i + 1), std::chrono::seconds(60), &release, &ready);
+        });
+        while (ready < i + 1) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    const SHttpReply upload = fHttp("POST", fScriptUrl(port, "UploadRanking?real?12"), replay, "127.0.0.2");
+    release = true;
+    for (std::thread& t : posters) {
+        t.join();
+    }
+    EXPECT_EQ(upload.body, "UploadSuccess?1");
+    for (int i = 0; i < kPosters; ++i) {
+        EXPECT_EQ(replies[static_cast<std::size_t>(i)].status, 413) << "poster " << i;
+    }
+}
+
+TEST(HostileClients, UnclearFramingAndUnwantedBodiesAreRefusedBeforeTheBodyIsRead) {
+    CTempFolder temp;
+    CRankingServer server(
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0")));
+    const std::string upload =
+        "POST /cgi-bin/tavoni103/ranking.cgi?UploadRanking?a?10 HTTP/1.1\r\nHost: t\r\n";
+    const std::string list = "POST /cgi-bin/tavoni103/ranking.cgi?GetRankingList HTTP/1.1\r\nHost: t\r\n";
+    const std::string json = "POST /api/ranking HTTP/1.1\r\nHost: t\r\n";
+    // No body is sent after these heads unless `body` says so: every answer must come without it.
+    const struct {
+        std::string head;
+        std::size_t body;
+        std::vector<int> statuses;
+    } cases[] = {
+        {json + "Content-Length: 5\r\nContent-Length: 6\r\n\r\n", 5, {400}},
+        {upload + "Content-Length: 100\r\nContent-Length: 200\r\n\r\n", 0, {400}},
+        {upload + "Transfer-Encoding: gzip\r\n\r\n", 0, {400, 501}},
+        {upload + "Transfer-Encoding: gzip, chunked\r\n\r\n", 0, {400, 501}},
+        {upload + "Transfer-Encoding: chunked\r\nContent-Length: 10\r\n\r\n", 0, {400}},
+        {upload + "Content-Length: 8388609\r\n\r\n", 0, {413}},
+        {json + "Content-Length: 8388608\r\n\r\n", 0, {413}},
+        {"GET / HTTP/1.1\r\nHost: t\r\nContent-Length: 1000\r\n\r\n", 0, {413}},
+        {list + "Content-Length: 1048576\r\n\r\n", 0, {413}},
+        // The game's list request may carry a small stray body; it is still answered.
+        {list + "Content-Length: 5\r\n\r\n", 5, {200}},
+    };
+    for (const auto& c : cases) {
+        const SRawReply reply =
+            fRawRequest(server.fPort(), c.head, c.body, "127.0.0.1", std::chrono::seconds(5));
+        EXPECT_NE(std::find(c.statuses.begin(), c.statuses.end(), reply.status), c.statuses.end())
+            << reply.status << " for " << c.head;
+        EXPECT_LT(reply.seconds, 1.0) << c.head;
     }
 }
 

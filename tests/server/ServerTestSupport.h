@@ -94,6 +94,79 @@ inline int fConnectFrom(int port, const std::string& from = "127.0.0.1", bool bl
     return fd;
 }
 
+struct SRawReply {
+    int status = 0;     // of the first answer; 0: none
+    double seconds = 0; // from the first byte sent to the answer (or to giving up)
+};
+
+// Sends `head`, then `bodyBytes` bytes of body as fast as the server takes them, reading all the while, and
+// stops at the first answer's status line. With `release`, the body's last byte waits until it is set; and
+// `sentAllButLast` is set once everything before it is out (or an answer came).
+inline SRawReply fRawRequest(int port, const std::string& head, std::size_t bodyBytes = 0,
+                             const std::string& from = "127.0.0.1",
+                             std::chrono::milliseconds limit = std::chrono::seconds(20),
+                             const std::atomic<bool>* release = nullptr,
+                             std::atomic<int>* sentAllButLast = nullptr) {
+    SRawReply reply;
+    const int fd = fConnectFrom(port, from);
+    if (fd < 0) {
+        return reply;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const std::string chunk(64 * 1024, 'x');
+    std::string pending = head;
+    std::size_t bodyLeft = bodyBytes;
+    bool counted = false;
+    const auto markReady = [&] {
+        if (!counted && sentAllButLast != nullptr) {
+            ++*sentAllButLast;
+        }
+        counted = true;
+    };
+    std::string said;
+    bool sending = true;
+    while (std::chrono::steady_clock::now() - start < limit) {
+        if (sending && pending.empty() && bodyLeft > 0) {
+            const std::size_t sendable = release != nullptr && !*release ? bodyLeft - 1 : bodyLeft;
+            if (sendable == 0) {
+                markReady();
+            } else {
+                pending.assign(chunk, 0, std::min(sendable, chunk.size()));
+                bodyLeft -= pending.size();
+            }
+        }
+        pollfd watch{fd, static_cast<short>(POLLIN | (sending && !pending.empty() ? POLLOUT : 0)), 0};
+        if (::poll(&watch, 1, 20) < 0) {
+            break;
+        }
+        if ((watch.revents & POLLOUT) != 0) {
+            const ssize_t sent = ::send(fd, pending.data(), pending.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (sent > 0) {
+                pending.erase(0, static_cast<std::size_t>(sent));
+            } else if (sent < 0 && errno != EAGAIN && errno != EINTR) {
+                sending = false; // the server has stopped reading; its answer may still be there
+            }
+        }
+        if ((watch.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            char buffer[4096];
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (got > 0) {
+                said.append(buffer, static_cast<std::size_t>(got));
+            } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
+                break;
+            }
+        }
+        if (said.size() >= 12 && said.starts_with("HTTP/1.1 ")) {
+            reply.status = std::atoi(said.substr(9, 3).c_str());
+            break;
+        }
+    }
+    markReady();
+    reply.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ::close(fd);
+    return reply;
+}
+
 inline std::string fScriptUrl(int port, const std::string& query) {
     return "http://127.0.0.1:" + std::to_string(port) + "/cgi-bin/tavoni103/ranking.cgi?" + query;
 }
