@@ -215,7 +215,7 @@ MHD_Result fCollectFraming(void* framing, MHD_ValueKind, const char* key, const 
 } // namespace
 
 CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
-    : mService(service), mUploadMemoryBytes(options.uploadMemoryBytes),
+    : mService(service), mUploadMemoryBytes(options.uploadMemoryBytes), mUploadRate(options.uploadsPerHour),
       mDeadlines(std::chrono::seconds(std::max(options.requestSeconds, 1))) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -319,6 +319,10 @@ std::optional<CHttpFront::SAnswer> CHttpFront::fBegin(const std::string& method,
         request.bodyTooLarge = true;
         return fRoute(method, request);
     }
+    if (!mUploadRate.fTake(fClientAddress(connection))) {
+        request.tooManyUploads = true;
+        return fRoute(method, request);
+    }
     request.use = EBody::Upload;
     return std::nullopt;
 }
@@ -375,6 +379,12 @@ CHttpFront::SAnswer CHttpFront::fRankingScript(const std::string& method, const 
         }
         if (request.bodyTooLarge) {
             SAnswer answer = fRefuse(MHD_HTTP_CONTENT_TOO_LARGE, "the replay is larger than 8 MiB");
+            answer.body = "UploadFailed?" + answer.logReason;
+            return answer;
+        }
+        if (request.tooManyUploads) {
+            SAnswer answer = fRefuse(MHD_HTTP_TOO_MANY_REQUESTS,
+                                     "too many uploads from this address; try again in an hour");
             answer.body = "UploadFailed?" + answer.logReason;
             return answer;
         }

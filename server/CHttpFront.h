@@ -2,11 +2,13 @@
 // requests at "/cgi-bin/tavoni103/ranking.cgi", the web page at "/", the JSON at "/api/ranking" and the
 // replay files at "/replays/<id>". Requests it cannot serve get a 4xx status with a one-line reason and a
 // log line. One client cannot starve the others: it may hold only so many connections, each must bring in
-// its request within a time limit, and only an upload's body is read into memory.
+// its request within a time limit, only an upload's body is read into memory, and uploads are rationed
+// per client address.
 #pragma once
 
 #include "CRankingService.h"
 #include "CRequestDeadlines.h"
+#include "CUploadRate.h"
 
 #include <atomic>
 #include <cstddef>
@@ -26,6 +28,7 @@ struct SFrontOptions {
     int maxConnections = 4096;
     int maxConnectionsPerAddress = 16;
     int requestSeconds = 30; // headers and body of a request must be in within this
+    int uploadsPerHour = 30; // from one client address
 };
 
 class CHttpFront {
@@ -54,6 +57,7 @@ public:
         bool started = false;
         bool bodyTooLarge = false;
         bool overBudget = false;
+        bool tooManyUploads = false;
     };
     struct SAnswer {
         int status = 200;
@@ -83,5 +87,6 @@ private:
     int mPort = 0;
     std::size_t mUploadMemoryBytes = 0;
     std::atomic<std::size_t> mBufferedBytes{0};
+    CUploadRate mUploadRate;
     CRequestDeadlines mDeadlines;
 };

@@ -27,6 +27,7 @@ const char* const kUsage =
     "  --check-memory-mb N   address-space limit of one check in MiB (default 1024; 0: none)\n"
     "  --upload-memory-mb N  memory for upload bodies waiting for their check, all together, in MiB\n"
     "                        (default 256; past it an upload is answered \"busy\")\n"
+    "  --uploads-per-hour N  uploads one client address may send in an hour (default 30)\n"
     "  --max-connections N   open connections in all (default 4096)\n"
     "  --max-connections-per-ip N\n"
     "                        open connections from one client address (default 16)\n"
@@ -106,6 +107,10 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
                 return std::nullopt;
             }
             options.front.uploadMemoryBytes = static_cast<std::size_t>(megabytes) * 1024 * 1024;
+        } else if (arg == "--uploads-per-hour") {
+            if (!number(1, 1000000, options.front.uploadsPerHour)) {
+                return std::nullopt;
+            }
         } else if (arg == "--max-connections") {
             if (!number(1, 1000000, options.front.maxConnections)) {
                 return std::nullopt;

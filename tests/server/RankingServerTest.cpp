@@ -111,6 +111,7 @@ TEST(RankingServer, BadRequestsGetAClearRefusal) {
         {"POST", script + "UploadRanking?a%3Fb?10", replay, 400},
         {"POST", script + "UploadRanking?a%zzb?10", replay, 400},
         {"POST", script + "UploadRanking?a?-1", replay, 400},
+        {"POST", script + "UploadRanking?a?0", replay, 400},
         {"POST", script + "UploadRanking?a?2147483648", replay, 400},
         {"POST", script + "UploadRanking?a?1e3", replay, 400},
         {"GET", script + "UploadRanking?a?10", replay, 405},
@@ -204,4 +205,20 @@ TEST(RankingServer, ConcurrentUploadsAllLandWithConsistentRanks) {
     }
     EXPECT_EQ(listed, (std::vector<int>{800, 700, 500, 500, 300, 300, 300, 100}));
     EXPECT_NE(json.find("{\"rank\":5,\"name\":\"c1\""), std::string::npos) << json;
+}
+
+TEST(RankingServer, UploadsAreRationedPerClientAddress) {
+    CTempFolder temp;
+    const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 10, 4);
+    CRankingServer server(
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0")));
+    const std::string upload = fScriptUrl(server.fPort(), "UploadRanking?a?10");
+    for (int i = 0; i < 30; ++i) {
+        ASSERT_EQ(fHttp("POST", upload, replay).body, "UploadSuccess?1") << "upload " << i + 1;
+    }
+    const SHttpReply refused = fHttp("POST", upload, replay);
+    EXPECT_EQ(refused.status, 429);
+    EXPECT_EQ(refused.body, "UploadFailed?too many uploads from this address; try again in an hour");
+    EXPECT_EQ(fHttp("GET", fScriptUrl(server.fPort(), "GetRankingList")).status, 200);
+    EXPECT_EQ(fHttp("POST", upload, replay, "127.0.0.2").body, "UploadSuccess?1");
 }
