@@ -20,6 +20,7 @@
 #include <stdexcept>
 #include <strings.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -28,6 +29,8 @@ namespace {
 constexpr int kMaxJsonLimit = 100;
 // The game's list and download requests send a file the player may have left beside it as their body.
 constexpr std::size_t kMaxDiscardedBodyBytes = 64 * 1024;
+// Checks running or waiting for their turn, each with its own thread; past this an upload is "busy".
+constexpr int kMaxChecksAside = 64;
 
 CHttpFront::SAnswer fRefuse(int status, const std::string& reason) {
     CHttpFront::SAnswer answer;
@@ -184,6 +187,15 @@ MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*
         return MHD_YES;
     }
     front->fDeadlines().fRequestIn(request->clock);
+    if (!answer && request->ready) {
+        answer = std::move(request->ready);
+    } else if (!answer && request->use == CHttpFront::EBody::Upload && !request->checking &&
+               !request->bodyTooLarge && !request->overBudget) {
+        answer = front->fCheckAside(connection, verb, *request);
+        if (!answer) {
+            return MHD_YES; // answered when the check is done
+        }
+    }
     if (!answer) {
         answer = front->fRoute(verb, *request);
     }
@@ -230,12 +242,13 @@ CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
     // daemon's own timeout closes connections that go quiet, also while an answer is being sent; the
     // deadlines close those that keep trickling.
     mDaemon = MHD_start_daemon(
-        MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ERROR_LOG, static_cast<std::uint16_t>(options.port), nullptr,
-        nullptr, &fAnswerConnection, this, MHD_OPTION_THREAD_POOL_SIZE, count(options.threads),
-        MHD_OPTION_SOCK_ADDR, reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK,
-        &fKeepTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this, MHD_OPTION_NOTIFY_CONNECTION,
-        &fConnectionEvent, this, MHD_OPTION_CONNECTION_TIMEOUT, count(options.requestSeconds),
-        MHD_OPTION_CONNECTION_LIMIT, count(options.maxConnections), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+        MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG,
+        static_cast<std::uint16_t>(options.port), nullptr, nullptr, &fAnswerConnection, this,
+        MHD_OPTION_THREAD_POOL_SIZE, count(options.threads), MHD_OPTION_SOCK_ADDR,
+        reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK, &fKeepTarget, nullptr,
+        MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this, MHD_OPTION_NOTIFY_CONNECTION, &fConnectionEvent,
+        this, MHD_OPTION_CONNECTION_TIMEOUT, count(options.requestSeconds), MHD_OPTION_CONNECTION_LIMIT,
+        count(options.maxConnections), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
         count(options.maxConnectionsPerAddress), MHD_OPTION_EXTERNAL_LOGGER, &fDaemonLog, nullptr,
         MHD_OPTION_END);
     if (mDaemon == nullptr) {
@@ -247,7 +260,44 @@ CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
 }
 
 CHttpFront::~CHttpFront() {
+    // The daemon may not stop while a connection is suspended: the checks under way end first (within
+    // their time limit), and no new one starts.
+    {
+        std::unique_lock<std::mutex> lock(mAsideMutex);
+        mStopping = true;
+        mAsideDone.wait(lock, [this] { return mAside == 0; });
+    }
     MHD_stop_daemon(mDaemon);
+}
+
+std::optional<CHttpFront::SAnswer> CHttpFront::fCheckAside(MHD_Connection* connection,
+                                                           const std::string& method, SRequest& request) {
+    {
+        const std::lock_guard<std::mutex> lock(mAsideMutex);
+        if (mStopping || mAside >= kMaxChecksAside) {
+            SAnswer answer = fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE, "the server is busy; try again later");
+            answer.body = "UploadFailed?" + answer.logReason;
+            return answer;
+        }
+        ++mAside;
+    }
+    request.checking = true;
+    MHD_suspend_connection(connection);
+    // This thread forks the game and waits for it, so the game dies with the server (see CReplayChecker).
+    std::thread([this, connection, method, &request] {
+        try {
+            request.ready = fRoute(method, request);
+        } catch (const std::exception& e) {
+            fServerLog(std::string("upload: ") + e.what());
+            request.ready = fRefuse(MHD_HTTP_INTERNAL_SERVER_ERROR, "the upload could not be handled");
+            request.ready->body = "UploadFailed?" + request.ready->logReason;
+        }
+        MHD_resume_connection(connection);
+        const std::lock_guard<std::mutex> lock(mAsideMutex);
+        --mAside;
+        mAsideDone.notify_all();
+    }).detach();
+    return std::nullopt;
 }
 
 bool CHttpFront::fReserveBody(std::size_t bytes) {

@@ -2,8 +2,8 @@
 // requests at "/cgi-bin/tavoni103/ranking.cgi", the web page at "/", the JSON at "/api/ranking" and the
 // replay files at "/replays/<id>". Requests it cannot serve get a 4xx status with a one-line reason and a
 // log line. One client cannot starve the others: it may hold only so many connections, each must bring in
-// its request within a time limit, only an upload's body is read into memory, and uploads are rationed
-// per client address.
+// its request within a time limit, only an upload's body is read into memory, uploads are rationed per
+// client address, and an upload's check runs on a thread of its own while its connection waits aside.
 #pragma once
 
 #include "CRankingService.h"
@@ -11,8 +11,10 @@
 #include "CUploadRate.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -41,6 +43,16 @@ public:
 
     int fPort() const { return mPort; }
 
+    // What is answered to a request.
+    struct SAnswer {
+        int status = 200;
+        std::string body;
+        std::string contentType = "text/plain; charset=utf-8";
+        int fileDescriptor = -1; // a replay file sent as it is, instead of body
+        std::uint64_t fileSize = 0;
+        std::string downloadName;
+        std::string logReason; // why a request was refused, for the log
+    };
     // What a request's body is for, decided from its headers before any of it is read.
     enum class EBody {
         None,    // no body was announced
@@ -58,19 +70,17 @@ public:
         bool bodyTooLarge = false;
         bool overBudget = false;
         bool tooManyUploads = false;
-    };
-    struct SAnswer {
-        int status = 200;
-        std::string body;
-        std::string contentType = "text/plain; charset=utf-8";
-        int fileDescriptor = -1; // a replay file sent as it is, instead of body
-        std::uint64_t fileSize = 0;
-        std::string downloadName;
-        std::string logReason; // why a request was refused, for the log
+        bool checking = false;        // its check runs aside, the connection suspended
+        std::optional<SAnswer> ready; // the answer once the check is done
     };
     // Called once the headers are in: an answer when the request is refused before its body is read.
     std::optional<SAnswer> fBegin(const std::string& method, MHD_Connection* connection, SRequest& request);
     SAnswer fRoute(const std::string& method, SRequest& request);
+    // Suspends the connection of a complete upload and runs its check on a thread of its own, which resumes
+    // the connection with the answer in `request.ready`. Returns an answer instead, suspending nothing,
+    // when the server is stopping or too many checks are waiting already.
+    std::optional<SAnswer> fCheckAside(MHD_Connection* connection, const std::string& method,
+                                       SRequest& request);
     // Takes `bytes` more of the upload memory; false (nothing taken) when that would pass the limit.
     bool fReserveBody(std::size_t bytes);
     void fReleaseBody(std::size_t bytes);
@@ -89,4 +99,8 @@ private:
     std::atomic<std::size_t> mBufferedBytes{0};
     CUploadRate mUploadRate;
     CRequestDeadlines mDeadlines;
+    std::mutex mAsideMutex;
+    std::condition_variable mAsideDone;
+    int mAside = 0; // checks running or waiting for a turn
+    bool mStopping = false;
 };

@@ -337,3 +337,49 @@ TEST(HostileClients, RequestStillArrivingAtTheDeadlineIsCutOff) {
         }
     }
 }
+
+TEST(HostileClients, SlowChecksHoldUpNoOtherClient) {
+    CTempFolder temp;
+    constexpr int kUploads = 6;
+    std::vector<std::string> replays;
+    for (int i = 0; i < kUploads; ++i) {
+        replays.push_back(fMakeSyntheticReplay(temp.fPath() / "make", 40 + i, i));
+    }
+    // Each check takes 3 s, and there are more uploads than HTTP threads.
+    SServerOptions options =
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "sleep 3\nexit 0"));
+    options.front.threads = 2;
+    options.parallelChecks = kUploads;
+    CRankingServer server(options);
+    const int port = server.fPort();
+    std::vector<std::string> replies(kUploads);
+    std::atomic<int> done{0};
+    std::vector<std::thread> uploaders;
+    for (int i = 0; i < kUploads; ++i) {
+        uploaders.emplace_back([&, i] {
+            const std::size_t k = static_cast<std::size_t>(i);
+            replies[k] =
+                fHttp("POST",
+                      fScriptUrl(port, "UploadRanking?u" + std::to_string(i) + "?" + std::to_string(10 + i)),
+                      replays[k], "127.0.4." + std::to_string(i + 1))
+                    .body;
+            ++done;
+        });
+    }
+    // Another player lists the ranking ten times a second while the checks run.
+    double slowest = 0;
+    while (done < kUploads) {
+        const SClock::time_point sent = SClock::now();
+        EXPECT_EQ(fHttp("GET", fScriptUrl(port, "GetRankingList"), {}, "127.0.0.2").status, 200);
+        slowest = std::max(slowest, fSecondsSince(sent));
+        std::this_thread::sleep_until(sent + std::chrono::milliseconds(100));
+    }
+    for (std::thread& t : uploaders) {
+        t.join();
+    }
+    EXPECT_LT(slowest, 1.0) << "a list request waited for the checks";
+    for (int i = 0; i < kUploads; ++i) {
+        EXPECT_TRUE(replies[static_cast<std::size_t>(i)].starts_with("UploadSuccess?"))
+            << replies[static_cast<std::size_t>(i)];
+    }
+}
