@@ -14,12 +14,14 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <future>
 #include <microhttpd.h>
 #include <mutex>
 #include <netinet/in.h>
 #include <stdexcept>
 #include <strings.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -281,22 +283,41 @@ std::optional<CHttpFront::SAnswer> CHttpFront::fCheckAside(MHD_Connection* conne
         }
         ++mAside;
     }
+    // The thread is made first, so that failing to make one only turns the upload away; it starts its work
+    // once the connection is suspended, since only a suspended connection may be resumed. It forks the game
+    // and waits for it, so the game dies with the server (see CReplayChecker).
+    std::promise<void> suspended;
+    std::thread worker;
+    try {
+        worker = std::thread([this, connection, method, &request, go = suspended.get_future()] {
+            go.wait();
+            try {
+                request.ready = fRoute(method, request);
+            } catch (const std::exception& e) {
+                fServerLog(std::string("upload: ") + e.what());
+                request.ready = fRefuse(MHD_HTTP_INTERNAL_SERVER_ERROR, "the upload could not be handled");
+                request.ready->body = "UploadFailed?" + request.ready->logReason;
+            }
+            MHD_resume_connection(connection);
+            const std::lock_guard<std::mutex> lock(mAsideMutex);
+            --mAside;
+            mAsideDone.notify_all();
+        });
+    } catch (const std::system_error& e) {
+        fServerLog(std::string("upload: no thread for the check: ") + e.what());
+        {
+            const std::lock_guard<std::mutex> lock(mAsideMutex);
+            --mAside;
+            mAsideDone.notify_all();
+        }
+        SAnswer answer = fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE, "the server is busy; try again later");
+        answer.body = "UploadFailed?" + answer.logReason;
+        return answer;
+    }
     request.checking = true;
     MHD_suspend_connection(connection);
-    // This thread forks the game and waits for it, so the game dies with the server (see CReplayChecker).
-    std::thread([this, connection, method, &request] {
-        try {
-            request.ready = fRoute(method, request);
-        } catch (const std::exception& e) {
-            fServerLog(std::string("upload: ") + e.what());
-            request.ready = fRefuse(MHD_HTTP_INTERNAL_SERVER_ERROR, "the upload could not be handled");
-            request.ready->body = "UploadFailed?" + request.ready->logReason;
-        }
-        MHD_resume_connection(connection);
-        const std::lock_guard<std::mutex> lock(mAsideMutex);
-        --mAside;
-        mAsideDone.notify_all();
-    }).detach();
+    suspended.set_value();
+    worker.detach();
     return std::nullopt;
 }
 
