@@ -8,18 +8,31 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <climits>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <future>
 #include <microhttpd.h>
+#include <mutex>
 #include <netinet/in.h>
 #include <stdexcept>
+#include <strings.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 constexpr int kMaxJsonLimit = 100;
+// The game's list and download requests send a file the player may have left beside it as their body.
+constexpr std::size_t kMaxDiscardedBodyBytes = 64 * 1024;
+// Checks running or waiting for their turn, each with its own thread; past this an upload is "busy".
+constexpr int kMaxChecksAside = 64;
 
 CHttpFront::SAnswer fRefuse(int status, const std::string& reason) {
     CHttpFront::SAnswer answer;
@@ -45,21 +58,71 @@ std::string fClientAddress(MHD_Connection* connection) {
     return text;
 }
 
+// The daemon's own messages go to the server's log, at most a few a second: under a flood of connections
+// it has one for each refused or broken connection.
+void fDaemonLog(void*, const char* format, va_list arguments) {
+    static std::mutex mutex;
+    static std::chrono::steady_clock::time_point windowStart;
+    static int inWindow = 0;
+    static int leftOut = 0;
+    constexpr int kLinesPerSecond = 10;
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    std::string line = text;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.pop_back();
+    }
+    const std::lock_guard<std::mutex> lock(mutex);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - windowStart >= std::chrono::seconds(1)) {
+        if (leftOut > 0) {
+            fServerLog("http: " + std::to_string(leftOut) + " more messages of the HTTP daemon left out");
+        }
+        windowStart = now;
+        inWindow = 0;
+        leftOut = 0;
+    }
+    if (++inWindow > kLinesPerSecond) {
+        ++leftOut;
+        return;
+    }
+    fServerLog("http: " + fLogSafe(line));
+}
+
 // The raw request target (path and query as sent) is kept before the daemon parses it: the game's queries
 // are "?"-separated, which the daemon's own argument parsing does not understand.
-void* fKeepTarget(void*, const char* uri, MHD_Connection*) {
+void* fKeepTarget(void*, const char* uri, MHD_Connection* connection) {
     auto* request = new CHttpFront::SRequest;
     request->target = uri != nullptr ? uri : "";
+    const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    if (info != nullptr) {
+        request->clock = static_cast<CRequestDeadlines::SConnection*>(info->socket_context);
+    }
     return request;
 }
 
 void fRequestDone(void* self, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
     auto* request = static_cast<CHttpFront::SRequest*>(*context);
     if (request != nullptr) {
-        static_cast<CHttpFront*>(self)->fReleaseBody(request->body.size());
+        auto* front = static_cast<CHttpFront*>(self);
+        front->fReleaseBody(request->body.size());
+        front->fDeadlines().fAnswered(request->clock);
     }
     delete request;
     *context = nullptr;
+}
+
+void fConnectionEvent(void* self, MHD_Connection* connection, void** socketContext,
+                      MHD_ConnectionNotificationCode code) {
+    CRequestDeadlines& deadlines = static_cast<CHttpFront*>(self)->fDeadlines();
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+        const MHD_ConnectionInfo* info =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        *socketContext = info != nullptr ? deadlines.fOpened(info->connect_fd) : nullptr;
+    } else {
+        deadlines.fClosed(static_cast<CRequestDeadlines::SConnection*>(*socketContext));
+        *socketContext = nullptr;
+    }
 }
 
 MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer) {
@@ -100,49 +163,74 @@ MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*
     if (request == nullptr) {
         return MHD_NO;
     }
+    const std::string verb = method != nullptr ? method : "";
+    std::optional<CHttpFront::SAnswer> answer;
     if (!request->started) {
         request->started = true;
-        // A body announced beyond what any request may carry is refused before it is read.
-        const char* length =
-            MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
-        unsigned long long announced = 0;
-        if (length != nullptr &&
-            std::from_chars(length, length + std::strlen(length), announced).ec == std::errc() &&
-            announced > kMaxUploadBytes) {
-            request->bodyTooLarge = true;
-        }
-        if (!request->bodyTooLarge) {
+        answer = front->fBegin(verb, connection, *request);
+        if (!answer) {
             return MHD_YES;
         }
-    }
-    if (*uploadSize != 0) {
-        const bool refused = request->bodyTooLarge || request->overBudget;
-        if (!refused && request->body.size() + *uploadSize <= kMaxUploadBytes &&
-            front->fReserveBody(*uploadSize)) {
-            request->body.append(uploadData, *uploadSize);
-        } else if (!refused) {
-            (request->body.size() + *uploadSize > kMaxUploadBytes ? request->bodyTooLarge
-                                                                  : request->overBudget) = true;
-            front->fReleaseBody(request->body.size());
-            request->body = std::string();
+    } else if (*uploadSize != 0) {
+        if (request->use != CHttpFront::EBody::Upload) {
+            request->discarded += *uploadSize;
+            request->bodyTooLarge = request->discarded > kMaxDiscardedBodyBytes;
+        } else if (!request->bodyTooLarge && !request->overBudget) {
+            if (request->body.size() + *uploadSize <= kMaxUploadBytes && front->fReserveBody(*uploadSize)) {
+                request->body.append(uploadData, *uploadSize);
+            } else {
+                (request->body.size() + *uploadSize > kMaxUploadBytes ? request->bodyTooLarge
+                                                                      : request->overBudget) = true;
+                front->fReleaseBody(request->body.size());
+                request->body = std::string();
+            }
         }
         *uploadSize = 0;
         return MHD_YES;
     }
-    const std::string verb = method != nullptr ? method : "";
-    const CHttpFront::SAnswer answer = front->fRoute(verb, *request);
-    if (answer.status >= 400) {
-        fServerLog(std::to_string(answer.status) + " " + fLogSafe(verb, 16) + " " +
-                   fLogSafe(request->target) + " from " + fClientAddress(connection) + ": " +
-                   answer.logReason);
+    front->fDeadlines().fRequestIn(request->clock);
+    if (!answer && request->ready) {
+        answer = std::move(request->ready);
+    } else if (!answer && request->use == CHttpFront::EBody::Upload && !request->checking &&
+               !request->bodyTooLarge && !request->overBudget) {
+        answer = front->fCheckAside(connection, verb, *request);
+        if (!answer) {
+            return MHD_YES; // answered when the check is done
+        }
     }
-    return fSend(connection, answer);
+    if (!answer) {
+        answer = front->fRoute(verb, *request);
+    }
+    if (answer->status >= 400) {
+        fServerLog(std::to_string(answer->status) + " " + fLogSafe(verb, 16) + " " +
+                   fLogSafe(request->target) + " from " + fClientAddress(connection) + ": " +
+                   answer->logReason);
+    }
+    return fSend(connection, *answer);
+}
+
+struct SFraming {
+    std::vector<std::string> lengths;
+    std::vector<std::string> encodings;
+};
+
+MHD_Result fCollectFraming(void* framing, MHD_ValueKind, const char* key, const char* value) {
+    auto* found = static_cast<SFraming*>(framing);
+    if (key != nullptr && value != nullptr) {
+        if (strcasecmp(key, MHD_HTTP_HEADER_CONTENT_LENGTH) == 0) {
+            found->lengths.emplace_back(value);
+        } else if (strcasecmp(key, MHD_HTTP_HEADER_TRANSFER_ENCODING) == 0) {
+            found->encodings.emplace_back(value);
+        }
+    }
+    return MHD_YES;
 }
 
 } // namespace
 
 CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
-    : mService(service), mUploadMemoryBytes(options.uploadMemoryBytes) {
+    : mService(service), mUploadMemoryBytes(options.uploadMemoryBytes), mUploadRate(options.uploadsPerHour),
+      mDeadlines(std::chrono::seconds(std::max(options.requestSeconds, 1))) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(options.port));
@@ -151,14 +239,20 @@ CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
         inet_pton(AF_INET, options.bindAddress.c_str(), &address.sin_addr) != 1) {
         throw std::runtime_error("\"" + options.bindAddress + "\" is not an IPv4 address");
     }
-    const unsigned int threads = static_cast<unsigned int>(options.threads < 1 ? 1 : options.threads);
-    mDaemon = MHD_start_daemon(MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_USE_ERROR_LOG,
-                               static_cast<std::uint16_t>(options.port), nullptr, nullptr, &fAnswerConnection,
-                               this, MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_SOCK_ADDR,
-                               reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK,
-                               &fKeepTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this,
-                               MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned int>(60),
-                               MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned int>(1000), MHD_OPTION_END);
+    const auto count = [](int value) { return static_cast<unsigned int>(std::max(value, 1)); };
+    // epoll, not select(): the number of connections is not bound by select()'s 1,024 descriptors. The
+    // daemon's own timeout closes connections that go quiet, also while an answer is being sent; the
+    // deadlines close those that keep trickling.
+    mDaemon = MHD_start_daemon(
+        MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG,
+        static_cast<std::uint16_t>(options.port), nullptr, nullptr, &fAnswerConnection, this,
+        MHD_OPTION_THREAD_POOL_SIZE, count(options.threads), MHD_OPTION_SOCK_ADDR,
+        reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK, &fKeepTarget, nullptr,
+        MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this, MHD_OPTION_NOTIFY_CONNECTION, &fConnectionEvent,
+        this, MHD_OPTION_CONNECTION_TIMEOUT, count(options.requestSeconds), MHD_OPTION_CONNECTION_LIMIT,
+        count(options.maxConnections), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+        count(options.maxConnectionsPerAddress), MHD_OPTION_EXTERNAL_LOGGER, &fDaemonLog, nullptr,
+        MHD_OPTION_END);
     if (mDaemon == nullptr) {
         throw std::runtime_error("cannot listen on port " + std::to_string(options.port) + ": " +
                                  std::strerror(errno));
@@ -168,7 +262,63 @@ CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
 }
 
 CHttpFront::~CHttpFront() {
+    // The daemon may not stop while a connection is suspended: the checks under way end first (within
+    // their time limit), and no new one starts.
+    {
+        std::unique_lock<std::mutex> lock(mAsideMutex);
+        mStopping = true;
+        mAsideDone.wait(lock, [this] { return mAside == 0; });
+    }
     MHD_stop_daemon(mDaemon);
+}
+
+std::optional<CHttpFront::SAnswer> CHttpFront::fCheckAside(MHD_Connection* connection,
+                                                           const std::string& method, SRequest& request) {
+    {
+        const std::lock_guard<std::mutex> lock(mAsideMutex);
+        if (mStopping || mAside >= kMaxChecksAside) {
+            SAnswer answer = fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE, "the server is busy; try again later");
+            answer.body = "UploadFailed?" + answer.logReason;
+            return answer;
+        }
+        ++mAside;
+    }
+    // The thread is made first, so that failing to make one only turns the upload away; it starts its work
+    // once the connection is suspended, since only a suspended connection may be resumed. It forks the game
+    // and waits for it, so the game dies with the server (see CReplayChecker).
+    std::promise<void> suspended;
+    std::thread worker;
+    try {
+        worker = std::thread([this, connection, method, &request, go = suspended.get_future()] {
+            go.wait();
+            try {
+                request.ready = fRoute(method, request);
+            } catch (const std::exception& e) {
+                fServerLog(std::string("upload: ") + e.what());
+                request.ready = fRefuse(MHD_HTTP_INTERNAL_SERVER_ERROR, "the upload could not be handled");
+                request.ready->body = "UploadFailed?" + request.ready->logReason;
+            }
+            MHD_resume_connection(connection);
+            const std::lock_guard<std::mutex> lock(mAsideMutex);
+            --mAside;
+            mAsideDone.notify_all();
+        });
+    } catch (const std::system_error& e) {
+        fServerLog(std::string("upload: no thread for the check: ") + e.what());
+        {
+            const std::lock_guard<std::mutex> lock(mAsideMutex);
+            --mAside;
+            mAsideDone.notify_all();
+        }
+        SAnswer answer = fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE, "the server is busy; try again later");
+        answer.body = "UploadFailed?" + answer.logReason;
+        return answer;
+    }
+    request.checking = true;
+    MHD_suspend_connection(connection);
+    suspended.set_value();
+    worker.detach();
+    return std::nullopt;
 }
 
 bool CHttpFront::fReserveBody(std::size_t bytes) {
@@ -183,6 +333,69 @@ bool CHttpFront::fReserveBody(std::size_t bytes) {
 
 void CHttpFront::fReleaseBody(std::size_t bytes) {
     mBufferedBytes -= bytes;
+}
+
+std::optional<CHttpFront::SAnswer> CHttpFront::fBegin(const std::string& method, MHD_Connection* connection,
+                                                      SRequest& request) {
+    // A body's length is told one way only; two ways that disagree are how requests get smuggled past
+    // a proxy in front of the server.
+    SFraming framing;
+    MHD_get_connection_values(connection, MHD_HEADER_KIND, &fCollectFraming, &framing);
+    if (!framing.encodings.empty() && !framing.lengths.empty()) {
+        return fRefuse(MHD_HTTP_BAD_REQUEST, "both Content-Length and Transfer-Encoding");
+    }
+    if (framing.encodings.size() > 1 ||
+        (framing.encodings.size() == 1 && strcasecmp(framing.encodings[0].c_str(), "chunked") != 0)) {
+        return fRefuse(MHD_HTTP_NOT_IMPLEMENTED, "only the chunked Transfer-Encoding is understood");
+    }
+    unsigned long long announced = 0;
+    for (const std::string& length : framing.lengths) {
+        unsigned long long value = 0;
+        const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), value);
+        if (error != std::errc() || end != length.data() + length.size() || length != framing.lengths[0]) {
+            return fRefuse(MHD_HTTP_BAD_REQUEST, "conflicting or malformed Content-Length");
+        }
+        announced = value;
+    }
+    const bool hasBody = !framing.encodings.empty() || announced > 0;
+
+    // Routed before the body is read: only an upload's body is kept, and only what may be kept is read.
+    const std::size_t mark = request.target.find('?');
+    const std::optional<std::string> path = fPercentDecode(request.target.substr(0, mark));
+    const bool allowed = method == "GET" || method == "HEAD" || method == "POST";
+    if (!allowed || !path) {
+        return fRoute(method, request);
+    }
+    if (*path != kRankingScriptPath) {
+        if (hasBody) {
+            return fRefuse(MHD_HTTP_CONTENT_TOO_LARGE, "this request takes no body");
+        }
+        return std::nullopt;
+    }
+    std::string error;
+    const std::optional<SRankingRequest> parsed =
+        fParseRankingQuery(mark == std::string::npos ? "" : request.target.substr(mark + 1), error);
+    if (!parsed || (parsed->action == ERankingAction::UploadRanking && method != "POST")) {
+        return fRoute(method, request);
+    }
+    if (parsed->action != ERankingAction::UploadRanking) {
+        if (announced > kMaxDiscardedBodyBytes) {
+            request.bodyTooLarge = true;
+            return fRefuse(MHD_HTTP_CONTENT_TOO_LARGE, "this request takes no body");
+        }
+        request.use = hasBody ? EBody::Discard : EBody::None;
+        return std::nullopt;
+    }
+    if (announced > kMaxUploadBytes) {
+        request.bodyTooLarge = true;
+        return fRoute(method, request);
+    }
+    if (!mUploadRate.fTake(fClientAddress(connection))) {
+        request.tooManyUploads = true;
+        return fRoute(method, request);
+    }
+    request.use = EBody::Upload;
+    return std::nullopt;
 }
 
 CHttpFront::SAnswer CHttpFront::fRoute(const std::string& method, SRequest& request) {
@@ -237,6 +450,12 @@ CHttpFront::SAnswer CHttpFront::fRankingScript(const std::string& method, const 
         }
         if (request.bodyTooLarge) {
             SAnswer answer = fRefuse(MHD_HTTP_CONTENT_TOO_LARGE, "the replay is larger than 8 MiB");
+            answer.body = "UploadFailed?" + answer.logReason;
+            return answer;
+        }
+        if (request.tooManyUploads) {
+            SAnswer answer = fRefuse(MHD_HTTP_TOO_MANY_REQUESTS,
+                                     "too many uploads from this address; try again in an hour");
             answer.body = "UploadFailed?" + answer.logReason;
             return answer;
         }

@@ -1,13 +1,21 @@
-// The HTTP side of the server, on libmicrohttpd with a pool of threads: the game's three requests at
-// "/cgi-bin/tavoni103/ranking.cgi", the web page at "/", the JSON at "/api/ranking" and the replay files at
-// "/replays/<id>". Requests it cannot serve get a 4xx status with a one-line reason and a log line.
+// The HTTP side of the server, on libmicrohttpd with a pool of threads polling with epoll: the game's three
+// requests at "/cgi-bin/tavoni103/ranking.cgi", the web page at "/", the JSON at "/api/ranking" and the
+// replay files at "/replays/<id>". Requests it cannot serve get a 4xx status with a one-line reason and a
+// log line. One client cannot starve the others: it may hold only so many connections, each must bring in
+// its request within a time limit, only an upload's body is read into memory, uploads are rationed per
+// client address, and an upload's check runs on a thread of its own while its connection waits aside.
 #pragma once
 
 #include "CRankingService.h"
+#include "CRequestDeadlines.h"
+#include "CUploadRate.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
+#include <optional>
 #include <string>
 
 struct MHD_Daemon;
@@ -19,6 +27,10 @@ struct SFrontOptions {
     int threads = 4;
     // Upload bodies wait in memory for their check; all of them together stay within this.
     std::size_t uploadMemoryBytes = 256u * 1024 * 1024;
+    int maxConnections = 4096;
+    int maxConnectionsPerAddress = 16;
+    int requestSeconds = 30; // headers and body of a request must be in within this
+    int uploadsPerHour = 30; // from one client address
 };
 
 class CHttpFront {
@@ -31,14 +43,7 @@ public:
 
     int fPort() const { return mPort; }
 
-    // One request as it arrives (raw target and body), and what is answered; used by the daemon's callbacks.
-    struct SRequest {
-        std::string target;
-        std::string body;
-        bool started = false;
-        bool bodyTooLarge = false;
-        bool overBudget = false;
-    };
+    // What is answered to a request.
     struct SAnswer {
         int status = 200;
         std::string body;
@@ -48,10 +53,38 @@ public:
         std::string downloadName;
         std::string logReason; // why a request was refused, for the log
     };
+    // What a request's body is for, decided from its headers before any of it is read.
+    enum class EBody {
+        None,    // no body was announced
+        Upload,  // an upload's replay: kept, within the upload memory
+        Discard, // the game's list and download requests may carry a small one; it is read and dropped
+    };
+    // One request as it arrives (raw target and body), and what is answered; used by the daemon's callbacks.
+    struct SRequest {
+        std::string target;
+        std::string body;
+        CRequestDeadlines::SConnection* clock = nullptr;
+        EBody use = EBody::None;
+        std::size_t discarded = 0;
+        bool started = false;
+        bool bodyTooLarge = false;
+        bool overBudget = false;
+        bool tooManyUploads = false;
+        bool checking = false;        // its check runs aside, the connection suspended
+        std::optional<SAnswer> ready; // the answer once the check is done
+    };
+    // Called once the headers are in: an answer when the request is refused before its body is read.
+    std::optional<SAnswer> fBegin(const std::string& method, MHD_Connection* connection, SRequest& request);
     SAnswer fRoute(const std::string& method, SRequest& request);
+    // Suspends the connection of a complete upload and runs its check on a thread of its own, which resumes
+    // the connection with the answer in `request.ready`. Returns an answer instead, suspending nothing,
+    // when the server is stopping or too many checks are waiting already.
+    std::optional<SAnswer> fCheckAside(MHD_Connection* connection, const std::string& method,
+                                       SRequest& request);
     // Takes `bytes` more of the upload memory; false (nothing taken) when that would pass the limit.
     bool fReserveBody(std::size_t bytes);
     void fReleaseBody(std::size_t bytes);
+    CRequestDeadlines& fDeadlines() { return mDeadlines; }
 
 private:
     SAnswer fRankingScript(const std::string& method, const std::string& query, SRequest& request);
@@ -64,4 +97,10 @@ private:
     int mPort = 0;
     std::size_t mUploadMemoryBytes = 0;
     std::atomic<std::size_t> mBufferedBytes{0};
+    CUploadRate mUploadRate;
+    CRequestDeadlines mDeadlines;
+    std::mutex mAsideMutex;
+    std::condition_variable mAsideDone;
+    int mAside = 0; // checks running or waiting for a turn
+    bool mStopping = false;
 };

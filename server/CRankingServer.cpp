@@ -28,6 +28,14 @@ const char* const kUsage =
     "  --checks N            replay checks run at once (default: one per processor)\n"
     "  --check-seconds N     time limit of one check (default 30)\n"
     "  --check-memory-mb N   address-space limit of one check in MiB (default 1024; 0: none)\n"
+    "  --upload-memory-mb N  memory for upload bodies waiting for their check, all together, in MiB\n"
+    "                        (default 256; past it an upload is answered \"busy\")\n"
+    "  --uploads-per-hour N  uploads one client address may send in an hour (default 30)\n"
+    "  --max-connections N   open connections in all (default 4096)\n"
+    "  --max-connections-per-ip N\n"
+    "                        open connections from one client address (default 16)\n"
+    "  --request-seconds N   time a connection has to send a whole request, headers and body, counted\n"
+    "                        from its opening or its previous answer; it is closed then (default 30)\n"
     "  --help                this text\n";
 
 bool fParseNumber(std::string_view text, int low, int high, int& value) {
@@ -94,6 +102,28 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
             }
         } else if (arg == "--check-memory-mb") {
             if (!number(0, 1048576, options.checkMemoryMb)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--upload-memory-mb") {
+            int megabytes = 0;
+            if (!number(1, 65536, megabytes)) {
+                return std::nullopt;
+            }
+            options.front.uploadMemoryBytes = static_cast<std::size_t>(megabytes) * 1024 * 1024;
+        } else if (arg == "--uploads-per-hour") {
+            if (!number(1, 1000000, options.front.uploadsPerHour)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--max-connections") {
+            if (!number(1, 1000000, options.front.maxConnections)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--max-connections-per-ip") {
+            if (!number(1, 1000000, options.front.maxConnectionsPerAddress)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--request-seconds") {
+            if (!number(1, 3600, options.front.requestSeconds)) {
                 return std::nullopt;
             }
         } else {

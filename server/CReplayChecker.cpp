@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -115,11 +116,18 @@ SCheckResult CReplayChecker::fRunGame(const fs::path& folder, int score) const {
     const rlim_t memory = static_cast<rlim_t>(mOptions.memoryLimitBytes);
     const rlim_t cpuSeconds = static_cast<rlim_t>(mOptions.timeLimitSeconds) + 1;
 
+    // The game dies with the server, even one killed with SIGKILL: the kernel kills it when the thread that
+    // forked it ends, and this thread waits below until the game has ended. Had the server died already
+    // before the request took effect, the game's parent is no longer this one.
+    const pid_t server = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) {
         return {false, "the check could not start"};
     }
     if (pid == 0) {
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != server) {
+            ::_exit(126);
+        }
         ::setpgid(0, 0);
         if (::chdir(workDir.c_str()) != 0) {
             ::_exit(126);

@@ -97,8 +97,9 @@ std::optional<SRankingRequest> fParseRankingQuery(std::string_view query, std::s
             return std::nullopt;
         }
         request.name = fields[1];
-        if (!fParseDecimalInt(fields[2], request.score)) {
-            error = "the score is not a whole number from 0 to 2147483647";
+        // A score of 0 is what every run starts with; it is never a player's new high score.
+        if (!fParseDecimalInt(fields[2], request.score) || request.score < 1) {
+            error = "the score is not a whole number from 1 to 2147483647";
             return std::nullopt;
         }
     } else if (action == "DownloadReplay") {

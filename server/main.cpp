@@ -2,10 +2,12 @@
 #include "CRankingServer.h"
 #include "ServerLog.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <exception>
 #include <pthread.h>
+#include <sys/resource.h>
 
 int main(int argc, char** argv) {
     std::string message;
@@ -22,6 +24,19 @@ int main(int argc, char** argv) {
     sigaddset(&stop, SIGINT);
     sigaddset(&stop, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+
+    // Each connection is a descriptor; the usual soft limit of 1,024 would turn clients away long before
+    // --max-connections does.
+    rlimit files{};
+    const rlim_t wanted = static_cast<rlim_t>(options->front.maxConnections) + 256;
+    if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < wanted) {
+        files.rlim_cur = std::min(wanted, files.rlim_max);
+        ::setrlimit(RLIMIT_NOFILE, &files);
+        if (files.rlim_cur < wanted) {
+            fServerLog("only " + std::to_string(files.rlim_cur) +
+                       " open files are allowed; fewer connections than --max-connections will be served");
+        }
+    }
 
     try {
         CRankingServer server(*options);

@@ -107,3 +107,41 @@ TEST(RankingServerDurability, KilledDuringUploadsLosesNoAcknowledgedUpload) {
     }
     EXPECT_EQ(files, lines.size()); // every file belongs to a listed entry
 }
+
+namespace {
+
+// A process that still runs: neither gone nor a zombie waiting for whoever adopted it.
+bool fRunning(pid_t pid) {
+    const std::string stat = fReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::size_t end = stat.rfind(')');
+    return end != std::string::npos && end + 2 < stat.size() && stat[end + 2] != 'Z' && stat[end + 2] != 'X';
+}
+
+} // namespace
+
+TEST(RankingServerDurability, KilledServerLeavesNoCheckRunning) {
+    CTempFolder temp;
+    const fs::path pidFile = temp.fPath() / "game.pid";
+    // The stand-in game says who it is and then takes its time.
+    const fs::path game =
+        fWriteFakeGame(temp.fPath() / "game.sh", "echo $$ > '" + pidFile.string() + "'\nexec sleep 30");
+    const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 10, 5);
+    CServerProcess server(
+        {"--data", (temp.fPath() / "data").string(), "--game", game.string(), "--check-memory-mb", "0"});
+    std::thread upload([&] { fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?a?10"), replay); });
+    pid_t pid = 0;
+    for (int i = 0; i < 1000 && pid <= 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        pid = std::atoi(fReadFile(pidFile).c_str());
+    }
+    ASSERT_GT(pid, 0) << "the check did not start";
+    ASSERT_TRUE(fRunning(pid));
+    server.fKill(SIGKILL);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const bool left = fRunning(pid);
+    if (left) {
+        ::kill(pid, SIGKILL);
+    }
+    upload.join();
+    EXPECT_FALSE(left) << "the game of a check outlived its server";
+}

@@ -3,6 +3,7 @@
 #include "ServerTestSupport.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <thread>
 
@@ -111,6 +112,7 @@ TEST(RankingServer, BadRequestsGetAClearRefusal) {
         {"POST", script + "UploadRanking?a%3Fb?10", replay, 400},
         {"POST", script + "UploadRanking?a%zzb?10", replay, 400},
         {"POST", script + "UploadRanking?a?-1", replay, 400},
+        {"POST", script + "UploadRanking?a?0", replay, 400},
         {"POST", script + "UploadRanking?a?2147483648", replay, 400},
         {"POST", script + "UploadRanking?a?1e3", replay, 400},
         {"GET", script + "UploadRanking?a?10", replay, 405},
@@ -204,4 +206,59 @@ TEST(RankingServer, ConcurrentUploadsAllLandWithConsistentRanks) {
     }
     EXPECT_EQ(listed, (std::vector<int>{800, 700, 500, 500, 300, 300, 300, 100}));
     EXPECT_NE(json.find("{\"rank\":5,\"name\":\"c1\""), std::string::npos) << json;
+}
+
+TEST(RankingServer, UploadsAreRationedPerClientAddress) {
+    CTempFolder temp;
+    const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 10, 4);
+    CRankingServer server(
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0")));
+    const std::string upload = fScriptUrl(server.fPort(), "UploadRanking?a?10");
+    for (int i = 0; i < 30; ++i) {
+        ASSERT_EQ(fHttp("POST", upload, replay).body, "UploadSuccess?1") << "upload " << i + 1;
+    }
+    const SHttpReply refused = fHttp("POST", upload, replay);
+    EXPECT_EQ(refused.status, 429);
+    EXPECT_EQ(refused.body, "UploadFailed?too many uploads from this address; try again in an hour");
+    EXPECT_EQ(fHttp("GET", fScriptUrl(server.fPort(), "GetRankingList")).status, 200);
+    EXPECT_EQ(fHttp("POST", upload, replay, "127.0.0.2").body, "UploadSuccess?1");
+}
+
+TEST(RankingServer, LimitOptionsAreReadAndListedInHelp) {
+    const struct {
+        const char* option;
+        const char* value;
+        std::function<long long(const SServerOptions&)> read;
+        long long expected;
+    } cases[] = {
+        {"--upload-memory-mb", "64",
+         [](const SServerOptions& o) { return static_cast<long long>(o.front.uploadMemoryBytes); },
+         64ll << 20},
+        {"--uploads-per-hour", "5", [](const SServerOptions& o) { return o.front.uploadsPerHour; }, 5},
+        {"--max-connections", "9000", [](const SServerOptions& o) { return o.front.maxConnections; }, 9000},
+        {"--max-connections-per-ip", "3",
+         [](const SServerOptions& o) { return o.front.maxConnectionsPerAddress; }, 3},
+        {"--request-seconds", "7", [](const SServerOptions& o) { return o.front.requestSeconds; }, 7},
+    };
+    std::string help;
+    int status = -1;
+    std::string name = "tavoni-ranking-server";
+    std::string helpOption = "--help";
+    char* helpArgs[] = {name.data(), helpOption.data()};
+    EXPECT_FALSE(fParseServerOptions(2, helpArgs, help, status));
+    EXPECT_EQ(status, 0);
+    for (const auto& c : cases) {
+        EXPECT_NE(help.find(std::string(c.option) + " N"), std::string::npos) << c.option;
+        std::string option = c.option;
+        std::string value = c.value;
+        char* args[] = {name.data(), option.data(), value.data()};
+        std::string message;
+        const std::optional<SServerOptions> parsed = fParseServerOptions(3, args, message, status);
+        ASSERT_TRUE(parsed) << c.option << ": " << message;
+        EXPECT_EQ(c.read(*parsed), c.expected) << c.option;
+        std::string zero = "0";
+        char* refused[] = {name.data(), option.data(), zero.data()};
+        EXPECT_FALSE(fParseServerOptions(3, refused, message, status)) << c.option;
+        EXPECT_EQ(status, 2) << c.option;
+    }
 }

@@ -6,6 +6,9 @@
 #include "GameRunner.h"
 #include "SyntheticReplay.h"
 
+#include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <curl/curl.h>
@@ -14,9 +17,12 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
+#include <netinet/in.h>
+#include <poll.h>
 #include <regex>
 #include <stdexcept>
 #include <string>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -35,9 +41,15 @@ inline std::size_t fCollect(char* data, std::size_t size, std::size_t count, voi
     return size * count;
 }
 
-inline SHttpReply fHttp(const std::string& method, const std::string& url, const std::string& body = {}) {
+// `from`: the local address to send from (any of 127.0.0.0/8 reaches a server on 127.0.0.1), so a test can
+// be several clients.
+inline SHttpReply fHttp(const std::string& method, const std::string& url, const std::string& body = {},
+                        const std::string& from = {}) {
     SHttpReply reply;
     CURL* curl = curl_easy_init();
+    if (!from.empty()) {
+        curl_easy_setopt(curl, CURLOPT_INTERFACE, ("host!" + from).c_str());
+    }
     curl_slist* headers = curl_slist_append(nullptr, "Expect:");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
@@ -56,6 +68,102 @@ inline SHttpReply fHttp(const std::string& method, const std::string& url, const
     }
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);
+    return reply;
+}
+
+// A TCP connection to the server on 127.0.0.1 from the local address `from`, for what curl would not send;
+// -1 when it cannot be made. A non-blocking one may still be connecting when it is returned.
+inline int fConnectFrom(int port, const std::string& from = "127.0.0.1", bool blocking = true) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | (blocking ? 0 : SOCK_NONBLOCK), 0);
+    if (fd < 0) {
+        return -1;
+    }
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(static_cast<std::uint16_t>(port));
+    ::inet_pton(AF_INET, "127.0.0.1", &server.sin_addr);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+        (::connect(fd, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0 &&
+         errno != EINPROGRESS)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+struct SRawReply {
+    int status = 0;     // of the first answer; 0: none
+    double seconds = 0; // from the first byte sent to the answer (or to giving up)
+};
+
+// Sends `head`, then `bodyBytes` bytes of body as fast as the server takes them, reading all the while, and
+// stops at the first answer's status line. With `release`, the body's last byte waits until it is set; and
+// `sentAllButLast` is set once everything before it is out (or an answer came).
+inline SRawReply fRawRequest(int port, const std::string& head, std::size_t bodyBytes = 0,
+                             const std::string& from = "127.0.0.1",
+                             std::chrono::milliseconds limit = std::chrono::seconds(20),
+                             const std::atomic<bool>* release = nullptr,
+                             std::atomic<int>* sentAllButLast = nullptr) {
+    SRawReply reply;
+    const int fd = fConnectFrom(port, from);
+    if (fd < 0) {
+        return reply;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const std::string chunk(64 * 1024, 'x');
+    std::string pending = head;
+    std::size_t bodyLeft = bodyBytes;
+    bool counted = false;
+    const auto markReady = [&] {
+        if (!counted && sentAllButLast != nullptr) {
+            ++*sentAllButLast;
+        }
+        counted = true;
+    };
+    std::string said;
+    bool sending = true;
+    while (std::chrono::steady_clock::now() - start < limit) {
+        if (sending && pending.empty() && bodyLeft > 0) {
+            const std::size_t sendable = release != nullptr && !*release ? bodyLeft - 1 : bodyLeft;
+            if (sendable == 0) {
+                markReady();
+            } else {
+                pending.assign(chunk, 0, std::min(sendable, chunk.size()));
+                bodyLeft -= pending.size();
+            }
+        }
+        pollfd watch{fd, static_cast<short>(POLLIN | (sending && !pending.empty() ? POLLOUT : 0)), 0};
+        if (::poll(&watch, 1, 20) < 0) {
+            break;
+        }
+        if ((watch.revents & POLLOUT) != 0) {
+            const ssize_t sent = ::send(fd, pending.data(), pending.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (sent > 0) {
+                pending.erase(0, static_cast<std::size_t>(sent));
+            } else if (sent < 0 && errno != EAGAIN && errno != EINTR) {
+                sending = false; // the server has stopped reading; its answer may still be there
+            }
+        }
+        if ((watch.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            char buffer[4096];
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (got > 0) {
+                said.append(buffer, static_cast<std::size_t>(got));
+            } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
+                break;
+            }
+        }
+        if (said.size() >= 12 && said.starts_with("HTTP/1.1 ")) {
+            reply.status = std::atoi(said.substr(9, 3).c_str());
+            break;
+        }
+    }
+    markReady();
+    reply.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ::close(fd);
     return reply;
 }
 
