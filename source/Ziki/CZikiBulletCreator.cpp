@@ -94,13 +94,13 @@ SDrawData fMakeShotDrawData(const SShotKind& k, double angle) {
 void CZikiBulletCreator::fCreate(CBullet& bullet, CZiki& owner, EZikiShotKind kind, CStage& stage,
                                  SPointD position, double angle, double speed) {
     // The charged cuts move by the party's last step every frame, so they stay around her while she walks.
+    // The step is taken on the frame of removal too: that frame's collision pass still sees the cut.
     class CFunc_SLASH_2 {
     public:
         explicit CFunc_SLASH_2(CZiki& party) : mParty(&party) {}
         void operator()(CBullet& b) const {
             if (b.fGetCounter() > kKinds[ZIKI_SHOT_CHARGED_SLASH].removedAfter) {
                 b.fKill();
-                return;
             }
             const std::vector<SPointD>& history = mParty->mAxisHistory;
             if (history.size() >= 2) {
