@@ -3,6 +3,7 @@
 #include "base/CException.h"
 #include "util/ScreenGeometry.h"
 
+#include <algorithm>
 #include <array>
 #include <dx/DxLib.h>
 #include <string>
@@ -72,10 +73,13 @@ int fBuildFrameImage(const CWindowBgInfo& layer, int width, int height) {
                          std::to_string(l) + ", top " + std::to_string(t) + ", right " + std::to_string(r) +
                          ", bottom " + std::to_string(b) + "): nothing is left to repeat in the middle");
     }
-    if (width < 1 || height < 1 || width > kScreenWidth || height > kScreenHeight) {
-        throw CException("a window layer of " + fSize(width, height) + " does not fit the " +
-                         fSize(kScreenWidth, kScreenHeight) + " screen it is drawn on");
+    if (width < 1 || height < 1) {
+        throw CException("a window layer of " + fSize(width, height) + " has no pixels");
     }
+    // The back screen is the canvas, and a window wider than the screen (a long name from a server, a wide
+    // font) shows only its on-screen part anyway: the layer is cut to the screen, the rest clipped.
+    width = std::min(width, kScreenWidth);
+    height = std::min(height, kScreenHeight);
     const int image = dx_MakeGraph(width, height);
     if (image == -1) {
         throw CException("cannot make a window layer of " + fSize(width, height) + ": " + dx_GetLastError());
