@@ -32,7 +32,7 @@ std::vector<SRankingData> fParseRankingList(const std::string& reply) {
     for (const std::string_view rawLine : fSplitFields(reply, '\n')) {
         const std::vector<std::string_view> fields = fSplitFields(fTrimCarriageReturn(rawLine), '?');
         SRankingData entry;
-        if (fields.size() != 4 || !fParseDecimalInt(fields[1], entry.score) || !fIsValidReplayId(fields[2])) {
+        if (fields.size() != 4 || !fParseDecimalInt(fields[1], entry.score)) {
             continue;
         }
         entry.name = fields[0];

@@ -22,8 +22,9 @@ inline constexpr int kRankingRowsPerPage = 10;
 bool fIsValidReplayId(std::string_view id);
 
 // One entry per line of four "?"-separated fields (name, score, replay id, registration date), in the
-// reply's order. A line is skipped when it has another number of fields, a score that is not a decimal
-// integer from 0 to 2147483647, or a replay id that fIsValidReplayId refuses.
+// reply's order. A line is skipped when it has another number of fields or a score that is not a decimal
+// integer from 0 to 2147483647. A replay id that fIsValidReplayId refuses keeps its row (and so the places
+// below it); only its download is refused.
 std::vector<SRankingData> fParseRankingList(const std::string& reply);
 
 // Whether the reply's first line has four "?"-separated fields; a reply without one means the ranking has

@@ -249,6 +249,32 @@ TEST_F(RankingWindowTest, FailedDownloadKeepsNoFileAndLeavesTheListUsable) {
     EXPECT_EQ(damaged.fSeen().size(), 1u);
 }
 
+TEST_F(RankingWindowTest, AnUnsafeIdRefusesOnlyItsDownloadAndLongRowsStillShow) {
+    fUseScratchGameFolder();
+    CScriptedHttpServer server([](const CScriptedHttpServer::SSeen&) {
+        return CScriptedHttpServer::SReply{200, "<html>not a replay</html>"};
+    });
+    ASSERT_TRUE(fSetRankingServer(server.fAddress()));
+    std::vector<SRankingData> entries = fEntries({300, 200, 100});
+    entries[0].replayId = "../../score.dat";
+    // A name and a date far wider than the screen (a server may send anything) make a list window wider
+    // than 640 pixels: it is drawn clipped by the screen, never refused.
+    entries[1].name = std::string(60, 'W');
+    entries[1].registeredAt = std::string(80, '9');
+    CShowRankingWindow window(std::move(entries));
+    ASSERT_EQ(fRows(window).size(), 3u);
+    EXPECT_NE(fRows(window)[1].find(std::string(60, 'W')), std::string::npos);
+    EXPECT_GT(window.fGetWindow().fGetRect().w, 640);
+    window.fUpdate();
+    window.fDraw();
+
+    fTapInput(window, EGameKey::KEY_Z);
+    EXPECT_EQ(window.fGetConnectTask(), Task::NONE);
+    EXPECT_EQ(fInfoText(window), "リプレイファイルのダウンロードに失敗しました");
+    EXPECT_TRUE(server.fSeen().empty());
+    EXPECT_TRUE(fs::is_empty("downloaded_replay"));
+}
+
 TEST_F(RankingWindowTest, XAndEscCloseOnceAndTheWindowMayBeDropped) {
     for (EGameKey key : {EGameKey::KEY_X, EGameKey::KEY_ESC}) {
         int calls = 0;

@@ -46,8 +46,8 @@ std::vector<int> fRanks(const std::vector<SRankingData>& entries) {
 
 TEST(RankingClient, ListIsParsedRankedSortedAndPaged) {
     std::string reply;
-    // Eleven entries in no order; two share 800. A line of three fields, one with a score that is no number
-    // and lines with ids that are no file names are skipped.
+    // Eleven entries in no order; two share 800. A line of three fields and one with a score that is no
+    // number are skipped.
     const int scores[11] = {700, 800, 150, 900, 800, 300, 600, 100, 500, 400, 200};
     for (int i = 0; i < 11; ++i) {
         reply += fListLine("p" + std::to_string(i), scores[i], "id" + std::to_string(i),
@@ -56,9 +56,6 @@ TEST(RankingClient, ListIsParsedRankedSortedAndPaged) {
     reply += "three?1?fields\n";
     reply += "bad?12x?idx?2024/01/01 00:00:00\n";
     reply += "big?2147483648?idy?2024/01/01 00:00:00\n";
-    for (const char* id : {"../x", "a/b", "", ".hidden"}) {
-        reply += fListLine("hostile", 1000, id, "2024/01/01 00:00:00");
-    }
     CScriptedHttpServer server([&](const auto&) { return CScriptedHttpServer::SReply{200, reply}; });
     ASSERT_TRUE(fSetRankingServer(server.fAddress()));
 
@@ -85,6 +82,21 @@ TEST(RankingClient, ListIsParsedRankedSortedAndPaged) {
     EXPECT_EQ(list.entries[6].rank, 2);
     fSortByScore(list.entries);
     EXPECT_EQ(fRanks(list.entries), (std::vector<int>{1, 2, 2, 4, 5, 6, 7, 8, 9, 10, 11}));
+
+    // Rows whose ids are no file names keep their places (only their downloads are refused), so the ranks
+    // below them stay true.
+    reply.clear();
+    const char* ids[] = {"../x", "ok", "a/b", "", ".hidden"};
+    for (int i = 0; i < 5; ++i) {
+        reply += fListLine("n" + std::to_string(i), 900 - 100 * i, ids[i], "2024/01/01 00:00:00");
+    }
+    list = fFetchRankingList();
+    ASSERT_TRUE(list.ok) << list.notice;
+    ASSERT_EQ(list.entries.size(), 5u);
+    EXPECT_EQ(fRanks(list.entries), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(list.entries[2].name, "n2");
+    EXPECT_EQ(list.entries[2].score, 700);
+    EXPECT_EQ(list.entries[2].replayId, "a/b");
 
     // A first line of three fields means "no entries", even with good lines after it.
     reply = "a?1?b\n" + fListLine("p", 5, "id", "2024/01/01 00:00:00");
