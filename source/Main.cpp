@@ -33,7 +33,10 @@ const char* const kUsage =
     "  --trace-keys             print the game keys held in every frame (for tests)\n"
     "  --replay FILE            play the packed replay FILE from its start, then leave; prints\n"
     "                           'replay FILE: N frames, score S, T ms (F frames/s)'\n"
+    "                           then 'digest HEX', a digest of the final state of play, and a\n"
+    "                           'stats ...' line: kills by kind, dishes, best combo and rank, faints\n"
     "  --expect-score S         with --replay: exit 1 unless the replay's final score is exactly S\n"
+    "  --digest-every N         print 'digest FRAME HEX' every N frames of play (where two builds part)\n"
     "  --seed N                 seed every new run with N instead of the clock (for tests)\n"
     "  --ranking-server HOST[:PORT]\n"
     "                           the online ranking's server (default: the environment variable\n"
@@ -146,6 +149,16 @@ int fParseOptions(int argc, char** argv) {
             }
             gLaunchReplay.fSetExpectedScore(score);
             expectScore = true;
+        } else if (arg == "--digest-every") {
+            const char* v = needValue("a number of frames");
+            if (v == nullptr) {
+                return 2;
+            }
+            if (!fParseDecimalInt(v, gLaunchDigestEvery) || gLaunchDigestEvery < 1) {
+                std::fprintf(stderr,
+                             "tavoni: --digest-every needs a whole number of frames from 1, not \"%s\"\n", v);
+                return 2;
+            }
         } else if (arg == "--seed") {
             const char* v = needValue("a seed");
             if (v == nullptr) {

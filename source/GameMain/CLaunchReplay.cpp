@@ -4,6 +4,7 @@
 #include "GameMain/GameMain.h"
 #include "Stage/CStage.h"
 #include "base/CException.h"
+#include "base/CStateDigest.h"
 
 #include <cstdio>
 #include <memory>
@@ -20,14 +21,16 @@ void CLaunchReplay::fStart() {
     }
 }
 
-void CLaunchReplay::fOnStageEnd(int frames, std::int32_t score) {
+void CLaunchReplay::fOnStageEnd(const CStage& stage) {
     if (mEnded) {
         return;
     }
     mEnd = Clock::now();
     mEnded = true;
-    mFrames = frames;
-    mScore = score;
+    mFrames = stage.fGetFrameCounter();
+    mScore = stage.fGetScore();
+    mDigest = stage.fDigest();
+    mStats = stage.fGetStats();
     gQuitRequested = true;
 }
 
@@ -44,6 +47,7 @@ int CLaunchReplay::fReport() const {
     const double fps = ms > 0.0 ? mFrames * 1000.0 / ms : 0.0;
     std::printf("replay %s: %d frames, score %d, %.0f ms (%.0f frames/s)\n", mPath.c_str(), mFrames, mScore,
                 ms, fps);
+    std::printf("digest %s\n%s\n", CStateDigest::fHex(mDigest).c_str(), mStats.fFormat().c_str());
     std::fflush(stdout);
     if (mExpectedScore && *mExpectedScore != mScore) {
         std::fprintf(stderr, "tavoni: the replay %s scores %d, not the expected %d\n", mPath.c_str(), mScore,

@@ -5,11 +5,14 @@
 #pragma once
 
 #include "GameMain/CScene.h"
+#include "Stage/SRunStats.h"
 
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+
+class CStage;
 
 class CLaunchReplay {
 public:
@@ -22,10 +25,12 @@ public:
     // game loop is asked to end. Called from a scene's input step, as the title does for R, so the playback
     // starts on the same frame boundary as a recorded run and reproduces it frame for frame.
     void fStart();
-    // The playback's stage ended (its last state, or Esc): remember how far it got and end the program.
-    void fOnStageEnd(int frames, std::int32_t score);
+    // The playback's stage ended (its last state, or Esc): remember how far it got, the final state's
+    // digest and what happened in the run, and end the program.
+    void fOnStageEnd(const CStage& stage);
 
-    // The report on stdout (and on stderr what went wrong); returns the exit status: 0 done (and the score
+    // The report on stdout: the summary line, then "digest HEX" of the final state and the run's "stats"
+    // line (and on stderr what went wrong); returns the exit status: 0 done (and the score
     // as expected), 1 the score differs or the replay did not reach its end, 2 the replay was refused.
     int fReport() const;
 
@@ -38,6 +43,8 @@ private:
     bool mEnded = false;
     int mFrames = 0;
     std::int32_t mScore = 0;
+    std::uint64_t mDigest = 0;
+    SRunStats mStats;
     Clock::time_point mStart;
     Clock::time_point mEnd;
 };

@@ -31,6 +31,7 @@ bool gQuitRequested = false;
 bool gLaunchNoWait = false;
 bool gLaunchTraceKeys = false;
 bool gLaunchTraceStage = false;
+int gLaunchDigestEvery = 0;
 bool gLaunchTraceMenu = false;
 int gLaunchSeed = -1;
 

@@ -28,6 +28,9 @@ extern bool gLaunchTraceKeys;
 extern bool gLaunchTraceStage;
 // --trace-menu: the menus print their notices, the high score and the ranking rows (for tests).
 extern bool gLaunchTraceMenu;
+// --digest-every N: print "digest FRAME HEX" every N frames of play (0: never), to find the first frame
+// where two builds part on one replay.
+extern int gLaunchDigestEvery;
 // The seed of every new run instead of the clock's milliseconds (-1: the clock), so that a scripted run is
 // the same run every time.
 extern int gLaunchSeed;

@@ -2,6 +2,7 @@
 
 #include "Stage/CKillCountManager.h"
 #include "Stage/CStage.h"
+#include "base/CStateDigest.h"
 
 void CBullet::fReset() {
     mLifetime = -1;
@@ -49,4 +50,19 @@ void CBullet::fUpdate() {
     }
     CActor::fUpdate();
     mPosition = mPosition + mDrift;
+}
+
+void CBullet::fAddToDigest(CStateDigest& digest) const {
+    CActorInStage::fAddToDigest(digest);
+    digest.fAddInt(mLifetime);
+    digest.fAddInt(mAttack);
+    for (bool flag : {mOwner != nullptr, mWideMargin, mVanishesOnHit, mIgnoresTerrain, mHarmless,
+                      mErasesEnemyBullets, mBurns, mFlag, mFlag2}) {
+        digest.fAddFlag(flag);
+    }
+    fAddPointToDigest(digest, mDrift);
+    digest.fAddInt(mKillCounter ? mKillCounter->fGetCount() : -1);
+    digest.fAddInt(mKnock.frames);
+    digest.fAddReal(mKnock.direction);
+    digest.fAddReal(mKnock.speed);
 }

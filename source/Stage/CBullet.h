@@ -23,6 +23,7 @@ public:
     static constexpr double kWideMargin = 128.0;
 
     void fUpdate() override;
+    void fAddToDigest(CStateDigest& digest) const override;
 
     virtual void fReset();
     virtual void fSetup(CStage& stage, CEnemy* owner, int attack, const SDrawData& drawData, SPointD position,

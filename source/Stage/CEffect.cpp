@@ -1,6 +1,7 @@
 #include "Stage/CEffect.h"
 
 #include "Stage/CStage.h"
+#include "base/CStateDigest.h"
 #include "base/Check.h"
 #include "util/ScreenGeometry.h"
 
@@ -54,4 +55,14 @@ void CEffect::fUpdate() {
     fRunCallback(kEveryFrame);
     fRunCallback(mCounter);
     CActor::fUpdate();
+}
+
+void CEffect::fAddToDigest(CStateDigest& digest) const {
+    CActor::fAddToDigest(digest);
+    digest.fAddInt(mLifetime);
+    digest.fAddInt(mParameter ? mParameter->mValue : -1);
+    digest.fAddCount(mCallbacks.size());
+    for (const auto& [key, callback] : mCallbacks) {
+        digest.fAddInt(key);
+    }
 }

@@ -24,6 +24,8 @@ public:
     CEffect();
 
     void fUpdate() override;
+    // Also its parameter (an appearing enemy's kind) and the frames its callbacks wait for.
+    void fAddToDigest(CStateDigest& digest) const override;
 
     virtual void fClearCallbacks();
     virtual void fSetup(int lifetime, SPointD position, const SDrawData& drawData, double direction,

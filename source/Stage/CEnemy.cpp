@@ -3,7 +3,9 @@
 #include "Stage/CEffectCreator.h"
 #include "Stage/CKillCountManager.h"
 #include "Stage/CStage.h"
+#include "StageData/CEnemyBehaviours.h"
 #include "Ziki/CZiki.h"
+#include "base/CStateDigest.h"
 #include "base/Check.h"
 #include "util/CSoundManager.h"
 #include "util/ScreenGeometry.h"
@@ -13,6 +15,7 @@
 #include <dx/DxLib.h>
 
 void CEnemy::fReset() {
+    mKind = -1;
     mTouchAttack = 1;
     mLifetime = -1;
     mMaxLife = 0;
@@ -133,6 +136,12 @@ void CEnemy::fUpdate() {
                                     std::make_shared<CEffectParam_SCORE_RATE>(multiplier));
         }
         mStage->fAddScore(fGetScore() * multiplier);
+        SRunStats& stats = mStage->fGetStats();
+        if (mKind >= 0 && mKind < SRunStats::kEnemyKinds) {
+            ++stats.kills[static_cast<std::size_t>(mKind)];
+        }
+        stats.bestMultiKill =
+            std::max(stats.bestMultiKill, mLastKillCounter ? mLastKillCounter->fGetCount() : 1);
         if (mOnDeath) {
             mOnDeath(*this);
         }
@@ -220,4 +229,18 @@ double CEnemy::fGetAngleToParty() const {
 
 double CEnemy::fGetDistanceToParty() const {
     return mPosition.fGetDistance(fGetPartyPosition());
+}
+
+void CEnemy::fAddToDigest(CStateDigest& digest) const {
+    CActorInStage::fAddToDigest(digest);
+    for (int value : {mKind, mTouchAttack, mLifetime, mMaxLife, mLife, mScore, mBurnFrames, mFlashTimer,
+                      mKnockTimer.fGetRemaining()}) {
+        digest.fAddInt(value);
+    }
+    for (bool flag : {mShotProof, mTouchSafe, mBurnt, mCanBurn, mNotYetOnScreen, mFlag, mFlag2}) {
+        digest.fAddFlag(flag);
+    }
+    fAddPointToDigest(digest, mKnockVector);
+    digest.fAddInt(mLastKillCounter ? mLastKillCounter->fGetCount() : -1);
+    fAddBehaviourToDigest(mBehaviour, digest);
 }

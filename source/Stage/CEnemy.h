@@ -27,6 +27,8 @@ public:
 
     void fUpdate() override;
     void fDraw() override;
+    // Also the behaviour's own timers and mode.
+    void fAddToDigest(CStateDigest& digest) const override;
 
     virtual void fDrawShadow();
     virtual void fInitShadow();
@@ -50,6 +52,7 @@ public:
     double fGetAngleToParty() const;
     double fGetDistanceToParty() const;
 
+    int mKind = -1; // EEnemyKind, set by CEnemyCreator
     int mTouchAttack = 1;
     int mLifetime = -1;
     int mMaxLife = 0;

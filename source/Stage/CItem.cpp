@@ -1,6 +1,7 @@
 #include "Stage/CItem.h"
 
 #include "Stage/CStage.h"
+#include "base/CStateDigest.h"
 
 void CItem::fSetup(int kind, CStage& stage, SPointD position, const SDrawData& drawData, double direction,
                    double speed) {
@@ -17,4 +18,10 @@ void CItem::fUpdate() {
         return;
     }
     CActor::fUpdate();
+}
+
+void CItem::fAddToDigest(CStateDigest& digest) const {
+    CActorInStage::fAddToDigest(digest);
+    digest.fAddInt(mKind);
+    digest.fAddInt(mBounceCount);
 }

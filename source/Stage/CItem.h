@@ -9,6 +9,7 @@ public:
     static constexpr double kOffScreenMargin = 100.0;
 
     void fUpdate() override;
+    void fAddToDigest(CStateDigest& digest) const override;
     virtual void fSetup(int kind, CStage& stage, SPointD position, const SDrawData& drawData,
                         double direction, double speed);
 

@@ -7,8 +7,11 @@
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
 #include "Stage/CVarno.h"
+#include "Stage/Collision.h"
 #include "StageData/CEnemyGenerator.h"
 #include "Ziki/CZiki.h"
+#include "base/CRandom.h"
+#include "base/CStateDigest.h"
 #include "base/Log.h"
 #include "base/ReplayFiles.h"
 #include "base/TimeText.h"
@@ -82,6 +85,7 @@ CStage::~CStage() = default;
 
 void CStage::fAddRank(int n) {
     mRank = std::clamp(mRank + n, 0, kMaxRank);
+    mStats.bestRank = std::max(mStats.bestRank, mRank);
 }
 
 void CStage::fAddTime(int n) {
@@ -155,7 +159,7 @@ void CStage::fEndRun() {
         std::printf("stage end: score %d\n", mScore);
     }
     if (mIsReplay && gLaunchReplay.fIsActive()) {
-        gLaunchReplay.fOnStageEnd(mFrameCounter, mScore);
+        gLaunchReplay.fOnStageEnd(*this);
     }
     fDispose();
 }
@@ -200,7 +204,7 @@ void CStage::fInput() {
             mRunSession.fAbandon();
         }
         if (mIsReplay && gLaunchReplay.fIsActive()) {
-            gLaunchReplay.fOnStageEnd(mFrameCounter, mScore);
+            gLaunchReplay.fOnStageEnd(*this);
         }
         if (gLaunchTraceStage) {
             std::printf("stage left with Esc at play frame %d\n", mFrameCounter);
@@ -295,6 +299,13 @@ void CStage::fUpdate() {
     fUpdateAll(mEnemies);
     mVarno->fUpdate();
     mParty->fUpdate();
+    if (mEnemyGenerator) {
+        const SPointI feet = fToMapCell(mParty->fGetWorldPosition() + SPointD(0.0, 8.0));
+        for (int i = 0; i < CEnemyGenerator::kAreaCount; ++i) {
+            mStats.groundsVisited[static_cast<std::size_t>(i)] |=
+                mEnemyGenerator->fGetArea(i).fIsInside(feet);
+        }
+    }
     fUpdateAll(mPlayerBullets);
     fUpdateAll(mEnemyBullets);
     fUpdateAll(mItems);
@@ -311,6 +322,9 @@ void CStage::fUpdate() {
     mFrameCounter += 1;
     if (gLaunchTraceStage && mFrameCounter % 60 == 0) {
         fTrace();
+    }
+    if (gLaunchDigestEvery > 0 && mFrameCounter % gLaunchDigestEvery == 0) {
+        std::printf("digest %d %s\n", mFrameCounter, CStateDigest::fHex(fDigest()).c_str());
     }
 }
 
@@ -374,4 +388,45 @@ void CStage::fDraw() {
             break;
         }
     }
+}
+
+std::uint64_t CStage::fDigest() const {
+    CStateDigest digest;
+    for (int value : {mFrameCounter, mTimeLeft, mScore, mScoreThisStage, mRank}) {
+        digest.fAddInt(value);
+    }
+    digest.fAddInt(gRandom ? gRandom->fGetCount() : -1);
+    digest.fAddInt(mSpecialState ? static_cast<int>(mSpecialState->fGetKind()) : -1);
+    digest.fAddInt(mSpecialState ? mSpecialState->fGetTimer() : 0);
+    fAddPointToDigest(digest, mTerrain->fGetScrollOffset());
+    digest.fAddCount(mMarkers.size());
+    for (const SMarker& marker : mMarkers) {
+        fAddPointToDigest(digest, marker.position);
+        digest.fAddInt(marker.age);
+    }
+    mFoodTables.fAddToDigest(digest);
+    digest.fAddFlag(mEnemyGenerator != nullptr);
+    if (mEnemyGenerator) {
+        mEnemyGenerator->fAddToDigest(digest);
+    }
+    for (const CActor* single :
+         {static_cast<const CActor*>(mParty.get()), static_cast<const CActor*>(mVarno.get())}) {
+        digest.fAddFlag(single != nullptr);
+        if (single != nullptr) {
+            single->fAddToDigest(digest);
+        }
+    }
+    // The pools' active lists in their update order; the order decides who is hit and drawn first.
+    auto addPool = [&digest](const auto& pool) {
+        digest.fAddCount(pool.fGetActive().size());
+        for (const auto* actor : pool.fGetActive()) {
+            actor->fAddToDigest(digest);
+        }
+    };
+    addPool(mEnemies);
+    addPool(mPlayerBullets);
+    addPool(mEnemyBullets);
+    addPool(mItems);
+    addPool(mEffects);
+    return digest.fValue();
 }

@@ -10,10 +10,12 @@
 #include "Stage/CGeographicalFeatures.h"
 #include "Stage/CItem.h"
 #include "Stage/CRunSession.h"
+#include "Stage/SRunStats.h"
 #include "Ziki/CFoodTables.h"
 #include "util/CDrawDataQueue.h"
 #include "util/CObjectPool.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
@@ -115,6 +117,8 @@ public:
     int fGetScoreThisStage() const { return mScoreThisStage; }
     int fGetBestScore() const { return mBestScore; }
     int fGetFrameCounter() const { return mFrameCounter; }
+    SRunStats& fGetStats() { return mStats; }
+    const SRunStats& fGetStats() const { return mStats; }
     bool fIsReplay() const { return mIsReplay; }
     const CSpecialState* fGetSpecialState() const { return mSpecialState.get(); }
     std::vector<CBullet*>& fGetPlayerBullets() { return mPlayerBullets.fGetActive(); }
@@ -129,6 +133,11 @@ public:
 
     // The collision pass of one frame.
     void fCheckCollision();
+
+    // A digest of everything that decides the rest of the run: the party, Varno, every live enemy, bullet,
+    // item and effect, score, time, rank, the dish bags, the generator's timers and gRandom's draw count.
+    // Reads only; computing it changes nothing.
+    std::uint64_t fDigest() const;
 
 private:
     // The hit circles of a pool's active objects, placed once per collision pass: the circles of object i
@@ -160,6 +169,7 @@ private:
     int mScoreThisStage = 0;
     int mBestScore = 0;
     int mFrameCounter = 0;
+    SRunStats mStats;
     std::unique_ptr<CEnemyGenerator> mEnemyGenerator;
     std::unique_ptr<CIconManager> mIconManager;
     std::unique_ptr<CZiki> mParty;

@@ -1,4 +1,5 @@
 #include "Stage/CVarno.h"
+#include "base/CStateDigest.h"
 
 #include "GameMain/GameMain.h"
 #include "Stage/CEffectCreator.h"
@@ -150,6 +151,9 @@ void CVarno::fEat(EFoodType dish) {
     }
     party.fSetBonusTimeShow(mCombo * 60, bonusSeconds * 60);
     fAddCombo();
+    SRunStats& stats = mStage->fGetStats();
+    ++stats.dishes;
+    stats.bestCombo = std::max(stats.bestCombo, mCombo);
     if (mEaten.size() % kDishesPerRankUp == 0) {
         mDelayedSound.fStart(kRankUpSoundDelay);
         mDelayedSound.fSetOnEnd([] { gSoundManager->fPlaySe(SE_RANK_UP, false); });
@@ -246,4 +250,18 @@ void CVarno::fDrawResult() {
     dx_DrawStringToHandle(100, rowsBelow + 140, bonus.c_str(), white, gFont24Bold, 0, 0);
     const std::string total = "ごうけい：" + std::to_string(mStage->fGetScore()) + "てん";
     dx_DrawStringToHandle(100, rowsBelow + 170, total.c_str(), white, gFont24Bold, 0, 0);
+}
+
+void CVarno::fAddToDigest(CStateDigest& digest) const {
+    CActorInStage::fAddToDigest(digest);
+    for (const std::vector<EFoodType>* dishes : {&mOrders, &mEaten}) {
+        digest.fAddCount(dishes->size());
+        for (EFoodType dish : *dishes) {
+            digest.fAddInt(static_cast<int>(dish));
+        }
+    }
+    for (int value : {static_cast<int>(mFacing), mOrderLength, mEatTimer, mDelayedSound.fGetRemaining(),
+                      mCombo, mComboTimer, mMoveTimer, mWaitTimer}) {
+        digest.fAddInt(value);
+    }
 }

@@ -32,6 +32,8 @@ public:
 
     void fUpdate() override;
     void fDraw() override;
+    // Also the wishes, the dishes eaten, the combo and the wandering timers.
+    void fAddToDigest(CStateDigest& digest) const override;
 
     virtual void fDrawShadow();
     virtual void fInitShadow();

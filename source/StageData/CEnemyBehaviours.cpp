@@ -4,6 +4,7 @@
 #include "Stage/CEnemyBulletCreator.h"
 #include "Stage/CStage.h"
 #include "base/CRandom.h"
+#include "base/CStateDigest.h"
 #include "util/CImageManager.h"
 
 #include <algorithm>
@@ -275,4 +276,58 @@ void CFunc_NIWATORI::operator()(CEnemy& enemy) {
         }
     }
     ++mModeTimer;
+}
+
+// ---- the state digest ------------------------------------------------------------------------------------
+
+void CFunc_KOMUGI::fAddToDigest(CStateDigest& digest) const {
+    digest.fAddFlag(mAlerted);
+    for (int value : {mCountdown, mInterval, mLevel, static_cast<int>(mMode), mModeTimer}) {
+        digest.fAddInt(value);
+    }
+}
+
+void CFunc_SEEP::fAddToDigest(CStateDigest& digest) const {
+    digest.fAddInt(mCountdown);
+    digest.fAddInt(mInterval);
+}
+
+void CFunc_PIG::fAddToDigest(CStateDigest& digest) const {
+    digest.fAddInt(mWalkTimer);
+    digest.fAddInt(mCooldown);
+}
+
+void CFunc_KOMEDAWARA::fAddToDigest(CStateDigest& digest) const {
+    digest.fAddFlag(mAlerted);
+    digest.fAddInt(mCountdown);
+    digest.fAddInt(mInterval);
+}
+
+void CFunc_NIWATORI::fAddToDigest(CStateDigest& digest) const {
+    digest.fAddInt(static_cast<int>(mMode));
+    digest.fAddInt(mModeTimer);
+    digest.fAddInt(mLevel);
+}
+
+namespace {
+template <typename Behaviour>
+bool fAddIfRuns(const CEnemy::Callback& behaviour, int tag, CStateDigest& digest) {
+    const Behaviour* b = behaviour.target<Behaviour>();
+    if (b == nullptr) {
+        return false;
+    }
+    digest.fAddInt(tag);
+    b->fAddToDigest(digest);
+    return true;
+}
+} // namespace
+
+void fAddBehaviourToDigest(const CEnemy::Callback& behaviour, CStateDigest& digest) {
+    if (fAddIfRuns<CFunc_KOMUGI>(behaviour, 1, digest) || fAddIfRuns<CFunc_SEEP>(behaviour, 2, digest) ||
+        fAddIfRuns<CFunc_PIG>(behaviour, 3, digest) || fAddIfRuns<CFunc_KOMEDAWARA>(behaviour, 4, digest) ||
+        fAddIfRuns<CFunc_NIWATORI>(behaviour, 5, digest)) {
+        return;
+    }
+    // A plain function (the seaweed can's) keeps no state; none at all is the enemy not set up.
+    digest.fAddInt(behaviour ? 6 : 0);
 }

@@ -5,6 +5,8 @@
 
 #include "Stage/CEnemy.h"
 
+class CStateDigest;
+
 // Wheat: shoots seeds at the party from afar; above rank 10 it burrows when the party comes close and
 // crawls toward it unseen.
 class CFunc_KOMUGI {
@@ -15,6 +17,7 @@ public:
 
     explicit CFunc_KOMUGI(int level);
     void operator()(CEnemy& enemy);
+    void fAddToDigest(CStateDigest& digest) const;
 
     static int fGetInterval(int level);
 
@@ -34,6 +37,7 @@ private:
 class CFunc_SEEP {
 public:
     void operator()(CEnemy& enemy);
+    void fAddToDigest(CStateDigest& digest) const;
 
 private:
     void fPickWalk(CEnemy& enemy);
@@ -48,6 +52,7 @@ class CFunc_PIG {
 public:
     static constexpr int kChargeCooldown = 120;
     void operator()(CEnemy& enemy);
+    void fAddToDigest(CStateDigest& digest) const;
 
     static int fGetChargeSpeed(int rank);
 
@@ -61,6 +66,7 @@ class CFunc_KOMEDAWARA {
 public:
     explicit CFunc_KOMEDAWARA(int level);
     void operator()(CEnemy& enemy);
+    void fAddToDigest(CStateDigest& digest) const;
 
     // The direction of bullet i of a fan at a rank, relative to the direction of the party.
     static int fGetFanCount(int rank);
@@ -78,6 +84,7 @@ public:
     enum EMode : int { WALK, FLY };
     explicit CFunc_NIWATORI(int level) : mLevel(level) {}
     void operator()(CEnemy& enemy);
+    void fAddToDigest(CStateDigest& digest) const;
     // Switches between the walking and the flying images.
     static void fSetImage(CEnemy& enemy, bool flying);
 
@@ -86,3 +93,6 @@ private:
     int mModeTimer = 0;
     int mLevel;
 };
+
+// Which kind's behaviour an enemy runs and the behaviour's own state (timers, mode), for the state digest.
+void fAddBehaviourToDigest(const CEnemy::Callback& behaviour, CStateDigest& digest);

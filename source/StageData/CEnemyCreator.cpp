@@ -90,6 +90,7 @@ void CEnemyCreator::fCreate(CEnemy& enemy, EEnemyKind kind, CStage& stage, SPoin
     enemy.mHitCircles.emplace_back(0.0, 0.0, 12.0);
     enemy.mHitRects.emplace_back(0.0, 0.0, 24.0, 24.0);
 
+    enemy.mKind = kind;
     switch (kind) {
     case ENEMY_KOMUGI:
         enemy.mCanBurn = true;

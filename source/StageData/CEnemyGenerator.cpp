@@ -1,4 +1,5 @@
 #include "StageData/CEnemyGenerator.h"
+#include "base/CStateDigest.h"
 
 #include "Stage/CGeographicalFeatures.h"
 #include "Stage/CStage.h"
@@ -56,5 +57,11 @@ void CEnemyGenerator::fDraw() const {
         dx_DrawLine(right, top, right, bottom, white);
         dx_DrawLine(right, bottom, left, bottom, white);
         dx_DrawLine(left, bottom, left, top, white);
+    }
+}
+
+void CEnemyGenerator::fAddToDigest(CStateDigest& digest) const {
+    for (const auto& area : mAreas) {
+        digest.fAddInt(area->fGetWaveTimer());
     }
 }

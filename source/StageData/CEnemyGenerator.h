@@ -8,6 +8,7 @@
 #include <memory>
 
 class CStage;
+class CStateDigest;
 
 class CEnemyGenerator {
 public:
@@ -25,6 +26,8 @@ public:
 
     // Areas 1 to 4 at indices 0 to 3.
     const CEnemyGenerateAreaBase& fGetArea(int index) const;
+    // The areas' wave timers.
+    void fAddToDigest(CStateDigest& digest) const;
 
 private:
     CStage* mStage;

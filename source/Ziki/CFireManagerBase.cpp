@@ -1,4 +1,5 @@
 #include "Ziki/CFireManagerBase.h"
+#include "base/CStateDigest.h"
 
 #include "Stage/CEffectCreator.h"
 #include "Stage/CKillCountManager.h"
@@ -94,6 +95,7 @@ CBullet& CFireManagerBase::fFireBullet(EZikiShotKind kind, std::shared_ptr<CKill
     CStage& stage = *mOwner.mStage;
     CBullet& b = stage.fGetNewPlayerBullet();
     CZikiBulletCreator::fCreate(b, mOwner, kind, stage, position, angle, speed);
+    ++stage.fGetStats().shots[static_cast<std::size_t>(kind)];
     b.mKillCounter = std::move(killCounter);
     // A bullet that died last frame is back in its pool but still listed here until the next update; when
     // it comes back as this shot, keep it once, or it would count twice against the bullets in play.
@@ -111,4 +113,18 @@ std::unique_ptr<CFireManagerBase> fCreateWeapon(EWeaponType type, CZiki& owner) 
         return std::make_unique<CFireManagerFireBall>(owner);
     }
     TAVONI_UNREACHABLE("Ziki");
+}
+
+void CFireManagerBase::fAddToDigest(CStateDigest& digest) const {
+    for (int value : {static_cast<int>(fGetWeaponType()), mCoolDown, mChargeCount}) {
+        digest.fAddInt(value);
+    }
+    digest.fAddFlag(mHolding);
+    digest.fAddFlag(mChargeReady);
+    // The bullets themselves are digested with the stage's pool; here, where they stand in it.
+    digest.fAddCount(mBullets.size());
+    for (const CBullet* b : mBullets) {
+        digest.fAddFlag(b->fIsAlive());
+        digest.fAddInt(b->fGetCounter());
+    }
 }

@@ -10,6 +10,7 @@
 
 class CBullet;
 class CKillCountManager;
+class CStateDigest;
 class CZiki;
 
 enum EWeaponType : int {
@@ -47,6 +48,8 @@ public:
     // Is the charge being gathered (the magic aura shows around the party meanwhile)?
     bool fIsCharging() const { return mHolding && mChargeCount > 0; }
 
+    // The weapon's kind, cool-down, charge and which of the stage's bullets are its own.
+    void fAddToDigest(CStateDigest& digest) const;
     int fGetCoolDown() const { return mCoolDown; }
     int fGetChargeCount() const { return mChargeCount; }
     int fGetChargeFrames() const { return mChargeFrames; }

@@ -1,4 +1,5 @@
 #include "Ziki/CFoodTables.h"
+#include "base/CStateDigest.h"
 
 #include "base/CRandom.h"
 #include "base/Check.h"
@@ -111,4 +112,14 @@ EFoodTableByRank CFoodTables::fGetTableIndex(int rank) const {
 
 EFoodType CFoodTables::fDrawFood(int rank) {
     return mStocks[static_cast<size_t>(fGetTableIndex(rank))].fTakeFood();
+}
+
+void CFoodTables::fAddToDigest(CStateDigest& digest) const {
+    digest.fAddCount(mStocks.size());
+    for (const CFoodStock& stock : mStocks) {
+        digest.fAddCount(stock.fGetStock().size());
+        for (int dish : stock.fGetStock()) {
+            digest.fAddInt(dish);
+        }
+    }
 }

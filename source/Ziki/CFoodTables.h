@@ -51,6 +51,8 @@ int fGetFoodBonusSeconds(EFoodType food);
 const SIngredients& fGetRecipe(EFoodType food);
 bool fCanCook(EFoodType food, const SIngredients& carried);
 
+class CStateDigest;
+
 class CFoodTables {
 public:
     // One bag per table: each listed dish twice, drawn without replacement, refilled when empty.
@@ -77,6 +79,8 @@ public:
     virtual EFoodTableByRank fGetTableIndex(int rank) const;
     virtual EFoodType fDrawFood(int rank);
     const CFoodStock& fGetStock(EFoodTableByRank table) const { return mStocks[static_cast<size_t>(table)]; }
+    // What is left in every bag, in order.
+    void fAddToDigest(CStateDigest& digest) const;
 
 private:
     std::vector<CFoodStock> mStocks;

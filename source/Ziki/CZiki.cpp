@@ -1,4 +1,5 @@
 #include "Ziki/CZiki.h"
+#include "base/CStateDigest.h"
 
 #include "Stage/CStage.h"
 #include "Stage/CVarno.h"
@@ -92,6 +93,7 @@ void CZiki::fChangeLeader() {
         mSpeedClass = 1;
     }
     fSetupCharactor();
+    ++mStage->fGetStats().leaderSwaps;
 }
 
 void CZiki::fAddIngredient(int kind) {
@@ -251,6 +253,7 @@ void CZiki::fDamage(int damage, double angle) {
         mSpecialState.emplace(CSpecialState::INVINCIBLE, 80);
     } else {
         mSpecialState.emplace(CSpecialState::FAINTED, 120);
+        ++mStage->fGetStats().faints;
     }
     mFireManager->fCancelCharge();
     mKnockback = SPointD(0.0, -6.0).fRotate(angle);
@@ -272,4 +275,27 @@ void CZiki::fDraw() {
     if (fIsState(CSpecialState::ASLEEP)) {
         mStage->fGetDrawQueue().fPush(p + SPointD(0.0, -28.0), mSleepIcon, base + 1);
     }
+}
+
+void CZiki::fAddToDigest(CStateDigest& digest) const {
+    CActorInStage::fAddToDigest(digest);
+    digest.fAddCount(mAxisHistory.size());
+    for (SPointD p : mAxisHistory) {
+        fAddPointToDigest(digest, p);
+    }
+    fAddPointToDigest(digest, mKnockback);
+    digest.fAddCount(mIngredients.size());
+    for (int n : mIngredients) {
+        digest.fAddInt(n);
+    }
+    for (int value :
+         {static_cast<int>(mLeader), mLife, static_cast<int>(mFacing), mKnockbackTimer.fGetRemaining(),
+          mMoveWhileBusyTimer.fGetRemaining(), mBonusTimeShowTimer.fGetRemaining(), mBonusTime, mBonusTime2,
+          mSpeedClass, mFrameCount}) {
+        digest.fAddInt(value);
+    }
+    digest.fAddReal(mFacingAngle);
+    digest.fAddInt(mSpecialState ? static_cast<int>(mSpecialState->fGetType()) : -1);
+    digest.fAddInt(mSpecialState ? mSpecialState->fGetRemaining() : 0);
+    mFireManager->fAddToDigest(digest);
 }

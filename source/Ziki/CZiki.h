@@ -46,6 +46,8 @@ public:
 
     void fUpdate() override;
     void fDraw() override;
+    // Also the step history, the weapon and the party's timers.
+    void fAddToDigest(CStateDigest& digest) const override;
 
     virtual void fChangeLeader();
     virtual SPointD fGetWorldPosition() const;

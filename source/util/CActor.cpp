@@ -1,5 +1,7 @@
 #include "util/CActor.h"
 
+#include "base/CStateDigest.h"
+
 CActor::CActor(const SDrawData& drawData, SPointD position) {
     fInit(drawData, position);
     mDrawData.fSetSizeAndCenterFromImage();
@@ -86,4 +88,31 @@ SCircleD CActor::fPlaceCircle(const SCircleD& relative) const {
 
 void CActor::fDraw() {
     mDrawData.fDrawAt(mPosition + mDrawOffset);
+}
+
+void fAddPointToDigest(CStateDigest& digest, SPointD point) {
+    digest.fAddReal(point.x);
+    digest.fAddReal(point.y);
+}
+
+void CActor::fAddToDigest(CStateDigest& digest) const {
+    fAddPointToDigest(digest, mPosition);
+    fAddPointToDigest(digest, mDrawOffset);
+    digest.fAddReal(mDirection);
+    digest.fAddReal(mSpeed);
+    digest.fAddFlag(mAlive);
+    digest.fAddInt(mCounter);
+    digest.fAddCount(mHitRects.size());
+    for (const SRectD& r : mHitRects) {
+        digest.fAddReal(r.x);
+        digest.fAddReal(r.y);
+        digest.fAddReal(r.width);
+        digest.fAddReal(r.height);
+    }
+    digest.fAddCount(mHitCircles.size());
+    for (const SCircleD& c : mHitCircles) {
+        digest.fAddReal(c.x);
+        digest.fAddReal(c.y);
+        digest.fAddReal(c.radius);
+    }
 }

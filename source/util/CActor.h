@@ -6,7 +6,12 @@
 #include "util/CPoint.h"
 
 #include <memory>
+
+class CStateDigest;
 #include <vector>
+
+// A point's two coordinates, for the digests of the actors that hold points.
+void fAddPointToDigest(CStateDigest& digest, SPointD point);
 
 class CActor {
 public:
@@ -30,6 +35,8 @@ public:
     virtual bool fIsAlive() const { return mAlive; }
     virtual void fSetAlive(bool alive) { mAlive = alive; }
     virtual int fGetCounter() const { return mCounter; }
+    // Adds what of this actor decides the rest of a run (not how it looks) to a state digest.
+    virtual void fAddToDigest(CStateDigest& digest) const;
 
     // Fields are used directly by the owning subsystems, as plain data.
     SDrawData mDrawData;

@@ -83,6 +83,7 @@ public:
 
     virtual T& fGetSpareSlot() { return *mSpare; }
     virtual std::vector<T*>& fGetActive() { return mActive; }
+    const std::vector<T*>& fGetActive() const { return mActive; }
     virtual std::vector<T*>& fGetFree() { return mFree; }
 
     virtual T& fGetNew() {

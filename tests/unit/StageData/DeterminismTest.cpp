@@ -1,8 +1,14 @@
 // A replay is inputs plus a seed, so two stages seeded alike, with the same enemies at the same places, must
 // run the same frames: the same random draws in the same order, every actor at the same place.
+#include "Stage/CVarno.h"
 #include "Stage/Collision.h"
 #include "Stage/StageTestEnv.h"
+#include "StageData/CEnemyBehaviours.h"
 #include "StageData/CEnemyCreator.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -36,23 +42,26 @@ protected:
         return open;
     }
 
-    // Runs a fresh stage for `frames` with two enemies of every kind around the standing party and tells
-    // everything a replay could diverge on.
-    std::string fRun(int frames) {
+    // A fresh stage with two enemies of every kind around the standing party.
+    static std::unique_ptr<CStage> fArena() {
         gRandom = std::make_unique<CRandom>(4242);
-        CStage stage("", false);
-        stage.fAddRank(12);          // above the levels where wheat burrows and chickens fly
-        stage.fSetTimeLeft(1000000); // fainting costs time; the run must not end
-        stage.fUpdate();             // the camera settles on the party
-        const std::vector<SPointD> open = fOpenGroundOnScreen(stage);
+        auto stage = std::make_unique<CStage>("", false);
+        stage->fAddRank(12);          // above the levels where wheat burrows and chickens fly
+        stage->fSetTimeLeft(1000000); // fainting costs time; the run must not end
+        stage->fUpdate();             // the camera settles on the party
+        const std::vector<SPointD> open = fOpenGroundOnScreen(*stage);
         EXPECT_GE(open.size(), 12u);
-        if (open.size() < 12) {
-            return {};
-        }
-        for (size_t i = 0; i < 12; ++i) {
-            CEnemyCreator::fCreate(stage.fGetNewEnemy(), static_cast<EEnemyKind>(i % 6), stage,
+        for (size_t i = 0; i < 12 && open.size() >= 12; ++i) {
+            CEnemyCreator::fCreate(stage->fGetNewEnemy(), static_cast<EEnemyKind>(i % 6), *stage,
                                    open[i * open.size() / 12], {0.0, 0.0}, -1);
         }
+        return stage;
+    }
+
+    // Runs the arena for `frames` and tells everything a replay could diverge on.
+    std::string fRun(int frames) {
+        const std::unique_ptr<CStage> arena = fArena();
+        CStage& stage = *arena;
         std::ostringstream seen;
         seen.precision(17);
         int mostEnemyBullets = 0;
@@ -93,4 +102,58 @@ TEST_F(DeterminismTest, SameSeedAndEnemiesGiveTheSameThreeThousandFrames) {
     const std::string first = fRun(3000);
     const std::string second = fRun(3000);
     EXPECT_EQ(first, second);
+}
+
+TEST_F(DeterminismTest, TheDigestReadsWithoutChangingAndSeesWhatDecidesPlay) {
+    // Taking the digest every frame leaves the run as it was.
+    std::uint64_t plain = 0;
+    std::uint64_t watched = 0;
+    for (bool everyFrame : {false, true}) {
+        const std::unique_ptr<CStage> stage = fArena();
+        for (int f = 0; f < 600; ++f) {
+            stage->fInput();
+            stage->fUpdate();
+            if (everyFrame) {
+                EXPECT_EQ(stage->fDigest(), stage->fDigest());
+            }
+        }
+        (everyFrame ? watched : plain) = stage->fDigest();
+    }
+    EXPECT_EQ(plain, watched);
+
+    // One small change to anything that decides the rest of the run changes the digest.
+    struct Change {
+        const char* what;
+        std::function<void(CStage&)> apply;
+    };
+    const Change changes[] = {
+        {"a random draw", [](CStage&) { gRandom->fNext(); }},
+        {"an enemy's timer", [](CStage& s) { ++s.fGetEnemies().front()->mFlashTimer; }},
+        {"an enemy's behaviour",
+         [](CStage& s) {
+             CEnemy& e = *s.fGetEnemies().front();
+             e.mBehaviour = CFunc_KOMUGI(3);
+         }},
+        {"an enemy's position", [](CStage& s) { s.fGetEnemies().back()->mPosition.x += 1e-9; }},
+        {"an enemy bullet's speed", [](CStage& s) { s.fGetEnemyBullets().front()->mSpeed += 0.01; }},
+        {"an effect's lifetime", [](CStage& s) { ++s.fGetEffects().front()->mLifetime; }},
+        {"an ingredient carried", [](CStage& s) { s.fGetParty()->fAddIngredient(ITEM_EGG); }},
+        {"the weapon's cool-down", [](CStage& s) { s.fGetParty()->fGetWeapon().fSetCoolDown(7); }},
+        {"Varno's wish", [](CStage& s) { s.fGetVarno()->fNextOrder(); }},
+        {"a dish bag", [](CStage& s) { s.fGetFoodTables().fDrawFood(0); }},
+        {"the time", [](CStage& s) { s.fAddTime(1); }},
+        {"the score", [](CStage& s) { s.fAddScore(10); }},
+    };
+    for (const Change& change : changes) {
+        const std::unique_ptr<CStage> stage = fArena();
+        for (int f = 0; f < 200; ++f) {
+            stage->fInput();
+            stage->fUpdate();
+        }
+        ASSERT_FALSE(stage->fGetEnemyBullets().empty());
+        ASSERT_FALSE(stage->fGetEffects().empty());
+        const std::uint64_t before = stage->fDigest();
+        change.apply(*stage);
+        EXPECT_NE(stage->fDigest(), before) << change.what;
+    }
 }

@@ -1,0 +1,27 @@
+// What happened in a run, counted as it plays: what the ranking's entry page and the replay corpus tell
+// about a run. Only counted, never read by play, so it is no part of the state digest.
+#pragma once
+
+#include <array>
+#include <string>
+
+struct SRunStats {
+    static constexpr int kEnemyKinds = 6;
+    static constexpr int kShotKinds = 4;
+    static constexpr int kGrounds = 4;
+
+    std::array<int, kEnemyKinds> kills{}; // by enemy kind
+    int bestMultiKill = 0;                // most enemies one attack killed
+    int faints = 0;
+    int dishes = 0;
+    int bestCombo = 0; // most dishes eaten in quick succession
+    int bestRank = 0;
+    std::array<int, kShotKinds> shots{}; // bullets fired: slash, charged slash, fireball, flame wall
+    int leaderSwaps = 0;
+    std::array<bool, kGrounds> groundsVisited{};
+
+    int fTotalKills() const;
+    // One line, "stats kills A,B,C,D,E,F multi M faints F dishes D combo C rank R shots S,C,F,W swaps N
+    // grounds 1010", in this order, for --replay's report.
+    std::string fFormat() const;
+};
