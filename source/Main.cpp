@@ -27,7 +27,8 @@ const char* const kUsage =
     "  --input FILE             scripted input: lines of '<frame> down|up|tap <key>' or '<frame> text "
     "<chars>'\n"
     "  --screenshot N:FILE.png  after frame N is drawn, save the screen as a PNG (repeatable)\n"
-    "  --no-render              like --headless, but nothing is drawn (fast; screenshots are black)\n"
+    "  --no-render              like --headless, but no scene draws at all and images are not decoded\n"
+    "                           (fast replay checks; screenshots are black)\n"
     "  --trace-stage            print the stage's progress every second of play (for tests)\n"
     "  --trace-menu             print the menus' notices, the high score and the ranking rows (for tests)\n"
     "  --trace-keys             print the game keys held in every frame (for tests)\n"
@@ -108,6 +109,7 @@ int fParseOptions(int argc, char** argv) {
             gLaunchTraceMenu = true;
         } else if (arg == "--no-render") {
             dx_SetBackend(DxBackend::Null);
+            gLaunchNoRender = true;
         } else if (arg == "--trace-keys") {
             gLaunchTraceKeys = true;
         } else if (arg == "--frames") {

@@ -32,6 +32,7 @@ bool gLaunchNoWait = false;
 bool gLaunchTraceKeys = false;
 bool gLaunchTraceStage = false;
 int gLaunchDigestEvery = 0;
+bool gLaunchNoRender = false;
 bool gLaunchTraceMenu = false;
 int gLaunchSeed = -1;
 
@@ -145,8 +146,10 @@ void fGameLoop() {
         gScene.fReleaseRetired();
         gScene->fUpdate();
         gScene.fReleaseRetired();
-        dx_ClsDrawScreen();
-        gScene->fDraw();
+        if (!gLaunchNoRender) {
+            dx_ClsDrawScreen();
+            gScene->fDraw();
+        }
         dx_ScreenFlip();
         gFpsTimer->fWait();
         if (gQuitRequested) {

@@ -28,6 +28,9 @@ extern bool gLaunchTraceKeys;
 extern bool gLaunchTraceStage;
 // --trace-menu: the menus print their notices, the high score and the ranking rows (for tests).
 extern bool gLaunchTraceMenu;
+// --no-render: no scene draws at all (the null media backend, for checking replays fast). Play must not
+// depend on drawing, which the replay corpus checks by comparing digests with and without it.
+extern bool gLaunchNoRender;
 // --digest-every N: print "digest FRAME HEX" every N frames of play (0: never), to find the first frame
 // where two builds part on one replay.
 extern int gLaunchDigestEvery;

@@ -7,6 +7,15 @@
 // 180 / 3.141592 rather than 180 / pi: stored angles and the game's comparisons use exactly this factor.
 inline constexpr double kAngleFactor = 57.29579143313327;
 
+// cos and sin of an angle in degrees, computed in long double and rounded to double, as play has always
+// done. Remembered for recent angles (shots keep theirs for their whole flight), which gives the very same
+// bits: the long double trigonometry was most of a replay check's time.
+struct SCosSin {
+    double c;
+    double s;
+};
+SCosSin fCosSinDegrees(double degrees);
+
 template <typename T> struct SPointT {
     T x{};
     T y{};
@@ -30,11 +39,8 @@ template <typename T> struct SPointT {
         if (x == T{} && y == T{}) {
             return {};
         }
-        const long double r =
-            static_cast<long double>(degrees) * 3.14159265358979323846264338327950288L / 180.0L;
-        const double c = static_cast<double>(std::cos(r));
-        const double s = static_cast<double>(std::sin(r));
-        return {static_cast<T>(x * c - y * s), static_cast<T>(x * s + y * c)};
+        const SCosSin cs = fCosSinDegrees(degrees);
+        return {static_cast<T>(x * cs.c - y * cs.s), static_cast<T>(x * cs.s + y * cs.c)};
     }
 
     // Direction from this point to q: 0 up, 90 right, 180 down, 270 left; results lie in (-90, 270].

@@ -1,6 +1,8 @@
 #include "util/CPoint.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <vector>
 
 TEST(Geometry, AngleToFollowsTheScreenCompass) {
     const SPointD o{0, 0};
@@ -61,4 +63,23 @@ TEST(Geometry, DefaultsAreZero) {
     const SPointI p;
     EXPECT_EQ(p.x, 0);
     EXPECT_EQ(p.y, 0);
+}
+
+TEST(Geometry, RememberedAnglesGiveTheSameBitsAsComputingThem) {
+    // Many angles, repeated and interleaved so that they evict each other from the memory, every answer
+    // must be the long double computation rounded to double, bit for bit.
+    std::vector<double> angles;
+    for (int i = 0; i < 3000; ++i) {
+        angles.push_back(i * 0.7 - 900.0);
+        angles.push_back(360.0 * (i % 7) + 1e-9 * i);
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        for (double degrees : angles) {
+            const long double r =
+                static_cast<long double>(degrees) * 3.14159265358979323846264338327950288L / 180.0L;
+            const SCosSin cs = fCosSinDegrees(degrees);
+            ASSERT_EQ(cs.c, static_cast<double>(std::cos(r))) << degrees;
+            ASSERT_EQ(cs.s, static_cast<double>(std::sin(r))) << degrees;
+        }
+    }
 }
