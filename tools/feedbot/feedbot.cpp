@@ -3,7 +3,15 @@
 // comes near, picks up the ingredients, walks back to the pen and feeds him. With the same seed the real
 // game follows the same run, so whole-game tests get a run that feeds Varno without a hand-made script.
 //
-//   tavoni_feedbot --seed N --dishes K --offset F [--prefix LINE]... OUT.txt
+//   tavoni_feedbot --seed N --dishes K --offset F [--prefix LINE]... [STYLE]... OUT.txt
+//
+// The play style (for the replay corpus, which needs runs of every kind):
+//   --tosca          lead with Tosca (X at the start)
+//   --swap-every S   swap the heroines every S frames
+//   --charged        charge every attack and let it go once CROWD enemies are near (or after 3 s)
+//   --crowd N        with --charged, how many enemies must be near (1)
+//   --combo          gather the next dish's ingredients too, and feed both in a row
+//   --idle-at G      walk to hunting ground G (1-4) and stand there without fighting (a faint)
 //
 // F is the loop frame of the stage's first input in the real game, the frame after the one that started the
 // run (which already updates the new stage);
@@ -59,11 +67,20 @@ struct SKeyName {
     EGameKey key;
     const char* name;
 };
-constexpr SKeyName kKeys[] = {{EGameKey::DOWN, "Down"},
-                              {EGameKey::LEFT, "Left"},
-                              {EGameKey::RIGHT, "Right"},
-                              {EGameKey::UP, "Up"},
-                              {EGameKey::KEY_Z, "Z"}};
+constexpr SKeyName kKeys[] = {{EGameKey::DOWN, "Down"}, {EGameKey::LEFT, "Left"}, {EGameKey::RIGHT, "Right"},
+                              {EGameKey::UP, "Up"},     {EGameKey::KEY_Z, "Z"},   {EGameKey::KEY_X, "X"}};
+
+struct SStyle {
+    bool tosca = false;
+    int swapEvery = 0;
+    bool charged = false;
+    int crowd = 1;
+    bool combo = false;
+    int idleAt = 0;
+};
+
+// The middle cell of each hunting ground, numbered as the generator's areas.
+constexpr SPointI kGrounds[4] = {{14, 14}, {49, 16}, {13, 57}, {67, 48}};
 
 // Where each ingredient is hunted: the middle cell of the ground whose waves drop it.
 SPointI fHuntingGround(int itemKind) {
@@ -82,7 +99,7 @@ SPointI fHuntingGround(int itemKind) {
 
 class CBot {
 public:
-    CBot(CStage& stage, CBotKeys& keys) : mStage(stage), mKeys(keys) {
+    CBot(CStage& stage, CBotKeys& keys, SStyle style) : mStage(stage), mKeys(keys), mStyle(style) {
         for (int r = 0; r < kCells; ++r) {
             for (int c = 0; c < kCells; ++c) {
                 mOpen[static_cast<size_t>(r * kCells + c)] = !fBlockedAt(fCellPosition({c, r}));
@@ -91,18 +108,58 @@ public:
     }
 
     // Decides the keys of the next frame.
-    void fThink(bool feedMore) {
+    void fThink(bool feedMore, int frame) {
+        const bool charging = mKeys.held[static_cast<size_t>(EGameKey::KEY_Z)] && mCharging;
         mKeys.held = {};
         CZiki& party = *mStage.fGetParty();
         const SPointD at = party.fGetWorldPosition();
         CVarno& varno = *mStage.fGetVarno();
+        if ((mStyle.tosca && frame == 0) ||
+            (mStyle.swapEvery > 0 && frame > 0 && frame % mStyle.swapEvery == 0)) {
+            mKeys.held[static_cast<size_t>(EGameKey::KEY_X)] = true;
+            return;
+        }
+        if (mStyle.idleAt > 0) {
+            const SPointD spot = fCellPosition(kGrounds[(mStyle.idleAt - 1) % 4]);
+            if (mStyle.charged && at.fGetDistance(spot) < 24.0) {
+                // Stand and charge; let go only into a crowd, then push again on the next frame.
+                const bool ready = party.fGetWeapon().fIsChargeReady();
+                mKeys.held[static_cast<size_t>(EGameKey::KEY_Z)] =
+                    !(charging && ready && fEnemiesNear(at, 48.0) >= mStyle.crowd);
+                mCharging = mKeys.held[static_cast<size_t>(EGameKey::KEY_Z)];
+                return;
+            }
+            fWalkTo(at, spot);
+            return;
+        }
+        if (charging) {
+            // Keep the charge until the gauge is full and enough enemies are near, then let go.
+            ++mChargeFrames;
+            const bool ready = party.fGetWeapon().fIsChargeReady();
+            if (!ready || (fEnemiesNear(at, 56.0) < mStyle.crowd && mChargeFrames < 180)) {
+                mKeys.held[static_cast<size_t>(EGameKey::KEY_Z)] = true;
+                if (const CEnemy* enemy = fNearestEnemy(at, 250.0)) {
+                    fWalkTo(at, enemy->mPosition);
+                }
+                return;
+            }
+            mCharging = false;
+        }
         if (!feedMore) {
             fWalkTo(at, fCellPosition({41, 42})); // out of harm's way in the middle of the town
             return;
         }
         const EFoodType wish = varno.fGetOrders().front();
-        const SIngredients& recipe = fGetRecipe(wish);
+        SIngredients recipe = fGetRecipe(wish);
         const SIngredients& carried = party.fGetIngredients();
+        const bool canCookFirst = fCanCook(wish, carried);
+        if (mStyle.combo && varno.fGetOrders().size() >= 2 && !(canCookFirst && mFeeding)) {
+            // Enough for this dish and the next, so that the second follows the first at once.
+            const SIngredients& next = fGetRecipe(varno.fGetOrders()[1]);
+            for (size_t k = 0; k < recipe.size(); ++k) {
+                recipe[k] = std::min(recipe[k] + next[k], 10);
+            }
+        }
         std::optional<int> missing;
         for (int k = 0; k < ITEM_TYPE_COUNT; ++k) {
             if (carried[static_cast<size_t>(k)] < recipe[static_cast<size_t>(k)]) {
@@ -110,7 +167,8 @@ public:
                 break;
             }
         }
-        if (!missing) {
+        mFeeding = !missing || (mFeeding && canCookFirst);
+        if (!missing || mFeeding) {
             if (at.fGetDistance(varno.mPosition) < 24.0) {
                 // One push, then let go so that the next frame can push again.
                 mKeys.held[static_cast<size_t>(EGameKey::KEY_Z)] = !mZLastFrame;
@@ -125,6 +183,13 @@ public:
             return;
         }
         if (const CEnemy* enemy = fNearestEnemy(at, 250.0)) {
+            if (mStyle.charged && party.fGetWeapon().fGetCoolDown() <= 0 && !party.fIsBusy()) {
+                // Push and keep holding: the charge follows the plain shot.
+                mKeys.held[static_cast<size_t>(EGameKey::KEY_Z)] = true;
+                mCharging = true;
+                mChargeFrames = 0;
+                return;
+            }
             if (at.fGetDistance(enemy->mPosition) < 36.0) {
                 fAttack(at, enemy->mPosition);
             } else {
@@ -276,6 +341,14 @@ private:
         return best;
     }
 
+    int fEnemiesNear(SPointD at, double reach) const {
+        int n = 0;
+        for (const CEnemy* enemy : mStage.fGetEnemies()) {
+            n += enemy->fIsAlive() && at.fGetDistance(enemy->mPosition) < reach;
+        }
+        return n;
+    }
+
     const CEnemy* fNearestEnemy(SPointD at, double reach) const {
         const CEnemy* best = nullptr;
         double bestDistance = reach;
@@ -291,6 +364,10 @@ private:
 
     CStage& mStage;
     CBotKeys& mKeys;
+    SStyle mStyle;
+    bool mCharging = false;
+    int mChargeFrames = 0;
+    bool mFeeding = false;
     std::array<bool, kCells * kCells> mOpen{};
     bool mZLastFrame = false;
     int mAttackPhase = 0;
@@ -302,7 +379,8 @@ private:
 };
 
 int fUsage() {
-    std::fprintf(stderr, "usage: tavoni_feedbot --seed N --dishes K --offset F [--prefix LINE]... OUT.txt\n");
+    std::fprintf(stderr, "usage: tavoni_feedbot --seed N --dishes K --offset F [--prefix LINE]... [--tosca] "
+                         "[--swap-every S] [--charged] [--crowd N] [--combo] [--idle-at G] OUT.txt\n");
     return 2;
 }
 } // namespace
@@ -313,6 +391,7 @@ int main(int argc, char** argv) {
     int offset = -1;
     std::vector<std::string> prefix;
     std::string out;
+    SStyle style;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--seed" && i + 1 < argc) {
@@ -323,6 +402,18 @@ int main(int argc, char** argv) {
             offset = std::atoi(argv[++i]);
         } else if (a == "--prefix" && i + 1 < argc) {
             prefix.emplace_back(argv[++i]);
+        } else if (a == "--tosca") {
+            style.tosca = true;
+        } else if (a == "--swap-every" && i + 1 < argc) {
+            style.swapEvery = std::atoi(argv[++i]);
+        } else if (a == "--charged") {
+            style.charged = true;
+        } else if (a == "--crowd" && i + 1 < argc) {
+            style.crowd = std::atoi(argv[++i]);
+        } else if (a == "--combo") {
+            style.combo = true;
+        } else if (a == "--idle-at" && i + 1 < argc) {
+            style.idleAt = std::atoi(argv[++i]);
         } else if (out.empty() && a.rfind("--", 0) != 0) {
             out = a;
         } else {
@@ -349,7 +440,7 @@ int main(int argc, char** argv) {
         // The run's generator starts from the seed right before the stage is built, as a new run's does.
         gRandom = std::make_unique<CRandom>(seed);
         CStage stage("", false);
-        CBot bot(stage, botKeys);
+        CBot bot(stage, botKeys, style);
         // The frame that started the run updates the new stage before it ever reads a key.
         stage.fUpdate();
         std::array<bool, 28> before{};
@@ -361,7 +452,7 @@ int main(int argc, char** argv) {
             frames = frame + 1;
             // The first frames stay empty: the keys that started the run are still being let go.
             if (frame >= 4) {
-                bot.fThink(fed < dishes);
+                bot.fThink(fed < dishes, frame - 4);
             }
             for (const SKeyName& k : kKeys) {
                 const size_t i = static_cast<size_t>(k.key);
@@ -391,11 +482,20 @@ int main(int argc, char** argv) {
             }
         }
         notes.push_back("# time up at frame " + std::to_string(offset + frames - 1));
-        std::printf("fed %d dish(es), score %d before the bonus\n", fed, stage.fGetScore());
+        std::printf("fed %d dish(es), score %d before the bonus\n%s\n", fed, stage.fGetScore(),
+                    stage.fGetStats().fFormat().c_str());
         stage.fDispose();
     }
     std::ofstream file(out);
-    file << "# Written by tavoni_feedbot --seed " << seed << " --dishes " << dishes << " --offset " << offset
+    std::string command = "tavoni_feedbot";
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        // The output path says nothing about the run.
+        if (a != out) {
+            command += a.find(' ') == std::string::npos ? " " + a : " \"" + a + "\"";
+        }
+    }
+    file << "# Written by " << command
          << ": a run that hunts the ingredients of Varno's wishes and feeds him.\n";
     for (const std::string& n : notes) {
         file << n << "\n";
