@@ -28,6 +28,11 @@ public:
     virtual void setTitle(const std::string& title) = 0;
     virtual void setFullScreen(bool on) = 0;
     virtual bool fullScreen() const = 0;
+    // The window's size when not full screen; false when there is no window.
+    virtual bool windowSize(int& w, int& h) const {
+        w = h = 0;
+        return false;
+    }
     // A window position in the 640 x 480 logical screen.
     virtual void toLogical(int winX, int winY, int& x, int& y) const = 0;
 

@@ -80,6 +80,10 @@ struct State {
     bool sdlUp = false, imgUp = false, ttfUp = false, audioUp = false;
     std::string title = "tavoni";
     bool startFullScreen = false;
+    // The window's size at start (0: the largest whole multiple of 640 x 480 that fits the desktop).
+    int startWindowW = 0, startWindowH = 0;
+    // Alt held by the input script, for Alt+Return.
+    bool scriptAlt = false;
     bool transColorSet = false;
     Uint8 transR = 255, transG = 0, transB = 255;
     int drawMode = 0;

@@ -2,6 +2,7 @@
 #include "GameMain/CLaunchReplay.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
+#include "GameMain/WindowSettings.h"
 #include "base/FieldText.h"
 #include "base/GameFolders.h"
 #include "base/Log.h"
@@ -14,6 +15,7 @@
 #include <dx/DxLib.h>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -286,24 +288,42 @@ int main(int argc, char** argv) {
     dx_SetWindowIconID(100);
     dx_SetMainWindowText("たぼに！(ver1.03)");
     dx_SetGraphMode(640, 480, 32, 60);
-    if (gConfigWindowed) {
-        dx_ChangeWindowMode(1);
-    } else {
-        dx_ChangeWindowMode(0);
+    // The window comes back as the player left it; the first time, config.dat decides full screen and the
+    // media layer picks the largest whole multiple of 640 x 480 that fits the desktop.
+    const std::string windowFile = fUserPath(kWindowSettingsFile);
+    const std::optional<SWindowSettings> window = fLoadWindowSettings(windowFile);
+    if (window) {
+        dx_SetStartWindowSize(window->width, window->height);
     }
+    const bool windowed = window ? !window->fullScreen : gConfigWindowed;
+    dx_ChangeWindowMode(windowed ? 1 : 0);
     dx_SetUseFPUPreserveFlag(1);
     dx_SetWaitVSyncFlag(0);
     if (dx_DxLib_Init() == -1) {
         std::fprintf(stderr, "tavoni: the media layer could not start: %s\n", dx_GetLastError().c_str());
-        return 0;
+        return 3;
     }
     std::printf("SCREEN_WIDTH=%f\n", 640.0);
     std::printf("tavoni: %s", fModeLine(fGameFolders()).c_str());
+    SWindowSettings shown;
+    int fullScreen = 0;
+    if (dx_GetWindowState(&shown.width, &shown.height, &fullScreen) == 0) {
+        std::printf("tavoni: window %dx%d%s\n", shown.width, shown.height, fullScreen ? ", full screen" : "");
+    }
     dx_SetTransColor(255, 0, 255);
     dx_SetDrawMode(1);
 
     const bool ranToItsEnd = fRunGame();
 
+    SWindowSettings left;
+    if (dx_GetWindowState(&left.width, &left.height, &fullScreen) == 0) {
+        left.fullScreen = fullScreen != 0;
+        try {
+            fSaveWindowSettings(windowFile, left);
+        } catch (const std::exception& e) {
+            fLogWarning(std::string("the window's size could not be remembered: ") + e.what());
+        }
+    }
     dx_DxLib_End();
     const int replayStatus = gLaunchReplay.fIsActive() ? gLaunchReplay.fReport() : 0;
     // A launcher or a script must be able to tell an error from a normal end.

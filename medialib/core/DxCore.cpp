@@ -3,6 +3,7 @@
 
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -130,6 +131,25 @@ int dx_ChangeWindowMode(int windowed) {
     State& s = st();
     s.startFullScreen = windowed == 0;
     backend().setFullScreen(s.startFullScreen);
+    return 0;
+}
+int dx_ChooseWindowScale(int w, int h) {
+    return std::max(1, std::min(w / kScreenW, h / kScreenH));
+}
+int dx_SetStartWindowSize(int w, int h) {
+    State& s = st();
+    s.startWindowW = std::max(0, w);
+    s.startWindowH = std::max(0, h);
+    return 0;
+}
+int dx_GetWindowState(int* w, int* h, int* fullScreen) {
+    int ww = 0, hh = 0;
+    if (!st().initialised || !backend().windowSize(ww, hh)) {
+        return -1;
+    }
+    *w = ww;
+    *h = hh;
+    *fullScreen = backend().fullScreen() ? 1 : 0;
     return 0;
 }
 int dx_SetUseFPUPreserveFlag(int) {

@@ -21,7 +21,7 @@ struct NamedKey {
 constexpr NamedKey kNamedKeys[] = {
     {"Left", SDL_SCANCODE_LEFT},   {"Right", SDL_SCANCODE_RIGHT},         {"Up", SDL_SCANCODE_UP},
     {"Down", SDL_SCANCODE_DOWN},   {"Escape", SDL_SCANCODE_ESCAPE},       {"Return", SDL_SCANCODE_RETURN},
-    {"Space", SDL_SCANCODE_SPACE}, {"Backspace", SDL_SCANCODE_BACKSPACE},
+    {"Space", SDL_SCANCODE_SPACE}, {"Backspace", SDL_SCANCODE_BACKSPACE}, {"Alt", SDL_SCANCODE_LALT},
 };
 
 // <cctype> is undefined for negative chars, which is what bytes from 0x80 up are.
@@ -226,6 +226,11 @@ void pushKey(SDL_Scancode sc, bool down) {
     e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
     e.key.keysym.scancode = sc;
     e.key.keysym.sym = SDL_GetKeyFromScancode(sc);
+    // A pushed event does not move SDL's modifier state: the script's Alt is carried by hand (Alt+Return).
+    if (sc == SDL_SCANCODE_LALT) {
+        st().scriptAlt = down;
+    }
+    e.key.keysym.mod = st().scriptAlt ? KMOD_LALT : KMOD_NONE;
     e.key.timestamp = SDL_GetTicks();
     SDL_PushEvent(&e);
 }

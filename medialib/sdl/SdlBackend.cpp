@@ -3,6 +3,7 @@
 #include "DxBackend.h"
 
 #include <SDL_image.h>
+#include <dx/DxLib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -416,8 +417,14 @@ private:
     std::uint64_t textClock_ = 0;
 };
 
-// Places the 640x480 picture in the window as large as fits, keeping its shape.
+// Places the 640x480 picture in the window as large as fits at a whole-number scale, so that every pixel
+// stays as sharp as the rest; only a window smaller than 640 x 480 shrinks it, keeping its shape.
 SDL_Rect letterbox(int winW, int winH) {
+    const int scale = dx_ChooseWindowScale(winW, winH);
+    if (winW >= kScreenW && winH >= kScreenH) {
+        return SDL_Rect{(winW - kScreenW * scale) / 2, (winH - kScreenH * scale) / 2, kScreenW * scale,
+                        kScreenH * scale};
+    }
     SDL_Rect r{0, 0, winW, winH};
     if (winW * kScreenH > winH * kScreenW) {
         r.w = winH * kScreenW / kScreenH;
@@ -443,11 +450,29 @@ public:
         if (!window_ || on == fullScreen_) {
             return;
         }
+        if (on) {
+            // Remembered so that leaving full screen (or the next start) gets the same window back.
+            SDL_GetWindowSize(window_, &windowedW_, &windowedH_);
+        }
         fullScreen_ = on;
         SDL_SetWindowFullscreen(window_, fullScreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     }
 
     bool fullScreen() const override { return fullScreen_; }
+
+    bool windowSize(int& w, int& h) const override {
+        if (!window_) {
+            w = h = 0;
+            return false;
+        }
+        if (fullScreen_) {
+            w = windowedW_;
+            h = windowedH_;
+        } else {
+            SDL_GetWindowSize(window_, &w, &h);
+        }
+        return true;
+    }
 
     void toLogical(int winX, int winY, int& x, int& y) const override {
         if (!renderer_) {
@@ -487,8 +512,22 @@ protected:
             flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
             fullScreen_ = true;
         }
-        window_ = SDL_CreateWindow(s.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kScreenW,
-                                   kScreenH, flags);
+        int w = s.startWindowW, h = s.startWindowH;
+        if (w <= 0 || h <= 0) {
+            SDL_Rect usable{0, 0, kScreenW, kScreenH};
+            if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
+                usable = {0, 0, kScreenW, kScreenH};
+            }
+            const int scale = dx_ChooseWindowScale(usable.w, usable.h);
+            w = kScreenW * scale;
+            h = kScreenH * scale;
+        }
+        windowedW_ = w;
+        windowedH_ = h;
+        // Whole-number scaling with nearest-neighbour sampling keeps every pixel sharp.
+        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+        window_ =
+            SDL_CreateWindow(s.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
         if (!window_) {
             setError(std::string("cannot open the window: ") + SDL_GetError());
             return false;
@@ -510,6 +549,7 @@ protected:
 private:
     SDL_Window* window_ = nullptr;
     bool fullScreen_ = false;
+    int windowedW_ = kScreenW, windowedH_ = kScreenH;
 };
 
 } // namespace

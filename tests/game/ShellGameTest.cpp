@@ -1,6 +1,8 @@
 // The program shell seen from outside: options, configuration, scripted input, screenshots, the log.
 #include "GameRunner.h"
 
+#include <vector>
+
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -138,4 +140,45 @@ TEST(ShellGame, GamepadButtonsArriveAsGameKeys) {
     EXPECT_NE(r.out.find("frame 8 keys: LEFT ARROW_LEFT\n"), std::string::npos) << r.out;
     // Button 1 opened the menu and then chose its first item: a run started.
     EXPECT_NE(r.out.find("gRandom this(int = "), std::string::npos) << r.out;
+}
+
+TEST(ShellGame, TheWindowComesBackAsItWasLeft) {
+    CGameFolder folder;
+    const auto windowed = [&folder](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--no-wait", "--frames", "10"});
+        return folder.fRun(args, false);
+    };
+    // The first start opens the largest whole multiple of 640 x 480 that fits (the dummy display fits one).
+    SGameResult r = windowed({});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("tavoni: window 640x480\n"), std::string::npos) << r.out;
+    ASSERT_TRUE(folder.fExists("dat/window.dat"));
+
+    // Alt+Return goes full screen; the next start comes back full screen, with the same window behind it.
+    folder.fWrite("input.txt", "2 down Alt\n3 tap Return\n5 up Alt\n");
+    r = windowed({"--input", "input.txt"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = windowed({});
+    EXPECT_NE(r.out.find("tavoni: window 640x480, full screen\n"), std::string::npos) << r.out;
+
+    // A damaged file is set aside and the window opens as the first time.
+    folder.fWrite("dat/window.dat", "garbage");
+    r = windowed({});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("tavoni: window 640x480\n"), std::string::npos) << r.out;
+    EXPECT_TRUE(folder.fExists("dat/window.dat.bad"));
+
+    // Headless runs have no window and leave the file alone.
+    const std::string kept = folder.fRead("dat/window.dat");
+    EXPECT_EQ(folder.fRun({"--frames", "5"}).exitCode, 0);
+    EXPECT_EQ(folder.fRead("dat/window.dat"), kept);
+}
+
+TEST(ShellGame, AMediaLayerThatCannotStartIsAnErrorExit) {
+    CGameFolder folder;
+    const SGameResult r =
+        fRunProgram(TAVONI_BINARY, {"--frames", "5"}, folder.fPath(),
+                    {"HOME=" + (folder.fPath() / ".home").string(), "SDL_VIDEODRIVER=no-such-driver"});
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_NE(r.err.find("the media layer could not start"), std::string::npos) << r.err;
 }

@@ -71,6 +71,12 @@ int dx_SetWindowIconID(int id);
 int dx_SetMainWindowText(const char* text);
 int dx_SetGraphMode(int width, int height, int colorBits, int refreshRate);
 int dx_ChangeWindowMode(int windowed);
+// The largest whole-number multiple of 640 x 480 that fits an area of w x h (at least 1).
+int dx_ChooseWindowScale(int w, int h);
+// The window's size at start, before dx_DxLib_Init (0 x 0: the largest multiple that fits the desktop).
+int dx_SetStartWindowSize(int w, int h);
+// The window's size (as it is when not full screen) and whether it is full screen; -1 without a window.
+int dx_GetWindowState(int* w, int* h, int* fullScreen);
 int dx_SetUseFPUPreserveFlag(int flag);
 int dx_SetWaitVSyncFlag(int flag);
 int dx_DxLib_Init();

@@ -244,3 +244,13 @@ TEST_F(DxDrawTest, UnreadableImagesFailNamingTheFile) {
 }
 
 } // namespace
+
+TEST(DxWindowScale, TheLargestWholeMultipleThatFits) {
+    const struct {
+        int w, h, scale;
+    } cases[] = {{640, 480, 1},   {1366, 768, 1},  {1920, 1080, 2},
+                 {3840, 2160, 4}, {2560, 1400, 2}, {320, 200, 1}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(dx_ChooseWindowScale(c.w, c.h), c.scale) << c.w << "x" << c.h;
+    }
+}
