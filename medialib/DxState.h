@@ -66,7 +66,7 @@ struct KeyInput {
 
 struct ScriptEvent {
     int frame = 0;
-    enum Kind { KeyDown, KeyUp, PadDown, PadUp, Text } kind = KeyDown;
+    enum Kind { KeyDown, KeyUp, PadDown, PadUp, Text, FocusOut, FocusIn } kind = KeyDown;
     int code = 0; // SDL scancode, or pad bit index
     std::string text;
 };
@@ -84,6 +84,8 @@ struct State {
     int startWindowW = 0, startWindowH = 0;
     // Alt held by the input script, for Alt+Return.
     bool scriptAlt = false;
+    // Whether the window has the keyboard focus (a window without focus pauses a run).
+    bool windowActive = true;
     bool transColorSet = false;
     Uint8 transR = 255, transG = 0, transB = 255;
     int drawMode = 0;

@@ -203,6 +203,13 @@ void handleInputEvent(const SDL_Event& e) {
     case SDL_TEXTINPUT:
         keyInputOnText(e.text.text);
         break;
+    case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+            s.windowActive = false;
+        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+            s.windowActive = true;
+        }
+        break;
     case SDL_CONTROLLERDEVICEADDED:
         openPad(e.cdevice.which);
         break;
@@ -274,6 +281,10 @@ int dx_GetJoypadInputState(int padType) {
         bits |= int(s.scriptPadBits);
     }
     return bits;
+}
+
+int dx_GetWindowActiveFlag() {
+    return st().windowActive ? 1 : 0;
 }
 
 int dx_GetJoypadNum() {

@@ -172,8 +172,21 @@ bool parseScript(const std::string& text, const std::string& source, std::string
             events.push_back(e);
             continue;
         }
+        if (action == "focus") {
+            std::istringstream words(aEnd == std::string::npos ? "" : head.substr(aEnd));
+            std::string which, extra;
+            if (!(words >> which) || (which != "out" && which != "in") ||
+                (words >> extra && extra[0] != '#')) {
+                return fail("\"focus\" needs \"out\" or \"in\"");
+            }
+            ScriptEvent e;
+            e.frame = frame;
+            e.kind = which == "out" ? ScriptEvent::FocusOut : ScriptEvent::FocusIn;
+            events.push_back(e);
+            continue;
+        }
         if (action != "down" && action != "up" && action != "tap") {
-            return fail("unknown action \"" + action + "\" (expected down, up, tap or text)");
+            return fail("unknown action \"" + action + "\" (expected down, up, tap, text or focus)");
         }
         std::string rest = aEnd == std::string::npos ? "" : head.substr(aEnd);
         std::size_t hash = rest.find('#');
@@ -288,6 +301,16 @@ void injectScriptEvents(int frame) {
         case ScriptEvent::Text:
             pushText(e.text);
             break;
+        case ScriptEvent::FocusOut:
+        case ScriptEvent::FocusIn: {
+            SDL_Event w;
+            std::memset(&w, 0, sizeof w);
+            w.type = SDL_WINDOWEVENT;
+            w.window.event =
+                e.kind == ScriptEvent::FocusOut ? SDL_WINDOWEVENT_FOCUS_LOST : SDL_WINDOWEVENT_FOCUS_GAINED;
+            SDL_PushEvent(&w);
+            break;
+        }
         }
     }
 }

@@ -1,5 +1,7 @@
 #include "GameMain/GameMain.h"
 #include "GameMain/CLaunchReplay.h"
+#include "GameMain/CPause.h"
+#include "Stage/CStage.h"
 #include "base/GameFolders.h"
 #include "base/ReplayFiles.h"
 
@@ -137,6 +139,21 @@ void fGameLoop() {
     for (int frame = 0;; ++frame) {
         if (dx_ProcessMessage() != 0) {
             break;
+        }
+        const auto* stage = dynamic_cast<const CStage*>(gScene.get());
+        if (gPause.fUpdate(stage != nullptr && stage->fIsInPlay())) {
+            // A paused frame reads no keys and runs no step: the run and its recording stand still.
+            if (!gLaunchNoRender) {
+                dx_ClsDrawScreen();
+                gScene->fDraw();
+                gPause.fDraw();
+            }
+            dx_ScreenFlip();
+            gFpsTimer->fWait();
+            if (gQuitRequested) {
+                break;
+            }
+            continue;
         }
         gKeyManager->fUpdate();
         if (gLaunchTraceKeys) {

@@ -120,6 +120,8 @@ public:
     SRunStats& fGetStats() { return mStats; }
     const SRunStats& fGetStats() const { return mStats; }
     bool fIsReplay() const { return mIsReplay; }
+    // In play: built, not yet disposed and in none of the closing states; what a pause may stop.
+    bool fIsInPlay() const { return mVarno != nullptr && mSpecialState == nullptr; }
     const CSpecialState* fGetSpecialState() const { return mSpecialState.get(); }
     std::vector<CBullet*>& fGetPlayerBullets() { return mPlayerBullets.fGetActive(); }
     std::vector<CBullet*>& fGetEnemyBullets() { return mEnemyBullets.fGetActive(); }

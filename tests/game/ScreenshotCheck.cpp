@@ -42,3 +42,47 @@ bool CScreenshotCheck::fShows(const std::filesystem::path& screenshot, const std
     dx_DeleteGraph(shot);
     return same;
 }
+
+template <typename Visit>
+bool CScreenshotCheck::fVisitPixels(const std::filesystem::path& screenshot, int x0, int y0, int x1, int y1,
+                                    Visit&& visit) {
+    const int shot = dx_LoadGraph(screenshot.c_str());
+    if (shot < 0) {
+        return false;
+    }
+    dx_ClsDrawScreen();
+    dx_DrawGraph(0, 0, shot, 0);
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            const unsigned int p = dx_GetPixel(x, y);
+            visit(int(p >> 16 & 0xff), int(p >> 8 & 0xff), int(p & 0xff));
+        }
+    }
+    dx_DeleteGraph(shot);
+    return true;
+}
+
+double CScreenshotCheck::fMeanBrightness(const std::filesystem::path& screenshot, int x0, int y0, int x1,
+                                         int y1) {
+    double sum = 0.0;
+    long count = 0;
+    if (!fVisitPixels(screenshot, x0, y0, x1, y1,
+                      [&](int r, int g, int b) {
+                          sum += (r + g + b) / 3.0;
+                          ++count;
+                      }) ||
+        count == 0) {
+        return -1.0;
+    }
+    return sum / static_cast<double>(count);
+}
+
+int CScreenshotCheck::fCountBright(const std::filesystem::path& screenshot, int x0, int y0, int x1, int y1,
+                                   int bright) {
+    int n = 0;
+    if (!fVisitPixels(screenshot, x0, y0, x1, y1,
+                      [&](int r, int g, int b) { n += r > bright && g > bright && b > bright; })) {
+        return -1;
+    }
+    return n;
+}

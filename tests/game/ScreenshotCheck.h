@@ -17,6 +17,13 @@ public:
     // Drawing the picture there again changes no pixel exactly when it is already there.
     bool fShows(const std::filesystem::path& screenshot, const std::filesystem::path& picture, int x, int y);
 
+    // The mean of (r + g + b) / 3 over the screenshot's rectangle [x0, x1) x [y0, y1), and how many of its
+    // pixels are brighter than `bright` in every channel; -1 when it cannot be read.
+    double fMeanBrightness(const std::filesystem::path& screenshot, int x0, int y0, int x1, int y1);
+    int fCountBright(const std::filesystem::path& screenshot, int x0, int y0, int x1, int y1, int bright);
+
 private:
+    template <typename Visit>
+    bool fVisitPixels(const std::filesystem::path& screenshot, int x0, int y0, int x1, int y1, Visit&& visit);
     bool mStarted = false;
 };

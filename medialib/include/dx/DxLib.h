@@ -249,12 +249,14 @@ enum {
     PAD_INPUT_1 = 0x10, // button n + 1 is bit 4 + n
 };
 
-int dx_CheckHitKey(int keyCode);         // 1 while the key is down
-int dx_GetJoypadInputState(int padType); // padType 1 = first pad; 0 when no pad is attached
-int dx_GetJoypadNum();                   // attached pads
-int dx_GetMouseInput();                  // bit 0 left, bit 1 right, bit 2 middle
-int dx_GetMousePoint(int* x, int* y);    // in the 640 x 480 logical screen
-int dx_GetMouseWheelRotVol();            // wheel steps since the last call
+int dx_CheckHitKey(int keyCode); // 1 while the key is down
+int dx_GetJoypadInputState(int padType);
+// 1 while the window has the keyboard focus (always 1 without a window).
+int dx_GetWindowActiveFlag();         // padType 1 = first pad; 0 when no pad is attached
+int dx_GetJoypadNum();                // attached pads
+int dx_GetMouseInput();               // bit 0 left, bit 1 right, bit 2 middle
+int dx_GetMousePoint(int* x, int* y); // in the 640 x 480 logical screen
+int dx_GetMouseWheelRotVol();         // wheel steps since the last call
 
 // Test hook: replace the keyboard and pad state for the next frames (no SDL events involved). Used by unit
 // tests of input code that have no window; `keys` holds the codes that are down.
