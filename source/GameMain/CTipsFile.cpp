@@ -9,17 +9,25 @@
 namespace {
 // The game writes 14 bytes. A file far longer holds no list of tips, and reading it flag by flag would
 // take long and much memory for nothing.
-constexpr std::uintmax_t kLongestTipsFile = 64 * 1024;
+constexpr std::size_t kLongestTipsFile = 64 * 1024;
 } // namespace
 
 std::vector<bool> fReadTipsFile(const std::string& path) {
+    return fReadTipsBytes(serialization::fReadRecordFile(path), path);
+}
+
+std::vector<bool> fReadTipsBytes(std::span<const std::byte> bytes, const std::string& name) {
     std::vector<bool> flags;
-    std::error_code error;
     // An empty file is a valid empty list, though a strict read would call it cut short.
-    if (std::filesystem::file_size(path, error) == 0 && !error) {
+    if (bytes.empty()) {
         return flags;
     }
-    serialization::fLoadRecord(path, [&flags](serialization::Serializer& s) { s.describe(flags); });
+    if (bytes.size() > kLongestTipsFile) {
+        throw CException("Damaged file '" + name + "': " + std::to_string(bytes.size()) +
+                         " bytes are far more than a list of tips");
+    }
+    serialization::fLoadRecordFromBytes(bytes, name,
+                                        [&flags](serialization::Serializer& s) { s.describe(flags); });
     return flags;
 }
 
@@ -38,12 +46,6 @@ std::vector<bool> fLoadTipsFlags(const std::string& path, int count) {
         return flags;
     }
     if (!present) {
-        return flags;
-    }
-    if (const std::uintmax_t size = std::filesystem::file_size(path, error);
-        !error && size > kLongestTipsFile) {
-        serialization::fSetAsideDamagedFile(path, "Damaged file '" + path + "': " + std::to_string(size) +
-                                                      " bytes are far more than a list of tips");
         return flags;
     }
     std::vector<bool> stored;

@@ -1,19 +1,9 @@
 // Start-up, the scene loop and shutdown of the game, and the globals they create.
 #pragma once
 
-#include <istream>
+#include "GameMain/GameConfig.h"
+
 #include <string>
-
-struct SConfig {
-    bool windowed = true;
-    bool sound = true;
-    bool noPreAlloc = true;
-};
-
-// A config.dat that cannot be used (too few lines, a line without "=").
-struct SConfigError {
-    std::string message; // names the file and the line
-};
 
 extern bool gConfigWindowed;
 extern bool gConfigSound;
@@ -43,11 +33,6 @@ extern int gFont24Bold;
 extern int gFont64;
 extern int gFont24;
 extern int gFont28;
-
-// Reads "config.dat" from the working directory: missing file = all true. Throws SConfigError.
-SConfig fLoadConfig();
-// The parsing itself, for any stream; `fileName` is used in error messages.
-SConfig fParseConfig(std::istream& in, const std::string& fileName);
 
 // The game's five fonts; no Japanese-capable font is a CException.
 void fCreateFonts();

@@ -22,34 +22,72 @@ void fRegisterHighScoreInfo() {
     }
 }
 
-void fLoadSetting(const std::string& path) {
-    fRegisterOptionInfo();
-    std::shared_ptr<COptionInfo> loaded;
-    const bool ok = serialization::fLoadRecordOrSetAside(path, [&loaded](Serializer& s) {
+namespace {
+// The one reading of each record, whether its bytes come from a file or from elsewhere.
+serialization::RecordDescriber settingReader(std::shared_ptr<COptionInfo>& loaded) {
+    return [&loaded](Serializer& s) {
         s.describe(loaded, Tracking::On);
         // The key manager reads entries up to 10; a record of another length is not ours.
         if (loaded->buttons.size() != static_cast<std::size_t>(COptionInfo::kButtonCount)) {
             throw CException("the settings hold " + std::to_string(loaded->buttons.size()) +
                              " buttons instead of " + std::to_string(COptionInfo::kButtonCount));
         }
-    });
+    };
+}
+
+serialization::RecordDescriber highScoreReader(std::shared_ptr<CHighScoreInfo>& loaded) {
+    return [&loaded](Serializer& s) { s.describe(loaded, Tracking::On); };
+}
+
+// A record is written as the one tracked reference the readers expect.
+template <class T> serialization::RecordDescriber recordWriter(std::shared_ptr<T>& record) {
+    return [&record](Serializer& s) { s.describe(record, Tracking::On); };
+}
+} // namespace
+
+void fLoadSetting(const std::string& path) {
+    fRegisterOptionInfo();
+    std::shared_ptr<COptionInfo> loaded;
+    const bool ok = serialization::fLoadRecordOrSetAside(path, settingReader(loaded));
     gOptionInfo = ok ? std::make_unique<COptionInfo>(*loaded) : std::make_unique<COptionInfo>();
+}
+
+COptionInfo fReadSetting(std::span<const std::byte> bytes, const std::string& name) {
+    fRegisterOptionInfo();
+    std::shared_ptr<COptionInfo> loaded;
+    serialization::fLoadRecordFromBytes(bytes, name, settingReader(loaded));
+    return *loaded;
 }
 
 void fSaveSetting(const std::string& path) {
     TAVONI_CHECK(gOptionInfo != nullptr, "GameMain", "settings saved before they were loaded");
     auto record = std::make_shared<COptionInfo>(*gOptionInfo);
-    serialization::fSaveRecord(path, [&record](Serializer& s) { s.describe(record, Tracking::On); });
+    serialization::fSaveRecord(path, recordWriter(record));
+}
+
+std::vector<std::byte> fSettingBytes(const COptionInfo& setting) {
+    auto record = std::make_shared<COptionInfo>(setting);
+    return serialization::fSaveRecordToBytes(recordWriter(record));
 }
 
 CHighScoreInfo fLoadHighScore(const std::string& path) {
     std::shared_ptr<CHighScoreInfo> loaded;
-    const bool ok = serialization::fLoadRecordOrSetAside(
-        path, [&loaded](Serializer& s) { s.describe(loaded, Tracking::On); });
+    const bool ok = serialization::fLoadRecordOrSetAside(path, highScoreReader(loaded));
     return ok ? *loaded : CHighScoreInfo();
+}
+
+CHighScoreInfo fReadHighScore(std::span<const std::byte> bytes, const std::string& name) {
+    std::shared_ptr<CHighScoreInfo> loaded;
+    serialization::fLoadRecordFromBytes(bytes, name, highScoreReader(loaded));
+    return *loaded;
 }
 
 void fSaveHighScore(const CHighScoreInfo& highScore, const std::string& path) {
     auto record = std::make_shared<CHighScoreInfo>(highScore);
-    serialization::fSaveRecord(path, [&record](Serializer& s) { s.describe(record, Tracking::On); });
+    serialization::fSaveRecord(path, recordWriter(record));
+}
+
+std::vector<std::byte> fHighScoreBytes(const CHighScoreInfo& highScore) {
+    auto record = std::make_shared<CHighScoreInfo>(highScore);
+    return serialization::fSaveRecordToBytes(recordWriter(record));
 }

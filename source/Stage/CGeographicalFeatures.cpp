@@ -8,13 +8,11 @@
 #include "base/Check.h"
 
 #include <algorithm>
-#include <charconv>
 #include <dx/DxLib.h>
-#include <fstream>
 
 namespace {
-constexpr int kChipCount = 8192;
-constexpr int kCollisionChipCount = 256;
+constexpr int kChipCount = CMapFile::kChipCount;
+constexpr int kCollisionChipCount = CMapFile::kCollisionChipCount;
 const char* const kCollisionSheet = "collision.png";
 } // namespace
 
@@ -23,6 +21,8 @@ CGeographicalFeatures::CGeographicalFeatures(int rows, int columns, const std::s
     : mStage(stage), mChipImages(kChipCount), mCollisionImages(kCollisionChipCount), mCamera(cameraCentre),
       mScreenCentreX(cameraCentre.x), mScreenCentreY(cameraCentre.y), mColumns(columns), mRows(rows) {
     TAVONI_CHECK(rows > 0 && columns > 0, "Stage.CGeographicalFeatures", "map size must be positive");
+    // The map first: a damaged one is refused before any image is loaded.
+    const CMapFile map = CMapFile::fFromFile(mapPath, rows, columns);
     if (dx_LoadDivGraph(chipPath.c_str(), kChipCount, 256, 32, 16, 16, mChipImages.fData()) == -1) {
         throw CException("cannot load the map chips " + chipPath + ": " + dx_GetLastError());
     }
@@ -35,7 +35,7 @@ CGeographicalFeatures::CGeographicalFeatures(int rows, int columns, const std::s
         layer.resize(static_cast<size_t>(columns) * static_cast<size_t>(rows));
     }
     for (int layer = 0; layer < kLayerCount; ++layer) {
-        fLoadLayer(mapPath, layer, layer * (rows + 1));
+        fPlaceLayer(map, layer);
     }
 }
 
@@ -47,51 +47,11 @@ CGeographicalFeatures::CGraphHandles::~CGraphHandles() {
     }
 }
 
-void CGeographicalFeatures::fLoadLayer(const std::string& mapPath, int layer, int startLine) {
-    std::ifstream in(mapPath, std::ios::binary);
-    if (!in) {
-        throw CException("cannot open the map " + mapPath);
-    }
+void CGeographicalFeatures::fPlaceLayer(const CMapFile& map, int layer) {
     const bool collision = layer == kCollisionLayer;
-    const int limit = collision ? kCollisionChipCount : kChipCount;
-    std::string line;
-    int n = 0;
-    int rowsRead = 0;
-    while (rowsRead < mRows && std::getline(in, line)) {
-        if (n < startLine) {
-            ++n;
-            continue;
-        }
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        const int row = n - startLine;
-        const std::string where = mapPath + " line " + std::to_string(n + 1);
-        size_t pos = 0;
-        for (int column = 0; column < mColumns; ++column) {
-            if (pos > line.size()) {
-                throw CException(where + ": " + std::to_string(column) + " fields, " +
-                                 std::to_string(mColumns) + " needed");
-            }
-            size_t end = line.find(',', pos);
-            if (end == std::string::npos) {
-                end = line.size();
-            }
-            int value = 0;
-            const char* first = line.data() + pos;
-            const char* last = line.data() + end;
-            while (first < last && *first == ' ') {
-                ++first;
-            }
-            const auto result = std::from_chars(first, last, value);
-            if (result.ec != std::errc() || result.ptr != last) {
-                throw CException(where + ": field " + std::to_string(column + 1) +
-                                 " is not a whole number: \"" + line.substr(pos, end - pos) + "\"");
-            }
-            if (value != kEmptyChip && (value < 0 || value >= limit)) {
-                throw CException(where + ": chip " + std::to_string(value) + " does not exist");
-            }
-            pos = end + 1;
+    for (int column = 0; column < mColumns; ++column) {
+        for (int row = 0; row < mRows; ++row) {
+            const int value = map.fGetChip(layer, column, row);
             if (value == kEmptyChip) {
                 continue;
             }
@@ -105,13 +65,6 @@ void CGeographicalFeatures::fLoadLayer(const std::string& mapPath, int layer, in
             mLayers[static_cast<size_t>(layer)][static_cast<size_t>(column * mRows + row)] =
                 std::move(object);
         }
-        ++n;
-        ++rowsRead;
-    }
-    if (rowsRead < mRows) {
-        throw CException(mapPath + ": the map ends at line " + std::to_string(n) + ", layer " +
-                         std::to_string(layer) + " needs lines " + std::to_string(startLine + 1) + " to " +
-                         std::to_string(startLine + mRows));
     }
 }
 

@@ -2,6 +2,7 @@
 // the actors, and a collision layer that is never drawn), and the camera that follows the party.
 #pragma once
 
+#include "Stage/CMapFile.h"
 #include "Stage/CMapObject.h"
 #include "util/CPoint.h"
 
@@ -23,9 +24,9 @@ struct SCellRange {
 class CGeographicalFeatures {
 public:
     static constexpr int kChipSize = 16;
-    static constexpr int kLayerCount = 4;
-    static constexpr int kCollisionLayer = 3;
-    static constexpr int kEmptyChip = 255;
+    static constexpr int kLayerCount = CMapFile::kLayerCount;
+    static constexpr int kCollisionLayer = CMapFile::kCollisionLayer;
+    static constexpr int kEmptyChip = CMapFile::kEmptyChip;
 
     CGeographicalFeatures(int rows, int columns, const std::string& mapPath, const std::string& chipPath,
                           SPointD cameraCentre, CStage* stage);
@@ -84,7 +85,7 @@ private:
         std::vector<int> mHandles;
     };
 
-    void fLoadLayer(const std::string& mapPath, int layer, int startLine);
+    void fPlaceLayer(const CMapFile& map, int layer);
     void fDrawLayer(int layer) const;
     // Calls onHit for each overlap of a solid chip within `reach` cells with one of `rects`, until it
     // answers true.

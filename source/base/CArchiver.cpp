@@ -171,14 +171,47 @@ void CArchiver::fCompress(const std::string& archiveName, const std::vector<std:
 
 namespace {
 
-// Reads and checks a replay archive without writing anything; a refusal is a CException.
-void readReplay(const std::string& archiveName, std::vector<char> (&contents)[kReplayMemberCount]) {
-    const std::string refused = "The replay archive '" + archiveName + "' is refused: ";
-    int code = 0;
-    ZipPtr archive(zip_open(archiveName.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
-    if (archive == nullptr) {
-        throw CException("Cannot open the replay archive '" + archiveName + "': " + zipErrorText(code));
+// The archive file's bytes, refused when there are more than any replay can take.
+std::vector<std::byte> readArchiveFile(const std::string& archiveName) {
+    std::ifstream in(archiveName, std::ios::binary | std::ios::ate);
+    if (!in) {
+        throw CException("Cannot open the replay archive '" + archiveName + "'");
     }
+    const std::streamoff size = in.tellg();
+    if (size < 0 || static_cast<std::uint64_t>(size) > CArchiver::kMaxArchiveSize) {
+        throw CException("The replay archive '" + archiveName + "' is refused: it is larger than " +
+                         std::to_string(CArchiver::kMaxArchiveSize) + " bytes");
+    }
+    std::vector<std::byte> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!in) {
+        throw CException("Cannot read the replay archive '" + archiveName + "'");
+    }
+    return bytes;
+}
+
+// Reads and checks a replay archive without writing anything; a refusal is a CException.
+void readReplay(std::span<const std::byte> bytes, const std::string& archiveName,
+                std::vector<char> (&contents)[kReplayMemberCount]) {
+    const std::string refused = "The replay archive '" + archiveName + "' is refused: ";
+    zip_error_t error;
+    zip_error_init(&error);
+    // libzip reads the buffer in place and never writes to it.
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    ZipPtr archive;
+    if (source != nullptr) {
+        archive.reset(zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error));
+        if (archive == nullptr) {
+            zip_source_free(source);
+        }
+    }
+    if (archive == nullptr) {
+        const std::string why = zip_error_strerror(&error);
+        zip_error_fini(&error);
+        throw CException("Cannot open the replay archive '" + archiveName + "': " + why);
+    }
+    zip_error_fini(&error);
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     if (count != static_cast<zip_int64_t>(kReplayMemberCount)) {
         throw CException(refused + "it holds " + std::to_string(count < 0 ? 0 : count) +
@@ -226,14 +259,23 @@ void readReplay(const std::string& archiveName, std::vector<char> (&contents)[kR
 } // namespace
 
 void CArchiver::fCheckReplay(const std::string& archiveName) {
-    std::vector<char> contents[kReplayMemberCount];
-    readReplay(archiveName, contents);
+    fCheckReplayBytes(readArchiveFile(archiveName), archiveName);
 }
 
 void CArchiver::fExtract(const std::string& archiveName, const std::string& folder) {
+    fExtractBytes(readArchiveFile(archiveName), archiveName, folder);
+}
+
+void CArchiver::fCheckReplayBytes(std::span<const std::byte> archive, const std::string& name) {
+    std::vector<char> contents[kReplayMemberCount];
+    readReplay(archive, name, contents);
+}
+
+void CArchiver::fExtractBytes(std::span<const std::byte> archive, const std::string& name,
+                              const std::string& folder) {
     // Everything is read and checked first, so a refused archive writes nothing.
     std::vector<char> contents[kReplayMemberCount];
-    readReplay(archiveName, contents);
+    readReplay(archive, name, contents);
     for (std::size_t k = 0; k < kReplayMemberCount; ++k) {
         writeWholeFile(folder + kReplayMembers[k], contents[k]);
     }

@@ -1,7 +1,9 @@
 // Packs files into a ZIP archive (members deflated, named by the paths given) and unpacks replays.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,8 @@ public:
     static constexpr std::uint64_t kKeyFrameBytes = 112;
     static constexpr std::uint64_t kKeyTailBytes = 10;
     static constexpr std::uint64_t kSeedMemberBytes = 4;
+    // Largest replay archive file read: both members at their largest, stored, with room for the headers.
+    static constexpr std::uint64_t kMaxArchiveSize = 2 * kMaxMemberSize + 64 * 1024;
 
     // Members in the order of `files`, each named by its name as written and deflated (method 8), read
     // from `folder` + name (a folder ending in "/", or "" for the working directory). The archive replaces
@@ -30,4 +34,10 @@ public:
     // The same checks as fExtract, and nothing written: whether a file from elsewhere (a download, an
     // upload) is a replay the game will play.
     static void fCheckReplay(const std::string& archiveName);
+
+    // The same two for an archive already in memory; `name` stands for the file name in messages. The
+    // file versions read the file (at most kMaxArchiveSize bytes) and hand its bytes to these.
+    static void fExtractBytes(std::span<const std::byte> archive, const std::string& name,
+                              const std::string& folder = "");
+    static void fCheckReplayBytes(std::span<const std::byte> archive, const std::string& name);
 };

@@ -1,39 +1,9 @@
 #include "util/CKeyPlayer.h"
 
-#include "base/CArchiver.h"
 #include "base/CException.h"
 #include "base/Check.h"
 
-#include <fstream>
-#include <iterator>
-
-// Unpacking refuses key records of a shape this player would refuse, before it writes them.
-static_assert(CArchiver::kKeyFrameBytes == CKeyPlayer::kFrameBytes);
-static_assert(CArchiver::kKeyTailBytes == CKeyPlayer::kIgnoredTailBytes);
-
-CKeyPlayer::CKeyPlayer(const std::string& recordFileName) {
-    std::ifstream in(recordFileName, std::ios::binary | std::ios::ate);
-    if (!in) {
-        throw CException("Cannot open the replay's key record '" + recordFileName + "'");
-    }
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<std::uint64_t>(size) > CArchiver::kMaxMemberSize) {
-        throw CException("The replay's key record '" + recordFileName + "' is too large to be a replay");
-    }
-    // A tail of at most kIgnoredTailBytes is never read (see fUpdate); a longer one is a frame cut short,
-    // which is refused here rather than failing in the middle of the playback.
-    if (static_cast<std::size_t>(size) % kFrameBytes > kIgnoredTailBytes) {
-        throw CException("The replay's key record '" + recordFileName +
-                         "' is damaged: " + std::to_string(size) + " bytes is not a whole number of " +
-                         std::to_string(kFrameBytes) + "-byte frames");
-    }
-    records_.resize(static_cast<std::size_t>(size));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(records_.data()), static_cast<std::streamsize>(records_.size()));
-    if (!in) {
-        throw CException("Cannot read the replay's key record '" + recordFileName + "'");
-    }
-    frameCount_ = records_.size() / kFrameBytes;
+CKeyPlayer::CKeyPlayer(const std::string& recordFileName) : record_(CKeyRecord::fFromFile(recordFileName)) {
     pushLatch_.fill(true);
     replayState_.fill(false);
     liveKeyManager_ = std::make_unique<CKeyManager>();
@@ -43,17 +13,8 @@ void CKeyPlayer::fUpdate() {
     if (!playing_) {
         return;
     }
-    // A frame is read while more than kIgnoredTailBytes are left; the constructor made sure that a whole
-    // frame is there whenever that holds.
-    if (records_.size() - position_ > kIgnoredTailBytes) {
-        for (std::size_t k = 0; k < static_cast<std::size_t>(kGameKeyCount); ++k) {
-            const unsigned char* b = &records_[position_ + 4 * k];
-            const std::uint32_t value =
-                static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-                (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-            replayState_[k] = value != 0;
-        }
-        position_ += kFrameBytes;
+    if (nextFrame_ < record_.fGetFrameCount()) {
+        replayState_ = record_.fGetFrame(nextFrame_++);
     } else {
         // After the last frame every key is up and the stage runs on without input.
         replayState_.fill(false);
@@ -115,7 +76,6 @@ bool CKeyPlayer::fIsHoldSelect(EGameKey key, bool live) {
 
 void CKeyPlayer::fEndPlay() {
     playing_ = false;
-    records_.clear();
-    records_.shrink_to_fit();
-    position_ = 0;
+    record_.fClear();
+    nextFrame_ = 0;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "util/CKeyManager.h"
+#include "util/CKeyRecord.h"
 
 #include <array>
 #include <cstdint>
@@ -12,14 +13,11 @@
 
 class CKeyPlayer : public CKeyManagerBase {
 public:
-    static constexpr std::size_t kFrameBytes = 4 * kGameKeyCount;
-    // Bytes at the end of the file that are too few to be read as a frame: a frame is read only while more
-    // than this many bytes are left, so a tail of up to 10 bytes is ignored.
-    static constexpr std::size_t kIgnoredTailBytes = 10;
+    static constexpr std::size_t kFrameBytes = CKeyRecord::kFrameBytes;
+    static constexpr std::size_t kIgnoredTailBytes = CKeyRecord::kIgnoredTailBytes;
 
-    // Reads the record file whole; a missing file, or one that ends in a frame cut short (more than
-    // kIgnoredTailBytes after the last whole frame), is a CException. Makes a live key manager of its own
-    // (gOptionInfo must exist).
+    // Reads the record file whole (CKeyRecord::fFromFile); a missing or damaged file is a CException.
+    // Makes a live key manager of its own (gOptionInfo must exist).
     explicit CKeyPlayer(const std::string& recordFileName);
 
     // While playing: the next recorded frame (all keys up after the last one), then the live keys.
@@ -41,16 +39,15 @@ public:
     virtual void fEndPlay();
 
     // Whole frames in the record file.
-    std::size_t fGetFrameCount() const { return frameCount_; }
+    std::size_t fGetFrameCount() const { return record_.fGetFrameCount(); }
 
 private:
     static bool fIsLiveKey(EGameKey key) { return key == EGameKey::KEY_ESC || key == EGameKey::KEY_F1; }
 
     std::array<bool, kGameKeyCount> pushLatch_{};
     bool playing_ = false;
-    std::vector<unsigned char> records_;
-    std::size_t frameCount_ = 0;
-    std::size_t position_ = 0;
+    CKeyRecord record_;
+    std::size_t nextFrame_ = 0;
     std::array<bool, kGameKeyCount> replayState_{};
     std::unique_ptr<CKeyManager> liveKeyManager_;
 };

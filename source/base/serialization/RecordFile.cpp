@@ -2,8 +2,10 @@
 
 #include "base/Log.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -74,9 +76,45 @@ std::vector<std::byte> fSaveRecordToBytes(const RecordDescriber& describe) {
     return bytes;
 }
 
+std::vector<std::byte> fReadRecordFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throw UnreadableFile("Cannot open file '" + path + "'");
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    // A folder or a device opens fine but is no record.
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        throw UnreadableFile("Cannot read file '" + path + "': not a regular file");
+    }
+    if (info.st_size > kMaxRecordFileSize) {
+        throw CException("Damaged file '" + path + "': " + std::to_string(info.st_size) +
+                         " bytes are far more than any record");
+    }
+    std::vector<std::byte> bytes(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            throw UnreadableFile("Cannot read file '" + path + "'");
+        }
+        if (got == 0) {
+            break; // it shrank while being read: what is there is judged as the record
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
 void fLoadRecord(const std::string& path, const RecordDescriber& describe) {
-    Serializer serializer(FileMode::In, path);
-    loadWholeRecord(serializer, describe);
+    fLoadRecordFromBytes(fReadRecordFile(path), path, describe);
 }
 
 void fLoadRecordFromBytes(std::span<const std::byte> bytes, const std::string& name,

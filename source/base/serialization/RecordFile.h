@@ -5,6 +5,7 @@
 #include "base/serialization/Serializer.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
@@ -20,10 +21,17 @@ void fSaveRecord(const std::string& path, const RecordDescriber& describe);
 // The bytes fSaveRecord writes, kept in memory.
 std::vector<std::byte> fSaveRecordToBytes(const RecordDescriber& describe);
 
+// No record the game keeps comes near this; a longer file is damaged and is not read into memory.
+inline constexpr std::int64_t kMaxRecordFileSize = 1024 * 1024;
+
 // Reads the record and insists on it being whole: a file that ends inside the record or holds bytes after
 // it is damaged, as is every archive failure. Damage is a CException naming the file; a file that cannot
-// be read at all is an UnreadableFile instead.
+// be read at all is an UnreadableFile instead. The file's bytes are read first and go through
+// fLoadRecordFromBytes.
 void fLoadRecord(const std::string& path, const RecordDescriber& describe);
+// A record file's bytes: UnreadableFile when it cannot be read, a CException when it is longer than
+// kMaxRecordFileSize.
+std::vector<std::byte> fReadRecordFile(const std::string& path);
 // The same for a record held in memory (one sent over the network, say); `name` stands for the file name in
 // messages.
 void fLoadRecordFromBytes(std::span<const std::byte> bytes, const std::string& name,

@@ -25,6 +25,27 @@ TEST(Config, MissingFileMeansAllTrue) {
     EXPECT_TRUE(c.noPreAlloc);
 }
 
+TEST(Config, AFileFarLongerThanThreeLinesIsRefusedUnread) {
+    const auto old = std::filesystem::current_path();
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("tavoni_cfg_long_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::filesystem::current_path(dir);
+    // Three good lines, then more than a config.dat can be.
+    std::string text = "window=0\nsound=0\nnoprealloc=0\n";
+    text.resize(kMaxConfigFileSize + 1, 'x');
+    std::ofstream(dir / "config.dat", std::ios::binary) << text;
+    std::string message;
+    try {
+        fLoadConfig();
+    } catch (const SConfigError& e) {
+        message = e.message;
+    }
+    std::filesystem::current_path(old);
+    std::filesystem::remove_all(dir);
+    EXPECT_NE(message.find(std::to_string(kMaxConfigFileSize + 1) + " bytes"), std::string::npos) << message;
+}
+
 TEST(Config, ValuesMustBeExactlyOne) {
     const SConfig c = parse("window=0\nsound=1\nnoalloc=1\n");
     EXPECT_FALSE(c.windowed);

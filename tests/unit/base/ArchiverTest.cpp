@@ -155,6 +155,39 @@ TEST_F(ArchiverTest, RoundTripOfTheTwoReplayFiles) {
               (std::vector<std::string>{"dat/replay/replay.dat", "dat/replay/replay_key.dat", "downloaded"}));
 }
 
+TEST_F(ArchiverTest, ArchivesInMemoryAreCheckedAndUnpackedLikeFiles) {
+    {
+        CWorkingDirectoryGuard cwd(make());
+        fWriteBytes(kReplayMembers[0], std::vector<unsigned char>(112 * 3, 1));
+        fWriteBytes(kReplayMembers[1], {7, 0, 0, 0});
+        CArchiver::fCompress("replay.zip", kReplayMembers, false);
+    }
+    const std::vector<unsigned char> zip = fReadBytes((make() / "replay.zip").string());
+    const std::span<const std::byte> bytes(reinterpret_cast<const std::byte*>(zip.data()), zip.size());
+    EXPECT_NO_THROW(CArchiver::fCheckReplayBytes(bytes, "sent"));
+    CArchiver::fExtractBytes(bytes, "sent", use().string() + "/");
+    for (const std::string& member : kReplayMembers) {
+        EXPECT_EQ(fReadBytes((use() / member).string()), fReadBytes((make() / member).string())) << member;
+    }
+    try {
+        CArchiver::fCheckReplayBytes(bytes.first(bytes.size() - 1), "sent");
+        ADD_FAILURE() << "a cut archive was accepted";
+    } catch (const CException& failure) {
+        EXPECT_NE(std::string(failure.what()).find("'sent'"), std::string::npos) << failure.what();
+    }
+
+    // A file larger than any replay is refused before it is read (a sparse file: no disk is used).
+    const std::filesystem::path huge = use() / "huge";
+    fWriteBytes(huge.string(), zip);
+    std::filesystem::resize_file(huge, CArchiver::kMaxArchiveSize + 1);
+    try {
+        CArchiver::fCheckReplay(huge.string());
+        ADD_FAILURE() << "a huge archive was accepted";
+    } catch (const CException& failure) {
+        EXPECT_NE(std::string(failure.what()).find("larger than"), std::string::npos) << failure.what();
+    }
+}
+
 TEST_F(ArchiverTest, TinyAndEmptyMembersAreDeflatedToo) {
     CWorkingDirectoryGuard cwd(make());
     fWriteBytes("a.dat", {});

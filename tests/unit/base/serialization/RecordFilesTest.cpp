@@ -2,6 +2,7 @@
 #include "GameMain/GameRecords.h"
 #include "base/CException.h"
 #include "base/ReplayFiles.h"
+#include "base/serialization/RecordFile.h"
 #include "util/COptionInfo.h"
 #include "util/ScratchFolder.h"
 
@@ -79,6 +80,15 @@ TEST_F(RecordFilesTest, DamagedHighScoreFallsBackAndIsKeptAside) {
     fWriteBytes(path, trailing);
     EXPECT_EQ(fLoadHighScore(path), CHighScoreInfo(0, false));
     EXPECT_EQ(fReadBytes(path + ".bad"), trailing);
+
+    // Far longer than any record: refused by its size, not read into memory.
+    std::vector<unsigned char> huge = bytes;
+    huge.resize(serialization::kMaxRecordFileSize + 1);
+    fWriteBytes(path, huge);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(fLoadHighScore(path), CHighScoreInfo(0, false));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("far more than any record"), std::string::npos);
+    EXPECT_TRUE(exists("score.dat.bad"));
 }
 
 TEST_F(RecordFilesTest, UnreadableSavesAreLeftInPlaceAndTheDefaultIsUsed) {
