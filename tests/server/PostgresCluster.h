@@ -43,15 +43,20 @@ public:
             return {};
         }
         const std::string name = "t" + std::to_string(mDatabases++);
+        return fAdmin("CREATE DATABASE " + name, why) ? fConnection(name) : std::string();
+    }
+
+    // Runs `sql` in the cluster's "postgres" database; false with `why` set when it fails.
+    bool fAdmin(const std::string& sql, std::string& why) const {
         PGconn* admin = PQconnectdb(fConnection("postgres").c_str());
-        PGresult* result = PQexec(admin, ("CREATE DATABASE " + name).c_str());
-        const bool made = PQresultStatus(result) == PGRES_COMMAND_OK;
-        if (!made) {
-            why = std::string("CREATE DATABASE failed: ") + PQerrorMessage(admin);
+        PGresult* result = PQexec(admin, sql.c_str());
+        const bool done = PQresultStatus(result) == PGRES_COMMAND_OK;
+        if (!done) {
+            why = sql + ": " + PQerrorMessage(admin);
         }
         PQclear(result);
         PQfinish(admin);
-        return made ? fConnection(name) : std::string();
+        return done;
     }
 
     std::string fConnection(const std::string& database) const {

@@ -1,10 +1,13 @@
 // The ranking server from outside, over HTTP: the game's three requests, the checks that keep forged or
 // broken uploads out, requests it must refuse, and uploads arriving at once.
+#include "ReplayDigest.h"
 #include "ServerTestSupport.h"
+#include "base/FieldText.h"
 
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <sqlite3.h>
 #include <thread>
 
 using namespace servertest;
@@ -274,5 +277,143 @@ TEST(RankingServerOptions, LimitOptionsAreReadAndListedInHelp) {
         char* refused[] = {name.data(), option.data(), zero.data()};
         EXPECT_FALSE(fParseServerOptions(3, refused, message, status)) << c.option;
         EXPECT_EQ(status, 2) << c.option;
+    }
+}
+
+TEST_P(RankingServer, ReadOnlyServesTheRankingRefusesUploadsAndHealthTellsWhetherTheStoreAnswers) {
+    CTempFolder temp;
+    const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 10, 6);
+    SServerOptions options =
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0"));
+    {
+        CRankingServer server(options);
+        ASSERT_EQ(fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?kept?10"), replay).body,
+                  "UploadSuccess?1");
+    }
+    options.front.readOnly = true;
+    CRankingServer server(options);
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.fPort());
+    const SHttpReply refused = fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?new?20"),
+                                     fMakeSyntheticReplay(temp.fPath() / "make", 11, 7));
+    EXPECT_EQ(refused.status, 503);
+    EXPECT_EQ(refused.body, "UploadFailed?the ranking is under maintenance; uploads are closed for now");
+    const std::vector<std::string> lines =
+        fLines(fHttp("GET", fScriptUrl(server.fPort(), "GetRankingList")).body);
+    ASSERT_EQ(lines.size(), 1u);
+    const std::string id(fSplitFields(lines[0], '?')[2]);
+    EXPECT_TRUE(fHttp("GET", base + "/replays/" + id).body == replay) << lines[0];
+    EXPECT_EQ(fHttp("GET", base + "/").status, 200);
+    const SHttpReply health = fHttp("GET", base + "/healthz");
+    EXPECT_EQ(health.status, 200);
+    EXPECT_EQ(health.body, "ok, read-only\n");
+    if (fOnSqlite()) {
+        return;
+    }
+    // The database goes away under the running server: it says so, and goes on answering.
+    std::string why;
+    const std::string database = fCurrentDatabase().substr(fCurrentDatabase().rfind('=') + 1);
+    ASSERT_TRUE(CPostgresCluster::fShared().fAdmin("DROP DATABASE " + database + " WITH (FORCE)", why))
+        << why;
+    EXPECT_EQ(fHttp("GET", base + "/healthz").status, 503);
+    const SHttpReply list = fHttp("GET", fScriptUrl(server.fPort(), "GetRankingList"));
+    EXPECT_EQ(list.status, 503) << list.body;
+}
+
+TEST(RankingServerUpgrade, DataFolderOfTheFirstSchemaIsUpgradedInPlace) {
+    CTempFolder temp;
+    const fs::path data = temp.fPath() / "data";
+    const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 10, 8);
+    const std::string id(32, 'c');
+    fs::create_directories(data / "replays");
+    std::ofstream(data / "replays" / id, std::ios::binary) << replay;
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((data / "ranking.sqlite3").c_str(), &db), SQLITE_OK);
+    const std::string old =
+        "CREATE TABLE entries (seq INTEGER PRIMARY KEY AUTOINCREMENT, id TEXT NOT NULL UNIQUE,"
+        " name TEXT NOT NULL, score INTEGER NOT NULL, registered_at INTEGER NOT NULL,"
+        " sha256 TEXT NOT NULL UNIQUE);"
+        "INSERT INTO entries (id, name, score, registered_at, sha256) VALUES ('" +
+        id + "', 'old', 77, 1700000000, '" + fReplayDigest(replay) + "');";
+    ASSERT_EQ(sqlite3_exec(db, old.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    for (int start = 0; start < 2; ++start) {
+        CRankingServer server(fTestOptions(data, fWriteFakeGame(temp.fPath() / "game.sh", "exit 0")));
+        const std::string base = "http://127.0.0.1:" + std::to_string(server.fPort());
+        if (start == 0) {
+            EXPECT_EQ(fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?new?90"),
+                            fMakeSyntheticReplay(temp.fPath() / "make", 11, 9))
+                          .body,
+                      "UploadSuccess?1");
+        }
+        const std::string json = fHttp("GET", base + "/api/ranking").body;
+        EXPECT_NE(json.find("\"name\":\"new\",\"score\":90,"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"version\":\"0.0.0-stand-in\""), std::string::npos) << json;
+        EXPECT_NE(json.find("{\"rank\":2,\"name\":\"old\",\"score\":77,\"replayId\":\"" + id +
+                            "\",\"registeredAt\":\"2023/11/14 22:13:20\",\"replay\":\"/replays/" + id +
+                            "\",\"version\":null}"),
+                  std::string::npos)
+            << json;
+        EXPECT_TRUE(fHttp("GET", base + "/replays/" + id).body == replay);
+    }
+    ASSERT_EQ(sqlite3_open((data / "ranking.sqlite3").c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* s = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT version FROM schema_version", -1, &s, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(s, 0), 2);
+    EXPECT_EQ(sqlite3_step(s), SQLITE_DONE); // one row, however often it started
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
+TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
+    const struct {
+        std::vector<std::string> args;
+        bool accepted;
+        std::function<bool(const SServerOptions&)> holds;
+    } cases[] = {
+        {{}, true, [](const SServerOptions& o) { return o.database.empty() && o.role == EServerRole::All; }},
+        {{"--database", "postgresql://db/r", "--role", "web"},
+         true,
+         [](const SServerOptions& o) {
+             return o.database == "postgresql://db/r" && o.role == EServerRole::Web;
+         }},
+        {{"--database", "host=db", "--role", "checker", "--read-only"},
+         true,
+         [](const SServerOptions& o) { return o.role == EServerRole::Checker && o.front.readOnly; }},
+        {{"--check-seconds", "5", "--check-lease-seconds", "9"},
+         true,
+         [](const SServerOptions& o) { return o.leaseSeconds == 9; }},
+        {{"--check-seconds", "5", "--check-lease-seconds", "5"}, false, nullptr},
+        {{"--role", "web"}, false, nullptr}, // an SQLite ranking has one process
+        {{"--import-sqlite", "old"}, false, nullptr},
+        {{"--database", "host=db", "--role", "proxy"}, false, nullptr},
+    };
+    std::string help;
+    int status = -1;
+    std::string name = "tavoni-ranking-server";
+    std::string helpOption = "--help";
+    char* helpArgs[] = {name.data(), helpOption.data()};
+    fParseServerOptions(2, helpArgs, help, status);
+    for (const char* option :
+         {"--database URL", "--role ROLE", "--read-only", "--import-sqlite DIR", "--check-lease-seconds N"}) {
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    }
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), name);
+        std::vector<char*> argv;
+        for (std::string& a : args) {
+            argv.push_back(a.data());
+        }
+        std::string message;
+        const std::optional<SServerOptions> parsed =
+            fParseServerOptions(static_cast<int>(argv.size()), argv.data(), message, status);
+        ASSERT_EQ(parsed.has_value(), c.accepted) << args.back() << ": " << message;
+        if (parsed) {
+            EXPECT_TRUE(c.holds(*parsed)) << args.back();
+        } else {
+            EXPECT_EQ(status, 2);
+        }
     }
 }

@@ -271,8 +271,10 @@ inline SServerOptions fTestOptions(const fs::path& data, const fs::path& game = 
 // The server binary as a process of its own, so a test can kill it like a power cut would.
 class CServerProcess {
 public:
-    // `listening`: a web server, which says its port; else a checker, which says it is checking.
-    explicit CServerProcess(const std::vector<std::string>& args, bool listening = true) {
+    // `listening`: a web server, which says its port; else a checker, which says it is checking. `log`: a
+    // file for its log lines, else they go to the test's standard error.
+    explicit CServerProcess(const std::vector<std::string>& args, bool listening = true,
+                            const fs::path& log = {}) {
         int pipeEnds[2];
         if (::pipe(pipeEnds) != 0) {
             throw std::runtime_error("pipe");
@@ -284,8 +286,13 @@ public:
             argv.push_back(a.data());
         }
         argv.push_back(nullptr);
+        const std::string logFile = log.string();
         mPid = ::fork();
         if (mPid == 0) {
+            if (!logFile.empty()) {
+                const int err = ::open(logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+                ::dup2(err, 2);
+            }
             ::dup2(pipeEnds[1], 1);
             ::close(pipeEnds[0]);
             ::execv(argv[0], argv.data());
