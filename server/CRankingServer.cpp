@@ -30,7 +30,8 @@ const char* const kUsage =
     "                        missing)\n"
     "  --database URL        keep the ranking in PostgreSQL instead: a postgresql://... URI or\n"
     "                        \"host=... dbname=...\" words, the rest from the PG* environment variables\n"
-    "                        (default: the environment variable TAVONI_RANKING_DATABASE, else SQLite)\n"
+    "                        (default: the environment variable TAVONI_RANKING_DATABASE unless --data\n"
+    "                        is given, else SQLite)\n"
     "  --role ROLE           all (default): serve and check; web: serve, checks done by checkers;\n"
     "                        checker: check what web nodes queue, no HTTP. web and checker need\n"
     "                        --database\n"
@@ -73,9 +74,8 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
                                                   int& exitStatus) {
     SServerOptions options;
     exitStatus = 2;
-    if (const char* database = std::getenv("TAVONI_RANKING_DATABASE")) {
-        options.database = database;
-    }
+    bool dataGiven = false;
+    bool databaseGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -110,8 +110,10 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
             options.front.bindAddress = value;
         } else if (arg == "--data") {
             options.dataFolder = value;
+            dataGiven = true;
         } else if (arg == "--database") {
             options.database = value;
+            databaseGiven = true;
         } else if (arg == "--import-sqlite") {
             options.importSqlite = value;
         } else if (arg == "--role") {
@@ -176,6 +178,11 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
             message = "tavoni-ranking-server: unknown option " + std::string(arg) + "\n" + kUsage;
             return std::nullopt;
         }
+    }
+    // The environment's database is the default store; a --data on the command line says SQLite.
+    const char* environment = std::getenv("TAVONI_RANKING_DATABASE");
+    if (!databaseGiven && !dataGiven && environment != nullptr) {
+        options.database = environment;
     }
     if (options.database.empty() && (options.role != EServerRole::All || !options.importSqlite.empty())) {
         message = "tavoni-ranking-server: --role web, --role checker and --import-sqlite need --database "

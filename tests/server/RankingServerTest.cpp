@@ -371,6 +371,7 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
         std::vector<std::string> args;
         bool accepted;
         std::function<bool(const SServerOptions&)> holds;
+        const char* environment = nullptr; // TAVONI_RANKING_DATABASE
     } cases[] = {
         {{}, true, [](const SServerOptions& o) { return o.database.empty() && o.role == EServerRole::All; }},
         {{"--database", "postgresql://db/r", "--role", "web"},
@@ -388,6 +389,12 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
         {{"--role", "web"}, false, nullptr}, // an SQLite ranking has one process
         {{"--import-sqlite", "old"}, false, nullptr},
         {{"--database", "host=db", "--role", "proxy"}, false, nullptr},
+        // The environment names the database unless the command line names a store.
+        {{"--role", "web"},
+         true,
+         [](const SServerOptions& o) { return o.database == "host=env"; },
+         "host=env"},
+        {{"--data", "here"}, true, [](const SServerOptions& o) { return o.database.empty(); }, "host=env"},
     };
     std::string help;
     int status = -1;
@@ -400,6 +407,11 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     for (const auto& c : cases) {
+        if (c.environment != nullptr) {
+            ::setenv("TAVONI_RANKING_DATABASE", c.environment, 1);
+        } else {
+            ::unsetenv("TAVONI_RANKING_DATABASE");
+        }
         std::vector<std::string> args = c.args;
         args.insert(args.begin(), name);
         std::vector<char*> argv;
@@ -416,4 +428,5 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
             EXPECT_EQ(status, 2);
         }
     }
+    ::unsetenv("TAVONI_RANKING_DATABASE");
 }
