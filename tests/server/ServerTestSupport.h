@@ -242,6 +242,11 @@ inline std::string fStoreName(const testing::TestParamInfo<EStore>& info) {
     return info.param == EStore::Sqlite ? "Sqlite" : "Postgres";
 }
 
+// How test names and failures show the store.
+inline void PrintTo(EStore store, std::ostream* out) {
+    *out << (store == EStore::Sqlite ? "SQLite" : "PostgreSQL");
+}
+
 #define TAVONI_ON_BOTH_STORES(suite)                                                                         \
     INSTANTIATE_TEST_SUITE_P(Stores, suite, testing::Values(EStore::Sqlite, EStore::Postgres), fStoreName)
 
