@@ -189,9 +189,10 @@ int CPostgresRankingStore::fCount() {
 }
 
 std::uint64_t CPostgresRankingStore::fGeneration() {
-    // Entries are never removed, so their number changes with every one stored, by whichever node; the
-    // largest seq would not, as seqs may commit out of order.
-    return static_cast<std::uint64_t>(fCount());
+    // Entries are stored one at a time under the entry lock, so their seqs commit in order and the largest
+    // changes with every one stored, by whichever node. One index lookup: this runs for every list request.
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    return static_cast<std::uint64_t>(lease.fRun("SELECT COALESCE(MAX(seq), 0) FROM entries").fNumber(0, 0));
 }
 
 std::optional<std::string> CPostgresRankingStore::fReplay(const std::string& id) {
