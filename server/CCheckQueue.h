@@ -17,7 +17,8 @@ struct SCheckJob {
     int score = 0;
     std::string replay;
     std::string digest;
-    int attempts = 0; // claims so far, this one included
+    int attempts = 0;      // claims so far, this one included
+    std::string malformed; // not empty: why the queued row cannot be checked
 };
 
 // What the upload is answered.

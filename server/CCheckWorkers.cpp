@@ -55,6 +55,10 @@ SVerdict CCheckWorkers::fDecide(const SCheckJob& job) {
     const std::string who = "check [req " + fLogSafe(job.requestId, 16) + "] \"" + fLogSafe(job.name) +
                             "\" " + std::to_string(job.score);
     try {
+        if (!job.malformed.empty()) {
+            fServerLog(who + ": refused, " + job.malformed);
+            return {422, "UploadFailed?the replay could not be checked"};
+        }
         if (job.attempts > kMaxAttempts) {
             fServerLog(who + ": refused, claimed " + std::to_string(job.attempts - 1) +
                        " times by checkers that stopped");

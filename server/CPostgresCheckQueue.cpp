@@ -91,7 +91,7 @@ std::optional<SCheckJob> CPostgresCheckQueue::fClaimOne(std::chrono::seconds lea
     job.attempts = static_cast<int>(std::min<std::int64_t>(claimed.fNumber(0, 5), 1000));
     if (!fCheckPlayerName(job.name).empty() || score <= 0 || score > INT32_MAX || job.digest.size() != 64) {
         // Not what a web node queues: refused without running anything on it.
-        job.attempts = 1000;
+        job.malformed = "the queued row is malformed";
         job.name.clear();
         return job;
     }

@@ -8,6 +8,8 @@
 #include "base/GameFolders.h"
 
 #include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -60,6 +62,21 @@ const char* const kUsage =
 
 bool fParseNumber(std::string_view text, int low, int high, int& value) {
     return fParseDecimalInt(text, value) && value >= low && value <= high;
+}
+
+// Scratch folders of checkers killed before they could clean up, found by their process ids.
+void fRemoveScratchOfDeadCheckers() {
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::temp_directory_path(), error)) {
+        const std::string name = entry.path().filename().string();
+        int pid = 0;
+        const std::size_t dash = name.find('-', 14);
+        if (name.starts_with("tavoni-checks-") && dash != std::string::npos &&
+            fParseDecimalInt(std::string_view(name).substr(14, dash - 14), pid) && pid > 0 &&
+            ::kill(pid, 0) != 0 && errno == ESRCH) {
+            fs::remove_all(entry.path(), error);
+        }
+    }
 }
 
 fs::path fOwnFolder() {
@@ -230,6 +247,7 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
         mStore = std::make_unique<CPostgresRankingStore>(*mConnections);
         mQueue = std::make_unique<CPostgresCheckQueue>(*mConnections);
         // Several checkers may share a machine: each has its own scratch folder, none on a web node.
+        fRemoveScratchOfDeadCheckers();
         static std::atomic<int> servers{0};
         scratch = fs::temp_directory_path() /
                   ("tavoni-checks-" + std::to_string(::getpid()) + "-" + std::to_string(servers++));

@@ -39,6 +39,21 @@ std::map<std::string, std::pair<int, std::string>> fListed(int port) {
     return listed;
 }
 
+// The first value `sql` gives, run in the database of `connection`; "error: ..." when it fails.
+std::string fSql(const std::string& connection, const std::string& sql) {
+    PGconn* db = PQconnectdb(connection.c_str());
+    PGresult* result = PQexec(db, sql.c_str());
+    std::string value;
+    if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0) {
+        value = PQgetvalue(result, 0, 0);
+    } else if (PQresultStatus(result) != PGRES_COMMAND_OK && PQresultStatus(result) != PGRES_TUPLES_OK) {
+        value = std::string("error: ") + PQerrorMessage(db);
+    }
+    PQclear(result);
+    PQfinish(db);
+    return value;
+}
+
 struct SUpload {
     std::string name;
     int score = 0;
@@ -242,4 +257,40 @@ TEST(SeveralMachines, SqliteRankingMovesIntoPostgresqlWithTheSameEntriesAndRepla
         ++found;
     }
     EXPECT_EQ(found, replays.size());
+}
+
+TEST(SeveralMachines, MalformedRowsInTheDatabaseAreNeitherServedNorChecked) {
+    const std::string database = fNewDatabase();
+    ASSERT_FALSE(database.empty());
+    CTempFolder temp;
+    SServerOptions options =
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0"));
+    options.database = database;
+    CRankingServer server(options);
+    const int port = server.fPort();
+    ASSERT_EQ(fHttp("POST", fScriptUrl(port, "UploadRanking?good?10"),
+                    fMakeSyntheticReplay(temp.fPath() / "m", 9, 1))
+                  .body,
+              "UploadSuccess?1");
+    // A row the protocol could not carry (its "?" and line break would forge list lines) is not passed on.
+    EXPECT_EQ(fSql(database, "INSERT INTO entries (id, name, score, registered_at, sha256, replay)"
+                             " VALUES ('" +
+                                 std::string(32, 'e') + "', E'x?1?y\\nz', 5, 0, 'x', '')"),
+              "");
+    for (const std::string path : {"/cgi-bin/tavoni103/ranking.cgi?GetRankingList", "/api/ranking", "/"}) {
+        EXPECT_EQ(fHttp("GET", "http://127.0.0.1:" + std::to_string(port) + path).status, 503) << path;
+    }
+    EXPECT_EQ(fHttp("GET", "http://127.0.0.1:" + std::to_string(port) + "/healthz").status, 200);
+    EXPECT_EQ(fSql(database, "DELETE FROM entries WHERE score = 5"), "");
+    EXPECT_EQ(fLines(fHttp("GET", fScriptUrl(port, "GetRankingList")).body).size(), 1u);
+
+    // A queued check no web node would queue is refused without running the game on it.
+    const std::string id = fSql(database, "INSERT INTO checks (request_id, name, score, digest)"
+                                          " VALUES ('r', E'a\\nb', -3, 'd') RETURNING id");
+    std::string verdict;
+    for (int i = 0; i < 200 && verdict.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        verdict = fSql(database, "SELECT verdict_reply FROM checks WHERE id = " + id + " AND state = 'done'");
+    }
+    EXPECT_EQ(verdict, "UploadFailed?the replay could not be checked");
 }
