@@ -32,7 +32,7 @@ namespace {
 constexpr int kMaxJsonLimit = 100;
 // The game's list and download requests send a file the player may have left beside it as their body.
 constexpr std::size_t kMaxDiscardedBodyBytes = 64 * 1024;
-// Checks running or waiting for their turn, each with its own thread; past this an upload is "busy".
+// Uploads waiting for their verdict, each on a thread of its own; past this an upload is "busy".
 constexpr int kMaxChecksAside = 64;
 
 CHttpFront::SAnswer fRefuse(int status, const std::string& reason) {
