@@ -1,6 +1,7 @@
 #include "CHttpFront.h"
 
 #include "CRankingPage.h"
+#include "RandomId.h"
 #include "ServerLog.h"
 #include "base/FieldText.h"
 
@@ -31,7 +32,7 @@ namespace {
 constexpr int kMaxJsonLimit = 100;
 // The game's list and download requests send a file the player may have left beside it as their body.
 constexpr std::size_t kMaxDiscardedBodyBytes = 64 * 1024;
-// Checks running or waiting for their turn, each with its own thread; past this an upload is "busy".
+// Uploads waiting for their verdict, each on a thread of its own; past this an upload is "busy".
 constexpr int kMaxChecksAside = 64;
 
 CHttpFront::SAnswer fRefuse(int status, const std::string& reason) {
@@ -94,6 +95,11 @@ void fDaemonLog(void*, const char* format, va_list arguments) {
 void* fKeepTarget(void*, const char* uri, MHD_Connection* connection) {
     auto* request = new CHttpFront::SRequest;
     request->target = uri != nullptr ? uri : "";
+    try {
+        request->id = fRandomHex(4);
+    } catch (const std::exception&) {
+        request->id = "--------";
+    }
     const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
     if (info != nullptr) {
         request->clock = static_cast<CRequestDeadlines::SConnection*>(info->socket_context);
@@ -126,17 +132,9 @@ void fConnectionEvent(void* self, MHD_Connection* connection, void** socketConte
 }
 
 MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer) {
-    MHD_Response* response = nullptr;
-    if (answer.fileDescriptor >= 0) {
-        response = MHD_create_response_from_fd64(answer.fileSize, answer.fileDescriptor);
-    } else {
-        response = MHD_create_response_from_buffer(answer.body.size(), const_cast<char*>(answer.body.data()),
-                                                   MHD_RESPMEM_MUST_COPY);
-    }
+    MHD_Response* response = MHD_create_response_from_buffer(
+        answer.body.size(), const_cast<char*>(answer.body.data()), MHD_RESPMEM_MUST_COPY);
     if (response == nullptr) {
-        if (answer.fileDescriptor >= 0) {
-            ::close(answer.fileDescriptor);
-        }
         return MHD_NO;
     }
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, answer.contentType.c_str());
@@ -199,11 +197,18 @@ MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*
         }
     }
     if (!answer) {
-        answer = front->fRoute(verb, *request);
+        try {
+            answer = front->fRoute(verb, *request);
+        } catch (const std::exception& e) {
+            // The store did not answer (a database that went away): this request fails, the server goes on.
+            fServerLog("[req " + request->id + "] " + e.what());
+            answer =
+                fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE, "the ranking is not available now; try again later");
+        }
     }
     if (answer->status >= 400) {
-        fServerLog(std::to_string(answer->status) + " " + fLogSafe(verb, 16) + " " +
-                   fLogSafe(request->target) + " from " + fClientAddress(connection) + ": " +
+        fServerLog("[req " + request->id + "] " + std::to_string(answer->status) + " " + fLogSafe(verb, 16) +
+                   " " + fLogSafe(request->target) + " from " + fClientAddress(connection) + ": " +
                    answer->logReason);
     }
     return fSend(connection, *answer);
@@ -229,7 +234,8 @@ MHD_Result fCollectFraming(void* framing, MHD_ValueKind, const char* key, const 
 } // namespace
 
 CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
-    : mService(service), mUploadMemoryBytes(options.uploadMemoryBytes), mUploadRate(options.uploadsPerHour),
+    : mService(service), mUploadMemoryBytes(options.uploadMemoryBytes), mReadOnly(options.readOnly),
+      mUploadRate(options.uploadsPerHour),
       mDeadlines(std::chrono::seconds(std::max(options.requestSeconds, 1))) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -284,8 +290,8 @@ std::optional<CHttpFront::SAnswer> CHttpFront::fCheckAside(MHD_Connection* conne
         ++mAside;
     }
     // The thread is made first, so that failing to make one only turns the upload away; it starts its work
-    // once the connection is suspended, since only a suspended connection may be resumed. It forks the game
-    // and waits for it, so the game dies with the server (see CReplayChecker).
+    // once the connection is suspended, since only a suspended connection may be resumed. It queues the
+    // upload and waits for the verdict of a checker; HTTP threads never wait for a check.
     std::promise<void> suspended;
     std::thread worker;
     try {
@@ -386,6 +392,9 @@ std::optional<CHttpFront::SAnswer> CHttpFront::fBegin(const std::string& method,
         request.use = hasBody ? EBody::Discard : EBody::None;
         return std::nullopt;
     }
+    if (mReadOnly) {
+        return fRoute(method, request);
+    }
     if (announced > kMaxUploadBytes) {
         request.bodyTooLarge = true;
         return fRoute(method, request);
@@ -421,6 +430,9 @@ CHttpFront::SAnswer CHttpFront::fRoute(const std::string& method, SRequest& requ
     if (*path == "/api/ranking") {
         return fJson(query);
     }
+    if (*path == "/healthz") {
+        return fHealth();
+    }
     if (path->starts_with("/replays/")) {
         return fReplayFile(path->substr(std::strlen("/replays/")));
     }
@@ -448,6 +460,12 @@ CHttpFront::SAnswer CHttpFront::fRankingScript(const std::string& method, const 
         if (method != "POST") {
             return fRefuse(MHD_HTTP_METHOD_NOT_ALLOWED, "an upload is a POST");
         }
+        if (mReadOnly) {
+            SAnswer answer = fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE,
+                                     "the ranking is under maintenance; uploads are closed for now");
+            answer.body = "UploadFailed?" + answer.logReason;
+            return answer;
+        }
         if (request.bodyTooLarge) {
             SAnswer answer = fRefuse(MHD_HTTP_CONTENT_TOO_LARGE, "the replay is larger than 8 MiB");
             answer.body = "UploadFailed?" + answer.logReason;
@@ -464,7 +482,8 @@ CHttpFront::SAnswer CHttpFront::fRankingScript(const std::string& method, const 
             answer.body = "UploadFailed?" + answer.logReason;
             return answer;
         }
-        const SUploadOutcome outcome = mService.fUpload(parsed->name, parsed->score, request.body);
+        const SUploadOutcome outcome =
+            mService.fUpload(parsed->name, parsed->score, request.body, request.id);
         SAnswer answer;
         answer.status = outcome.status;
         answer.body = outcome.reply;
@@ -543,24 +562,22 @@ CHttpFront::SAnswer CHttpFront::fReplayFile(const std::string& id) {
     if (!fIsServerReplayId(id)) {
         return fRefuse(MHD_HTTP_BAD_REQUEST, "malformed replay id");
     }
-    const std::optional<std::filesystem::path> file = mService.fStore().fReplayFile(id);
-    if (!file) {
+    std::optional<std::string> bytes = mService.fStore().fReplay(id);
+    if (!bytes) {
         return fRefuse(MHD_HTTP_NOT_FOUND, "no such replay");
-    }
-    const int fd = ::open(file->c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        SAnswer answer = fRefuse(MHD_HTTP_INTERNAL_SERVER_ERROR, "the replay file cannot be read");
-        fServerLog("store: cannot read " + file->string() + ": " + std::strerror(errno));
-        return answer;
     }
     SAnswer answer;
     answer.contentType = "application/zip";
-    answer.fileDescriptor = fd;
-    answer.fileSize = static_cast<std::uint64_t>(info.st_size);
+    answer.body = std::move(*bytes);
     answer.downloadName = id;
+    return answer;
+}
+
+CHttpFront::SAnswer CHttpFront::fHealth() {
+    if (!mService.fStore().fAnswers()) {
+        return fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE, "the store does not answer");
+    }
+    SAnswer answer;
+    answer.body = mReadOnly ? "ok, read-only\n" : "ok\n";
     return answer;
 }

@@ -1,9 +1,10 @@
 // The HTTP side of the server, on libmicrohttpd with a pool of threads polling with epoll: the game's three
 // requests at "/cgi-bin/tavoni103/ranking.cgi", the web page at "/", the JSON at "/api/ranking" and the
-// replay files at "/replays/<id>". Requests it cannot serve get a 4xx status with a one-line reason and a
-// log line. One client cannot starve the others: it may hold only so many connections, each must bring in
-// its request within a time limit, only an upload's body is read into memory, uploads are rationed per
-// client address, and an upload's check runs on a thread of its own while its connection waits aside.
+// replay files at "/replays/<id>", and "/healthz" for load balancers. Requests it cannot serve get a 4xx
+// status with a one-line reason and a log line. One client cannot starve the others: it may hold only so many
+// connections, each must bring in its request within a time limit, only an upload's body is read into memory,
+// uploads are rationed per client address, and an upload waits for its check's verdict on a thread of its own
+// while its connection waits aside.
 #pragma once
 
 #include "CRankingService.h"
@@ -31,6 +32,7 @@ struct SFrontOptions {
     int maxConnectionsPerAddress = 16;
     int requestSeconds = 30; // headers and body of a request must be in within this
     int uploadsPerHour = 30; // from one client address
+    bool readOnly = false;   // maintenance: uploads are refused, everything else is served
 };
 
 class CHttpFront {
@@ -48,8 +50,6 @@ public:
         int status = 200;
         std::string body;
         std::string contentType = "text/plain; charset=utf-8";
-        int fileDescriptor = -1; // a replay file sent as it is, instead of body
-        std::uint64_t fileSize = 0;
         std::string downloadName;
         std::string logReason; // why a request was refused, for the log
     };
@@ -62,6 +62,7 @@ public:
     // One request as it arrives (raw target and body), and what is answered; used by the daemon's callbacks.
     struct SRequest {
         std::string target;
+        std::string id; // names the request in the log lines of this node and of the checker
         std::string body;
         CRequestDeadlines::SConnection* clock = nullptr;
         EBody use = EBody::None;
@@ -76,9 +77,9 @@ public:
     // Called once the headers are in: an answer when the request is refused before its body is read.
     std::optional<SAnswer> fBegin(const std::string& method, MHD_Connection* connection, SRequest& request);
     SAnswer fRoute(const std::string& method, SRequest& request);
-    // Suspends the connection of a complete upload and runs its check on a thread of its own, which resumes
-    // the connection with the answer in `request.ready`. Returns an answer instead, suspending nothing,
-    // when the server is stopping or too many checks are waiting already.
+    // Suspends the connection of a complete upload and has its check done on a thread of its own, which
+    // resumes the connection with the answer in `request.ready`. Returns an answer instead, suspending
+    // nothing, when the server is stopping or too many checks are waiting already.
     std::optional<SAnswer> fCheckAside(MHD_Connection* connection, const std::string& method,
                                        SRequest& request);
     // Takes `bytes` more of the upload memory; false (nothing taken) when that would pass the limit.
@@ -91,11 +92,13 @@ private:
     SAnswer fWebPage(const std::string& query);
     SAnswer fJson(const std::string& query);
     SAnswer fReplayFile(const std::string& id);
+    SAnswer fHealth();
 
     CRankingService& mService;
     MHD_Daemon* mDaemon = nullptr;
     int mPort = 0;
     std::size_t mUploadMemoryBytes = 0;
+    bool mReadOnly = false;
     std::atomic<std::size_t> mBufferedBytes{0};
     CUploadRate mUploadRate;
     CRequestDeadlines mDeadlines;

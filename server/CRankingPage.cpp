@@ -81,13 +81,14 @@ std::string CRankingPage::fHtml(const std::vector<SListedEntry>& rows, int total
             std::to_string(pages) + " ページ)</p>\n";
     html +=
         "<table id=\"ranking\"><thead><tr><th>順位</th><th>名前</th><th>スコア</th><th>登録日時 (UTC)</th>"
-        "<th>リプレイ</th></tr></thead><tbody>\n";
+        "<th>リプレイ</th><th>確認したバージョン</th></tr></thead><tbody>\n";
     for (const SListedEntry& e : rows) {
         html += "<tr><td class=\"rank\">" + std::to_string(e.rank) + "</td><td class=\"name\">" +
                 fEscapeHtml(e.name) + "</td><td class=\"score\">" + std::to_string(e.score) +
                 "</td><td class=\"date\">" + fFormatRegisteredAt(e.registeredAt) +
                 "</td><td><a class=\"replay\" href=\"/replays/" + e.id + "\" download=\"" + e.id +
-                "\">ダウンロード</a></td></tr>\n";
+                "\">ダウンロード</a></td><td class=\"version\">" +
+                (e.version.empty() ? std::string("—") : fEscapeHtml(e.version)) + "</td></tr>\n";
     }
     html += "</tbody></table>\n<nav id=\"pages\">";
     if (page > 1) {
@@ -114,7 +115,8 @@ std::string CRankingPage::fJson(const std::vector<SListedEntry>& rows, int total
         json += "{\"rank\":" + std::to_string(e.rank) + ",\"name\":\"" + fEscapeJson(e.name) +
                 "\",\"score\":" + std::to_string(e.score) + ",\"replayId\":\"" + e.id +
                 "\",\"registeredAt\":\"" + fFormatRegisteredAt(e.registeredAt) + "\",\"replay\":\"/replays/" +
-                e.id + "\"}";
+                e.id + "\",\"version\":" +
+                (e.version.empty() ? std::string("null") : "\"" + fEscapeJson(e.version) + "\"") + "}";
     }
     json += "]}\n";
     return json;

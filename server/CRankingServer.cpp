@@ -1,8 +1,16 @@
 #include "CRankingServer.h"
 
+#include "CLocalCheckQueue.h"
+#include "CPostgresCheckQueue.h"
+#include "CPostgresRankingStore.h"
+#include "CSqliteRankingStore.h"
 #include "base/FieldText.h"
 #include "base/GameFolders.h"
 
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <string_view>
@@ -20,13 +28,27 @@ const char* const kUsage =
     "replay with the game before it is stored.\n"
     "  --port N              port to listen on (default 8103; 0: any free port, printed at start)\n"
     "  --bind ADDRESS        IPv4 address to listen on (default: every address)\n"
-    "  --data DIR            the database and the replays (default ./ranking-data; made when missing)\n"
+    "  --data DIR            the SQLite database and the replays (default ./ranking-data; made when\n"
+    "                        missing)\n"
+    "  --database URL        keep the ranking in PostgreSQL instead: a postgresql://... URI or\n"
+    "                        \"host=... dbname=...\" words, the rest from the PG* environment variables\n"
+    "                        (default: the environment variable TAVONI_RANKING_DATABASE unless --data\n"
+    "                        is given, else SQLite)\n"
+    "  --role ROLE           all (default): serve and check; web: serve, checks done by checkers;\n"
+    "                        checker: check what web nodes queue, no HTTP. web and checker need\n"
+    "                        --database\n"
+    "  --read-only           maintenance: serve the list, the page and the replays, refuse uploads\n"
+    "  --import-sqlite DIR   copy the SQLite ranking in DIR into the --database, then stop\n"
     "  --game PATH           the game binary that checks uploads (default: tavoni beside this program)\n"
     "  --game-data DIR       the game folder holding dat/ (default: the installed share/tavoni beside\n"
     "                        this program, or the checkout of a build tree)\n"
     "  --threads N           HTTP threads (default 4)\n"
     "  --checks N            replay checks run at once (default: one per processor)\n"
     "  --check-seconds N     time limit of one check (default 30)\n"
+    "  --check-lease-seconds N\n"
+    "                        how long a claimed check is its checker's before another may take it\n"
+    "                        (default: check seconds + 10); an upload waits up to the lease and the\n"
+    "                        check time for its verdict\n"
     "  --check-memory-mb N   address-space limit of one check in MiB (default 1024; 0: none)\n"
     "  --upload-memory-mb N  memory for upload bodies waiting for their check, all together, in MiB\n"
     "                        (default 256; past it an upload is answered \"busy\")\n"
@@ -42,6 +64,21 @@ bool fParseNumber(std::string_view text, int low, int high, int& value) {
     return fParseDecimalInt(text, value) && value >= low && value <= high;
 }
 
+// Scratch folders of checkers killed before they could clean up, found by their process ids.
+void fRemoveScratchOfDeadCheckers() {
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::temp_directory_path(), error)) {
+        const std::string name = entry.path().filename().string();
+        int pid = 0;
+        const std::size_t dash = name.find('-', 14);
+        if (name.starts_with("tavoni-checks-") && dash != std::string::npos &&
+            fParseDecimalInt(std::string_view(name).substr(14, dash - 14), pid) && pid > 0 &&
+            ::kill(pid, 0) != 0 && errno == ESRCH) {
+            fs::remove_all(entry.path(), error);
+        }
+    }
+}
+
 fs::path fOwnFolder() {
     std::error_code error;
     const fs::path self = fs::read_symlink("/proc/self/exe", error);
@@ -54,12 +91,18 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
                                                   int& exitStatus) {
     SServerOptions options;
     exitStatus = 2;
+    bool dataGiven = false;
+    bool databaseGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             message = kUsage;
             exitStatus = 0;
             return std::nullopt;
+        }
+        if (arg == "--read-only") {
+            options.front.readOnly = true;
+            continue;
         }
         if (i + 1 >= argc) {
             message =
@@ -84,6 +127,28 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
             options.front.bindAddress = value;
         } else if (arg == "--data") {
             options.dataFolder = value;
+            dataGiven = true;
+        } else if (arg == "--database") {
+            options.database = value;
+            databaseGiven = true;
+        } else if (arg == "--import-sqlite") {
+            options.importSqlite = value;
+        } else if (arg == "--role") {
+            if (value == "all") {
+                options.role = EServerRole::All;
+            } else if (value == "web") {
+                options.role = EServerRole::Web;
+            } else if (value == "checker") {
+                options.role = EServerRole::Checker;
+            } else {
+                message = "tavoni-ranking-server: --role is all, web or checker, not \"" +
+                          std::string(value) + "\"\n";
+                return std::nullopt;
+            }
+        } else if (arg == "--check-lease-seconds") {
+            if (!number(2, 7200, options.leaseSeconds)) {
+                return std::nullopt;
+            }
         } else if (arg == "--game") {
             options.game = value;
         } else if (arg == "--game-data") {
@@ -131,38 +196,94 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
             return std::nullopt;
         }
     }
+    // The environment's database is the default store; a --data on the command line says SQLite.
+    const char* environment = std::getenv("TAVONI_RANKING_DATABASE");
+    if (!databaseGiven && !dataGiven && environment != nullptr) {
+        options.database = environment;
+    }
+    if (options.database.empty() && (options.role != EServerRole::All || !options.importSqlite.empty())) {
+        message = "tavoni-ranking-server: --role web, --role checker and --import-sqlite need --database "
+                  "(an SQLite ranking is served by one process)\n";
+        return std::nullopt;
+    }
+    if (options.leaseSeconds != 0 && options.leaseSeconds <= options.checkSeconds) {
+        message = "tavoni-ranking-server: --check-lease-seconds must be longer than --check-seconds\n";
+        return std::nullopt;
+    }
     return options;
 }
 
 CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(options)) {
-    if (mOptions.game.empty()) {
+    const bool checks = mOptions.role != EServerRole::Web;
+    const bool serves = mOptions.role != EServerRole::Checker;
+    if (mOptions.parallelChecks <= 0) {
+        mOptions.parallelChecks = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    }
+    if (mOptions.leaseSeconds <= 0) {
+        mOptions.leaseSeconds = mOptions.checkSeconds + 10;
+    }
+    if (checks && mOptions.game.empty()) {
         mOptions.game = fOwnFolder() / "tavoni";
     }
-    if (mOptions.gameData.empty()) {
+    if (checks && mOptions.gameData.empty()) {
         // Found as the game finds it, so an installed server checks with the installed data.
         mOptions.gameData = fFindInstalledData((fOwnFolder() / "tavoni-ranking-server").string());
         if (mOptions.gameData.empty()) {
             throw std::runtime_error("no game data found beside this program: give --game-data DIR");
         }
     }
-    if (mOptions.parallelChecks <= 0) {
-        mOptions.parallelChecks = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    fs::path& scratch = mScratch;
+    if (mOptions.database.empty()) {
+        mOptions.dataFolder = fs::absolute(mOptions.dataFolder);
+        mStore = std::make_unique<CSqliteRankingStore>(mOptions.dataFolder);
+        mQueue = std::make_unique<CLocalCheckQueue>();
+        scratch = mOptions.dataFolder / "checks";
+    } else {
+        // Each HTTP thread and checker may hold one at a time; the uploads waiting for a verdict take one
+        // for a moment now and then.
+        const int connections =
+            (serves ? mOptions.front.threads + 4 : 0) + (checks ? mOptions.parallelChecks : 0);
+        mConnections = std::make_unique<CPostgresConnections>(mOptions.database, std::min(connections, 64));
+        mStore = std::make_unique<CPostgresRankingStore>(*mConnections);
+        mQueue = std::make_unique<CPostgresCheckQueue>(*mConnections);
+        // Several checkers may share a machine: each has its own scratch folder, none on a web node.
+        fRemoveScratchOfDeadCheckers();
+        static std::atomic<int> servers{0};
+        scratch = fs::temp_directory_path() /
+                  ("tavoni-checks-" + std::to_string(::getpid()) + "-" + std::to_string(servers++));
     }
-    mOptions.dataFolder = fs::absolute(mOptions.dataFolder);
-    mStore = std::make_unique<CRankingStore>(mOptions.dataFolder);
-    SCheckerOptions checker;
-    checker.game = fs::absolute(mOptions.game);
-    checker.gameData = fs::absolute(mOptions.gameData);
-    checker.scratchRoot = mOptions.dataFolder / "checks";
-    checker.timeLimitSeconds = mOptions.checkSeconds;
-    checker.memoryLimitBytes = static_cast<std::uint64_t>(mOptions.checkMemoryMb) * 1024 * 1024;
-    checker.parallelChecks = mOptions.parallelChecks;
-    mChecker = std::make_unique<CReplayChecker>(checker);
-    mService = std::make_unique<CRankingService>(*mStore, *mChecker);
-    mFront = std::make_unique<CHttpFront>(*mService, mOptions.front);
+    if (checks) {
+        SCheckerOptions checker;
+        checker.game = fs::absolute(mOptions.game);
+        checker.gameData = fs::absolute(mOptions.gameData);
+        checker.scratchRoot = scratch;
+        checker.timeLimitSeconds = mOptions.checkSeconds;
+        checker.memoryLimitBytes = static_cast<std::uint64_t>(mOptions.checkMemoryMb) * 1024 * 1024;
+        checker.parallelChecks = mOptions.parallelChecks;
+        mChecker = std::make_unique<CReplayChecker>(checker);
+        mWorkers = std::make_unique<CCheckWorkers>(*mQueue, *mStore, *mChecker, mOptions.parallelChecks,
+                                                   std::chrono::seconds(mOptions.leaseSeconds));
+    }
+    if (serves) {
+        // Long enough for a check whose checker died to be taken again and done.
+        mService = std::make_unique<CRankingService>(
+            *mStore, *mQueue, std::chrono::seconds(mOptions.leaseSeconds + mOptions.checkSeconds + 5));
+        mFront = std::make_unique<CHttpFront>(*mService, mOptions.front);
+    }
+}
+
+std::string CRankingServer::fStoreDescription() const {
+    return mConnections != nullptr ? "PostgreSQL database " + mConnections->fDescription()
+                                   : "data in " + mOptions.dataFolder.string();
 }
 
 CRankingServer::~CRankingServer() {
-    // The front goes first: no request may reach the service once it is being taken down.
+    // The front goes first: no request may reach the service once it is being taken down, and the uploads
+    // waiting for a verdict get theirs from the checkers, which stop after it.
     mFront.reset();
+    mWorkers.reset();
+    if (mConnections != nullptr && mChecker != nullptr) {
+        std::error_code ignored;
+        fs::remove_all(mScratch, ignored);
+    }
 }

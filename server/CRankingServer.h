@@ -1,8 +1,12 @@
-// A whole ranking server: its store in the data folder, the replay checker and the HTTP front, started
-// together and stopped together. main() runs one; tests run one inside their own process.
+// A whole ranking server: its store (SQLite in the data folder, or PostgreSQL), its check queue, and the
+// parts of its role: the HTTP front (web), the checkers running the game (checker), or both (all, the
+// default). main() runs one; tests run one inside their own process.
 #pragma once
 
+#include "CCheckQueue.h"
+#include "CCheckWorkers.h"
 #include "CHttpFront.h"
+#include "CPostgresConnections.h"
 #include "CRankingService.h"
 #include "CRankingStore.h"
 #include "CReplayChecker.h"
@@ -12,33 +16,47 @@
 #include <optional>
 #include <string>
 
+enum class EServerRole { All, Web, Checker };
+
 struct SServerOptions {
     std::filesystem::path dataFolder = "ranking-data";
+    std::string database; // a PostgreSQL connection string; empty: SQLite in dataFolder
+    EServerRole role = EServerRole::All;
     std::filesystem::path game;     // empty: the tavoni binary beside the server's own
     std::filesystem::path gameData; // empty: found beside the program (installed data or its checkout)
     SFrontOptions front;
     int checkSeconds = 30;
+    int leaseSeconds = 0; // how long a claimed check is a checker's; 0: checkSeconds + 10
     int checkMemoryMb = 1024;
-    int parallelChecks = 0; // 0: one per processor
+    int parallelChecks = 0;             // 0: one per processor
+    std::filesystem::path importSqlite; // not empty: move this SQLite ranking into the database, and stop
 };
 
-// Reads the command line; nullopt with `message` set for --help (and `exitStatus` 0) or a bad option (2).
+// Reads the command line (and TAVONI_RANKING_DATABASE); nullopt with `message` set for --help (and
+// `exitStatus` 0) or a bad option (2).
 std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::string& message,
                                                   int& exitStatus);
 
 class CRankingServer {
 public:
-    // Throws std::runtime_error when the data folder, the game or the port cannot be used.
+    // Throws std::runtime_error when the store, the game or the port cannot be used.
     explicit CRankingServer(SServerOptions options);
     ~CRankingServer();
 
-    int fPort() const { return mFront->fPort(); }
+    // 0 for a checker, which does not listen.
+    int fPort() const { return mFront != nullptr ? mFront->fPort() : 0; }
     const SServerOptions& fOptions() const { return mOptions; }
+    // Where the ranking is, for the log.
+    std::string fStoreDescription() const;
 
 private:
     SServerOptions mOptions;
+    std::filesystem::path mScratch; // the checks' scratch folders
+    std::unique_ptr<CPostgresConnections> mConnections;
     std::unique_ptr<CRankingStore> mStore;
+    std::unique_ptr<CCheckQueue> mQueue;
     std::unique_ptr<CReplayChecker> mChecker;
+    std::unique_ptr<CCheckWorkers> mWorkers;
     std::unique_ptr<CRankingService> mService;
     std::unique_ptr<CHttpFront> mFront;
 };

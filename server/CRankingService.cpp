@@ -6,8 +6,8 @@
 #include <climits>
 #include <stdexcept>
 
-CRankingService::CRankingService(CRankingStore& store, CReplayChecker& checker)
-    : mStore(store), mChecker(checker) {}
+CRankingService::CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait)
+    : mStore(store), mQueue(queue), mVerdictWait(verdictWait) {}
 
 std::shared_ptr<const std::string> CRankingService::fListReply() {
     const std::uint64_t generation = mStore.fGeneration();
@@ -28,8 +28,10 @@ std::shared_ptr<const std::string> CRankingService::fListReply() {
     return reply;
 }
 
-SUploadOutcome CRankingService::fUpload(const std::string& name, int score, const std::string& replay) {
-    const std::string who = "upload \"" + fLogSafe(name) + "\" " + std::to_string(score);
+SUploadOutcome CRankingService::fUpload(const std::string& name, int score, const std::string& replay,
+                                        const std::string& requestId) {
+    const std::string who =
+        "upload [req " + requestId + "] \"" + fLogSafe(name) + "\" " + std::to_string(score);
     try {
         // A replay already in the ranking has been checked at its score; it is not stored again.
         // Hashed once: the same digest finds a known replay now and is stored with a new one later.
@@ -44,15 +46,20 @@ SUploadOutcome CRankingService::fUpload(const std::string& name, int score, cons
                        std::to_string(known->rank));
             return {200, "UploadSuccess?" + std::to_string(known->rank)};
         }
-        const SCheckResult check = mChecker.fCheck(replay, score);
-        if (!check.accepted) {
-            fServerLog(who + ": refused, " + check.reason);
-            return {422, "UploadFailed?" + check.reason};
+        SCheckJob job;
+        job.requestId = requestId;
+        job.name = name;
+        job.score = score;
+        job.replay = replay;
+        job.digest = digest;
+        const std::int64_t id = mQueue.fSubmit(job);
+        fServerLog(who + ": queued as check " + std::to_string(id));
+        if (std::optional<SVerdict> verdict = mQueue.fAwait(id, CCheckQueue::SClock::now() + mVerdictWait)) {
+            return *verdict;
         }
-        const CRankingStore::SAdded added = mStore.fAdd(name, score, replay, digest);
-        fServerLog(who + (added.stored ? ": stored as " : ": already registered as ") + added.entry.id +
-                   ", rank " + std::to_string(added.entry.rank));
-        return {200, "UploadSuccess?" + std::to_string(added.entry.rank)};
+        // Still queued: it may be stored later, and the same upload sent again is then answered at once.
+        fServerLog(who + ": no verdict within " + std::to_string(mVerdictWait.count()) + " s");
+        return {503, "UploadFailed?the check did not finish in time; try again later"};
     } catch (const std::exception& e) {
         fServerLog(who + ": failed, " + e.what());
         return {500, "UploadFailed?the server could not store the replay"};

@@ -1,33 +1,34 @@
-// What the ranking requests do, apart from HTTP: the list reply (kept ready until the next new entry), an
-// upload's checks from the cheapest to the dearest (known replay, extractor and game run) and its storing,
-// and finding a replay to download.
+// What the ranking requests do, apart from HTTP: the list reply (kept ready until the next new entry), and
+// an upload: a replay already in the ranking is answered at once, any other is queued for a checker and
+// answered with its verdict.
 #pragma once
 
+#include "CCheckQueue.h"
 #include "CRankingStore.h"
-#include "CReplayChecker.h"
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
 
-struct SUploadOutcome {
-    int status = 200;  // the HTTP status
-    std::string reply; // "UploadSuccess?<rank>" or "UploadFailed?<reason>"
-};
+using SUploadOutcome = SVerdict;
 
 class CRankingService {
 public:
-    CRankingService(CRankingStore& store, CReplayChecker& checker);
+    // An upload waits `verdictWait` at most for its verdict.
+    CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait);
 
     std::shared_ptr<const std::string> fListReply();
-    // `name` and `score` are already checked against the request rules.
-    SUploadOutcome fUpload(const std::string& name, int score, const std::string& replay);
+    // `name` and `score` are already checked against the request rules; `requestId` marks its log lines.
+    SUploadOutcome fUpload(const std::string& name, int score, const std::string& replay,
+                           const std::string& requestId);
 
     CRankingStore& fStore() { return mStore; }
 
 private:
     CRankingStore& mStore;
-    CReplayChecker& mChecker;
+    CCheckQueue& mQueue;
+    const std::chrono::seconds mVerdictWait;
     std::mutex mCacheMutex;
     std::uint64_t mCachedGeneration = 0;
     std::shared_ptr<const std::string> mCachedList;

@@ -1,62 +1,50 @@
-// The ranking's storage: an SQLite database (WAL) of the entries and a folder of replay files named by
-// random ids. An entry is durable before it is reported: its replay is written to a temporary file,
-// fsynced and renamed into place, the folder fsynced, and only then is its row committed. Opening the store
-// removes what a crash can leave half-done: temporary files, and replay files whose row never committed.
+// What the server keeps: the ranking's entries with their replays. Two stores hold it: SQLite with a folder
+// of replay files (one machine, the default), and PostgreSQL with the replays in the database (any number of
+// web nodes and checkers sharing it). Both commit an entry with its replay before fAdd returns, store the
+// same replay bytes once, and rank by score with competition ranks.
 #pragma once
 
 #include "RankingProtocol.h"
 
 #include <cstdint>
-#include <filesystem>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
-struct sqlite3;
-
 enum class ERankingOrder { Score, Date };
+
+// An entry to store. `id` and `registeredAt` are given only when an entry moves from another store.
+struct SNewEntry {
+    std::string name;
+    int score = 0;
+    std::string replay;
+    std::string digest;  // fReplayDigest of `replay`
+    std::string version; // the game version that checked it
+    std::string id;
+    std::int64_t registeredAt = 0;
+};
 
 class CRankingStore {
 public:
-    // Creates the folder, the database and the replay folder when missing. Throws std::runtime_error.
-    explicit CRankingStore(const std::filesystem::path& dataFolder);
-    ~CRankingStore();
-    CRankingStore(const CRankingStore&) = delete;
-    CRankingStore& operator=(const CRankingStore&) = delete;
+    virtual ~CRankingStore() = default;
 
     struct SAdded {
         SListedEntry entry;  // with its competition rank
         bool stored = false; // false: the same replay was already there, and `entry` is that one
     };
-    // Stores a checked replay whose fReplayDigest is `digest`. The same bytes are stored once. Throws
-    // std::runtime_error.
-    SAdded fAdd(const std::string& name, int score, const std::string& replay, const std::string& digest);
+    // Stores a checked replay. The same bytes are stored once. Throws std::runtime_error.
+    virtual SAdded fAdd(const SNewEntry& entry) = 0;
     // The entry holding the replay of this digest, if any.
-    std::optional<SListedEntry> fFindReplay(const std::string& digest);
+    virtual std::optional<SListedEntry> fFindReplay(const std::string& digest) = 0;
 
     // Entries with their competition ranks, in the order asked for, `limit` of them from `offset`.
-    std::vector<SListedEntry> fList(ERankingOrder order, int offset, int limit);
-    int fCount();
-    // Goes up by one with every stored entry, so a cached list knows when it is stale.
-    std::uint64_t fGeneration() const;
+    virtual std::vector<SListedEntry> fList(ERankingOrder order, int offset, int limit) = 0;
+    virtual int fCount() = 0;
+    // Changes with every stored entry, so a cached list knows when it is stale.
+    virtual std::uint64_t fGeneration() = 0;
 
-    // The replay file of an entry; nullopt for an id with no entry.
-    std::optional<std::filesystem::path> fReplayFile(const std::string& id);
-
-    const std::filesystem::path& fReplayFolder() const { return mReplays; }
-    const std::filesystem::path& fDatabaseFile() const { return mDatabase; }
-
-private:
-    void fExec(const char* sql);
-    void fRecover();
-    std::optional<SListedEntry> fFindByDigest(const std::string& digest);
-    int fRankOf(int score);
-
-    std::filesystem::path mFolder;
-    std::filesystem::path mReplays;
-    std::filesystem::path mDatabase;
-    sqlite3* mDb = nullptr;
-    mutable std::mutex mMutex;
-    std::uint64_t mGeneration = 0;
+    // The replay bytes of an entry; nullopt for an id with no entry.
+    virtual std::optional<std::string> fReplay(const std::string& id) = 0;
+    // Whether the store answers a query now.
+    virtual bool fAnswers() = 0;
 };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -13,6 +14,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <poll.h>
 #include <stdexcept>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -68,6 +70,82 @@ CReplayChecker::CReplayChecker(SCheckerOptions options) : mOptions(std::move(opt
     // Scratch folders of a previous run are of no use any more.
     fs::remove_all(mOptions.scratchRoot);
     fs::create_directories(mOptions.scratchRoot);
+    mVersion = fAskVersion();
+}
+
+std::string CReplayChecker::fAskVersion() const {
+    // Asked of the binary that runs the checks, so each entry names the version that really checked it.
+    const std::string game = fs::absolute(mOptions.game).string();
+    std::vector<std::string> args{game, "--version"};
+    std::vector<char*> argv{args[0].data(), args[1].data(), nullptr};
+    std::vector<std::string> env = fChildEnvironment(mOptions.scratchRoot);
+    std::vector<char*> envp;
+    for (std::string& e : env) {
+        envp.push_back(e.data());
+    }
+    envp.push_back(nullptr);
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return "unknown";
+    }
+    const pid_t server = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != server) {
+            ::_exit(126);
+        }
+        ::setpgid(0, 0);
+        const int in = ::open("/dev/null", O_RDWR);
+        ::dup2(in, 0);
+        ::dup2(ends[1], 1);
+        ::dup2(in, 2);
+        ::syscall(SYS_close_range, 3u, ~0u, 0u);
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+    }
+    ::close(ends[1]);
+    std::string said;
+    if (pid > 0) {
+        ::setpgid(pid, pid);
+        // A few seconds at most, a line at most: whatever the binary is, it cannot hold the server up.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        char buffer[256];
+        while (said.size() < 256 && said.find('\n') == std::string::npos) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd watch{ends[0], POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&watch, 1, static_cast<int>(left.count())) <= 0) {
+                break;
+            }
+            const ssize_t n = ::read(ends[0], buffer, sizeof buffer);
+            if (n <= 0) {
+                break;
+            }
+            said.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::kill(-pid, SIGKILL);
+        ::kill(pid, SIGKILL);
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    ::close(ends[0]);
+    const std::string prefix = "tavoni ";
+    std::string version;
+    if (said.starts_with(prefix)) {
+        for (std::size_t i = prefix.size(); i < said.size() && version.size() < 32; ++i) {
+            const char c = said[i];
+            if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
+                  c == '~')) {
+                break;
+            }
+            version += c;
+        }
+    }
+    if (version.empty()) {
+        fServerLog("check: " + game + " --version did not give a version; entries are recorded as unknown");
+        return "unknown";
+    }
+    return version;
 }
 
 CReplayChecker::~CReplayChecker() = default;

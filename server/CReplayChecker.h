@@ -34,11 +34,16 @@ public:
     CReplayChecker& operator=(const CReplayChecker&) = delete;
 
     SCheckResult fCheck(const std::string& replay, int score);
+    // What the game said of itself at start ("tavoni 1.0.3" gives "1.0.3"); "unknown" when it did not say.
+    const std::string& fGameVersion() const { return mVersion; }
 
 private:
     void fPrepareScratch(const std::filesystem::path& folder) const;
     SCheckResult fRunGame(const std::filesystem::path& folder, int score) const;
 
+    std::string fAskVersion() const;
+
     SCheckerOptions mOptions;
+    std::string mVersion;
     std::unique_ptr<std::counting_semaphore<256>> mTurns;
 };

@@ -47,6 +47,8 @@ struct SListedEntry {
     int score = 0;
     std::int64_t registeredAt = 0;
     int rank = 0;
+    std::string
+        version; // of the game that checked it; empty when not known (entries from before it was kept)
 };
 
 // The list reply: one "name?score?replayId?registeredAt" line per entry, each ended by "\n"; a single "\n"

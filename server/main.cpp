@@ -1,5 +1,8 @@
 // tavoni-ranking-server: the online ranking, one command to start it. Stops on SIGINT or SIGTERM.
+#include "CPostgresConnections.h"
+#include "CPostgresRankingStore.h"
 #include "CRankingServer.h"
+#include "RankingImport.h"
 #include "ServerLog.h"
 
 #include <algorithm>
@@ -38,12 +41,35 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (!options->importSqlite.empty()) {
+        try {
+            CPostgresConnections connections(options->database, 1);
+            CPostgresRankingStore store(connections);
+            const auto [copied, present] = fImportSqliteRanking(options->importSqlite, store);
+            std::printf("imported %d entries from %s into %s (%d were there already)\n", copied,
+                        options->importSqlite.c_str(), connections.fDescription().c_str(), present);
+            return 0;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "tavoni-ranking-server: import: %s\n", e.what());
+            return 1;
+        }
+    }
+
     try {
         CRankingServer server(*options);
-        fServerLog("listening on port " + std::to_string(server.fPort()) + ", data in " +
-                   server.fOptions().dataFolder.string() + ", checking with " +
-                   server.fOptions().game.string());
-        std::printf("listening on port %d\n", server.fPort());
+        const SServerOptions& running = server.fOptions();
+        if (running.role == EServerRole::Checker) {
+            fServerLog("checking uploads, " + server.fStoreDescription() + ", " +
+                       std::to_string(running.parallelChecks) + " at once with " + running.game.string());
+            std::printf("checking uploads\n");
+        } else {
+            fServerLog("listening on port " + std::to_string(server.fPort()) + ", " +
+                       server.fStoreDescription() +
+                       (running.role == EServerRole::Web ? ", checks done by checkers"
+                                                         : ", checking with " + running.game.string()) +
+                       (running.front.readOnly ? ", read-only" : ""));
+            std::printf("listening on port %d\n", server.fPort());
+        }
         std::fflush(stdout);
         int signal = 0;
         sigwait(&stop, &signal);

@@ -48,6 +48,7 @@ const char* const kUsage =
     "                           (default: the environment variable TAVONI_DATA_DIR, else\n"
     "                           $XDG_DATA_HOME/tavoni, else ~/.local/share/tavoni; unused when run\n"
     "                           from a game folder, whose dat/ keeps them)\n"
+    "  --version                print the game's version and leave\n"
     "  --help                   this text, and where this run's files are\n";
 
 struct SLaunchFolders {
@@ -91,6 +92,10 @@ int fParseOptions(int argc, char** argv) {
         };
         if (arg == "--help" || arg == "-h") {
             gLaunchFolders.help = true;
+        } else if (arg == "--version") {
+            // The ranking server records which version checked each entry.
+            std::printf("tavoni %s\n", TAVONI_VERSION);
+            return 0;
         } else if (arg == "--data-dir") {
             const char* v = needValue("a folder");
             if (v == nullptr) {

@@ -34,7 +34,11 @@ inline std::string fMakeSyntheticReplay(const std::filesystem::path& workFolder,
 
 // An executable shell script standing in for the game when a test checks the server, not the game.
 inline std::filesystem::path fWriteFakeGame(const std::filesystem::path& file, const std::string& body) {
-    std::ofstream(file, std::ios::trunc) << "#!/bin/sh\n" << body << "\n";
+    // It tells its version as the game does, which the server records with each entry it checks.
+    std::ofstream(file, std::ios::trunc)
+        << "#!/bin/sh\n"
+        << "[ \"$1\" = --version ] && { echo 'tavoni 0.0.0-stand-in'; exit 0; }\n"
+        << body << "\n";
     std::filesystem::permissions(file, std::filesystem::perms::owner_all);
     return file;
 }

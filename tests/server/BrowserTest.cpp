@@ -6,6 +6,9 @@
 
 using namespace servertest;
 
+class RankingWebPage : public CStoreTest {};
+TAVONI_ON_BOTH_STORES(RankingWebPage);
+
 namespace {
 
 std::string fFindChromium() {
@@ -72,7 +75,7 @@ std::vector<SRow> fRows(const std::string& dom) {
 
 } // namespace
 
-TEST(RankingWebPage, RendersInABrowser) {
+TEST_P(RankingWebPage, RendersInABrowser) {
     const std::string chromium = fFindChromium();
     if (chromium.empty()) {
         GTEST_SKIP() << "chromium is not installed (scripts/install-deps installs it)";

@@ -10,6 +10,9 @@
 
 using namespace servertest;
 
+class HostileClients : public CStoreTest {};
+TAVONI_ON_BOTH_STORES(HostileClients);
+
 namespace {
 
 using SClock = std::chrono::steady_clock;
@@ -127,7 +130,7 @@ SSlowAttackResult fRunSlowAttack(int port, const SSlowAttack& attack, std::atomi
 
 } // namespace
 
-TEST(HostileClients, SlowConnectionsDoNotStarveAnotherClient) {
+TEST_P(HostileClients, SlowConnectionsDoNotStarveAnotherClient) {
     fAllowFiles(8192);
     CTempFolder temp;
     std::vector<std::string> replays;
@@ -152,6 +155,7 @@ TEST(HostileClients, SlowConnectionsDoNotStarveAnotherClient) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CTempFolder data;
+        fNextStoreEmpty();
         CRankingServer server(fTestOptions(data.fPath(), fWriteFakeGame(data.fPath() / "game.sh", "exit 0")));
         const int port = server.fPort();
         std::atomic<bool> established{false};
@@ -194,7 +198,7 @@ TEST(HostileClients, SlowConnectionsDoNotStarveAnotherClient) {
     }
 }
 
-TEST(HostileClients, BodiesWhereNoneBelongsAreRefusedAtOnceAndLeaveUploadsTheirMemory) {
+TEST_P(HostileClients, BodiesWhereNoneBelongsAreRefusedAtOnceAndLeaveUploadsTheirMemory) {
     CTempFolder temp;
     const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 12, 3);
     CRankingServer server(
@@ -231,7 +235,7 @@ TEST(HostileClients, BodiesWhereNoneBelongsAreRefusedAtOnceAndLeaveUploadsTheirM
     }
 }
 
-TEST(HostileClients, UnclearFramingAndUnwantedBodiesAreRefusedBeforeTheBodyIsRead) {
+TEST_P(HostileClients, UnclearFramingAndUnwantedBodiesAreRefusedBeforeTheBodyIsRead) {
     CTempFolder temp;
     CRankingServer server(
         fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0")));
@@ -266,7 +270,7 @@ TEST(HostileClients, UnclearFramingAndUnwantedBodiesAreRefusedBeforeTheBodyIsRea
     }
 }
 
-TEST(HostileClients, RequestStillArrivingAtTheDeadlineIsCutOff) {
+TEST_P(HostileClients, RequestStillArrivingAtTheDeadlineIsCutOff) {
     CTempFolder temp;
     SServerOptions options =
         fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0"));
@@ -338,7 +342,7 @@ TEST(HostileClients, RequestStillArrivingAtTheDeadlineIsCutOff) {
     }
 }
 
-TEST(HostileClients, SlowChecksHoldUpNoOtherClient) {
+TEST_P(HostileClients, SlowChecksHoldUpNoOtherClient) {
     CTempFolder temp;
     constexpr int kUploads = 6;
     std::vector<std::string> replays;

@@ -9,13 +9,16 @@
 
 using namespace servertest;
 
+class RankingGame : public CStoreTest {};
+TAVONI_ON_BOTH_STORES(RankingGame);
+
 namespace {
 std::string fScript(const std::string& name) {
     return fReadFile(fs::path(TAVONI_SOURCE_DIR) / "tests/game/input" / name);
 }
 } // namespace
 
-TEST(RankingGame, UploadFromTheMenuThenBrowseAndWatchAnotherPlayersReplay) {
+TEST_P(RankingGame, UploadFromTheMenuThenBrowseAndWatchAnotherPlayersReplay) {
     CTempFolder temp;
     // Under the sanitizers one check of a replay takes longer than the game waits for an answer, so there
     // the server accepts without playing; the real check is the server tests' business.

@@ -1,13 +1,19 @@
 // The ranking server from outside, over HTTP: the game's three requests, the checks that keep forged or
 // broken uploads out, requests it must refuse, and uploads arriving at once.
+#include "ReplayDigest.h"
 #include "ServerTestSupport.h"
+#include "base/FieldText.h"
 
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <sqlite3.h>
 #include <thread>
 
 using namespace servertest;
+
+class RankingServer : public CStoreTest {};
+TAVONI_ON_BOTH_STORES(RankingServer);
 
 namespace {
 
@@ -17,7 +23,7 @@ std::size_t fFileCount(const fs::path& folder) {
 
 } // namespace
 
-TEST(RankingServer, RealReplayIsCheckedStoredOnceListedAndDownloaded) {
+TEST_P(RankingServer, RealReplayIsCheckedStoredOnceListedAndDownloaded) {
     const SRealReplay real = fPlayRealReplay();
     ASSERT_GT(real.score, 0);
     CTempFolder temp;
@@ -39,7 +45,9 @@ TEST(RankingServer, RealReplayIsCheckedStoredOnceListedAndDownloaded) {
               real.bytes.substr(0, real.bytes.size() - 30));
     EXPECT_TRUE(damaged.body.starts_with("UploadFailed?not a replay")) << damaged.body;
     EXPECT_EQ(fHttp("GET", fScriptUrl(port, "GetRankingList")).body, "\n");
-    EXPECT_EQ(fFileCount(replays), 0u);
+    if (fOnSqlite()) {
+        EXPECT_EQ(fFileCount(replays), 0u);
+    }
 
     const SHttpReply upload =
         fHttp("POST", fScriptUrl(port, "UploadRanking?Pelka?" + std::to_string(real.score)), real.bytes);
@@ -48,7 +56,9 @@ TEST(RankingServer, RealReplayIsCheckedStoredOnceListedAndDownloaded) {
     const SHttpReply again =
         fHttp("POST", fScriptUrl(port, "UploadRanking?Tosca?" + std::to_string(real.score)), real.bytes);
     EXPECT_EQ(again.body, "UploadSuccess?1");
-    EXPECT_EQ(fFileCount(replays), 1u);
+    if (fOnSqlite()) {
+        EXPECT_EQ(fFileCount(replays), 1u);
+    }
 
     const std::vector<std::string> lines = fLines(fHttp("POST", fScriptUrl(port, "GetRankingList")).body);
     ASSERT_EQ(lines.size(), 1u);
@@ -62,10 +72,15 @@ TEST(RankingServer, RealReplayIsCheckedStoredOnceListedAndDownloaded) {
     const SHttpReply download = fHttp("POST", fScriptUrl(port, "DownloadReplay?" + m[2].str()));
     EXPECT_EQ(download.status, 200);
     EXPECT_TRUE(download.body == real.bytes);
-    EXPECT_EQ(fFileCount(temp.fPath() / "data" / "checks"), 0u);
+    // The entry names the version of the game that checked it.
+    const std::string json = fHttp("GET", "http://127.0.0.1:" + std::to_string(port) + "/api/ranking").body;
+    EXPECT_NE(json.find("\"version\":\"" TAVONI_VERSION "\""), std::string::npos) << json;
+    if (fOnSqlite()) {
+        EXPECT_EQ(fFileCount(temp.fPath() / "data" / "checks"), 0u);
+    }
 }
 
-TEST(RankingServer, CheckerThatCrashesOrHangsRefusesTheUploadAndTheServerGoesOn) {
+TEST_P(RankingServer, CheckerThatCrashesOrHangsRefusesTheUploadAndTheServerGoesOn) {
     CTempFolder temp;
     const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 10, 1);
     const struct {
@@ -86,11 +101,13 @@ TEST(RankingServer, CheckerThatCrashesOrHangsRefusesTheUploadAndTheServerGoesOn)
         const SHttpReply list = fHttp("GET", fScriptUrl(server.fPort(), "GetRankingList"));
         EXPECT_EQ(list.status, 200) << c.game;
         EXPECT_EQ(list.body, "\n") << c.game;
-        EXPECT_EQ(fFileCount(data.fPath() / "replays"), 0u) << c.game;
+        if (fOnSqlite()) {
+            EXPECT_EQ(fFileCount(data.fPath() / "replays"), 0u) << c.game;
+        }
     }
 }
 
-TEST(RankingServer, BadRequestsGetAClearRefusal) {
+TEST_P(RankingServer, BadRequestsGetAClearRefusal) {
     CTempFolder temp;
     const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 10, 2);
     CRankingServer server(
@@ -149,7 +166,7 @@ TEST(RankingServer, BadRequestsGetAClearRefusal) {
     EXPECT_EQ(fHttp("POST", script + "UploadRanking?a%20b~!?10", replay).body, "UploadSuccess?1");
 }
 
-TEST(RankingServer, ConcurrentUploadsAllLandWithConsistentRanks) {
+TEST_P(RankingServer, ConcurrentUploadsAllLandWithConsistentRanks) {
     CTempFolder temp;
     const int scores[8] = {500, 300, 300, 800, 100, 500, 700, 300};
     std::vector<std::string> replays;
@@ -208,7 +225,7 @@ TEST(RankingServer, ConcurrentUploadsAllLandWithConsistentRanks) {
     EXPECT_NE(json.find("{\"rank\":5,\"name\":\"c1\""), std::string::npos) << json;
 }
 
-TEST(RankingServer, UploadsAreRationedPerClientAddress) {
+TEST_P(RankingServer, UploadsAreRationedPerClientAddress) {
     CTempFolder temp;
     const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 10, 4);
     CRankingServer server(
@@ -224,7 +241,7 @@ TEST(RankingServer, UploadsAreRationedPerClientAddress) {
     EXPECT_EQ(fHttp("POST", upload, replay, "127.0.0.2").body, "UploadSuccess?1");
 }
 
-TEST(RankingServer, LimitOptionsAreReadAndListedInHelp) {
+TEST(RankingServerOptions, LimitOptionsAreReadAndListedInHelp) {
     const struct {
         const char* option;
         const char* value;
@@ -261,4 +278,155 @@ TEST(RankingServer, LimitOptionsAreReadAndListedInHelp) {
         EXPECT_FALSE(fParseServerOptions(3, refused, message, status)) << c.option;
         EXPECT_EQ(status, 2) << c.option;
     }
+}
+
+TEST_P(RankingServer, ReadOnlyServesTheRankingRefusesUploadsAndHealthTellsWhetherTheStoreAnswers) {
+    CTempFolder temp;
+    const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 10, 6);
+    SServerOptions options =
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0"));
+    {
+        CRankingServer server(options);
+        ASSERT_EQ(fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?kept?10"), replay).body,
+                  "UploadSuccess?1");
+    }
+    options.front.readOnly = true;
+    CRankingServer server(options);
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.fPort());
+    const SHttpReply refused = fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?new?20"),
+                                     fMakeSyntheticReplay(temp.fPath() / "make", 11, 7));
+    EXPECT_EQ(refused.status, 503);
+    EXPECT_EQ(refused.body, "UploadFailed?the ranking is under maintenance; uploads are closed for now");
+    const std::vector<std::string> lines =
+        fLines(fHttp("GET", fScriptUrl(server.fPort(), "GetRankingList")).body);
+    ASSERT_EQ(lines.size(), 1u);
+    const std::string id(fSplitFields(lines[0], '?')[2]);
+    EXPECT_TRUE(fHttp("GET", base + "/replays/" + id).body == replay) << lines[0];
+    EXPECT_EQ(fHttp("GET", base + "/").status, 200);
+    const SHttpReply health = fHttp("GET", base + "/healthz");
+    EXPECT_EQ(health.status, 200);
+    EXPECT_EQ(health.body, "ok, read-only\n");
+    if (fOnSqlite()) {
+        return;
+    }
+    // The database goes away under the running server: it says so, and goes on answering.
+    std::string why;
+    const std::string database = fCurrentDatabase().substr(fCurrentDatabase().rfind('=') + 1);
+    ASSERT_TRUE(CPostgresCluster::fShared().fAdmin("DROP DATABASE " + database + " WITH (FORCE)", why))
+        << why;
+    EXPECT_EQ(fHttp("GET", base + "/healthz").status, 503);
+    const SHttpReply list = fHttp("GET", fScriptUrl(server.fPort(), "GetRankingList"));
+    EXPECT_EQ(list.status, 503) << list.body;
+}
+
+TEST(RankingServerUpgrade, DataFolderOfTheFirstSchemaIsUpgradedInPlace) {
+    CTempFolder temp;
+    const fs::path data = temp.fPath() / "data";
+    const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 10, 8);
+    const std::string id(32, 'c');
+    fs::create_directories(data / "replays");
+    std::ofstream(data / "replays" / id, std::ios::binary) << replay;
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((data / "ranking.sqlite3").c_str(), &db), SQLITE_OK);
+    const std::string old =
+        "CREATE TABLE entries (seq INTEGER PRIMARY KEY AUTOINCREMENT, id TEXT NOT NULL UNIQUE,"
+        " name TEXT NOT NULL, score INTEGER NOT NULL, registered_at INTEGER NOT NULL,"
+        " sha256 TEXT NOT NULL UNIQUE);"
+        "INSERT INTO entries (id, name, score, registered_at, sha256) VALUES ('" +
+        id + "', 'old', 77, 1700000000, '" + fReplayDigest(replay) + "');";
+    ASSERT_EQ(sqlite3_exec(db, old.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    for (int start = 0; start < 2; ++start) {
+        CRankingServer server(fTestOptions(data, fWriteFakeGame(temp.fPath() / "game.sh", "exit 0")));
+        const std::string base = "http://127.0.0.1:" + std::to_string(server.fPort());
+        if (start == 0) {
+            EXPECT_EQ(fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?new?90"),
+                            fMakeSyntheticReplay(temp.fPath() / "make", 11, 9))
+                          .body,
+                      "UploadSuccess?1");
+        }
+        const std::string json = fHttp("GET", base + "/api/ranking").body;
+        EXPECT_NE(json.find("\"name\":\"new\",\"score\":90,"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"version\":\"0.0.0-stand-in\""), std::string::npos) << json;
+        EXPECT_NE(json.find("{\"rank\":2,\"name\":\"old\",\"score\":77,\"replayId\":\"" + id +
+                            "\",\"registeredAt\":\"2023/11/14 22:13:20\",\"replay\":\"/replays/" + id +
+                            "\",\"version\":null}"),
+                  std::string::npos)
+            << json;
+        EXPECT_TRUE(fHttp("GET", base + "/replays/" + id).body == replay);
+    }
+    ASSERT_EQ(sqlite3_open((data / "ranking.sqlite3").c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* s = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT version FROM schema_version", -1, &s, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(s, 0), 2);
+    EXPECT_EQ(sqlite3_step(s), SQLITE_DONE); // one row, however often it started
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
+TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
+    const struct {
+        std::vector<std::string> args;
+        bool accepted;
+        std::function<bool(const SServerOptions&)> holds;
+        const char* environment = nullptr; // TAVONI_RANKING_DATABASE
+    } cases[] = {
+        {{}, true, [](const SServerOptions& o) { return o.database.empty() && o.role == EServerRole::All; }},
+        {{"--database", "postgresql://db/r", "--role", "web"},
+         true,
+         [](const SServerOptions& o) {
+             return o.database == "postgresql://db/r" && o.role == EServerRole::Web;
+         }},
+        {{"--database", "host=db", "--role", "checker", "--read-only"},
+         true,
+         [](const SServerOptions& o) { return o.role == EServerRole::Checker && o.front.readOnly; }},
+        {{"--check-seconds", "5", "--check-lease-seconds", "9"},
+         true,
+         [](const SServerOptions& o) { return o.leaseSeconds == 9; }},
+        {{"--check-seconds", "5", "--check-lease-seconds", "5"}, false, nullptr},
+        {{"--role", "web"}, false, nullptr}, // an SQLite ranking has one process
+        {{"--import-sqlite", "old"}, false, nullptr},
+        {{"--database", "host=db", "--role", "proxy"}, false, nullptr},
+        // The environment names the database unless the command line names a store.
+        {{"--role", "web"},
+         true,
+         [](const SServerOptions& o) { return o.database == "host=env"; },
+         "host=env"},
+        {{"--data", "here"}, true, [](const SServerOptions& o) { return o.database.empty(); }, "host=env"},
+    };
+    std::string help;
+    int status = -1;
+    std::string name = "tavoni-ranking-server";
+    std::string helpOption = "--help";
+    char* helpArgs[] = {name.data(), helpOption.data()};
+    fParseServerOptions(2, helpArgs, help, status);
+    for (const char* option :
+         {"--database URL", "--role ROLE", "--read-only", "--import-sqlite DIR", "--check-lease-seconds N"}) {
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    }
+    for (const auto& c : cases) {
+        if (c.environment != nullptr) {
+            ::setenv("TAVONI_RANKING_DATABASE", c.environment, 1);
+        } else {
+            ::unsetenv("TAVONI_RANKING_DATABASE");
+        }
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), name);
+        std::vector<char*> argv;
+        for (std::string& a : args) {
+            argv.push_back(a.data());
+        }
+        std::string message;
+        const std::optional<SServerOptions> parsed =
+            fParseServerOptions(static_cast<int>(argv.size()), argv.data(), message, status);
+        ASSERT_EQ(parsed.has_value(), c.accepted) << args.back() << ": " << message;
+        if (parsed) {
+            EXPECT_TRUE(c.holds(*parsed)) << args.back();
+        } else {
+            EXPECT_EQ(status, 2);
+        }
+    }
+    ::unsetenv("TAVONI_RANKING_DATABASE");
 }

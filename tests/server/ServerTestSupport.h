@@ -4,6 +4,7 @@
 
 #include "CRankingServer.h"
 #include "GameRunner.h"
+#include "PostgresCluster.h"
 #include "SyntheticReplay.h"
 
 #include <arpa/inet.h>
@@ -205,11 +206,64 @@ private:
     fs::path mPath;
 };
 
+// The store the tests of a parameterized suite run on: each test on SQLite in its own folder, then on
+// PostgreSQL in its own database of the binary's cluster. No cluster is a failure, never a skip.
+enum class EStore { Sqlite, Postgres };
+
+// The database of the test running now; empty on SQLite.
+inline std::string& fCurrentDatabase() {
+    static std::string database;
+    return database;
+}
+
+class CStoreTest : public testing::TestWithParam<EStore> {
+protected:
+    void SetUp() override {
+        fCurrentDatabase().clear();
+        if (GetParam() == EStore::Postgres) {
+            std::string why;
+            fCurrentDatabase() = CPostgresCluster::fShared().fNewDatabase(why);
+            ASSERT_FALSE(fCurrentDatabase().empty()) << "no PostgreSQL for this test: " << why;
+        }
+    }
+    void TearDown() override { fCurrentDatabase().clear(); }
+    static bool fOnSqlite() { return fCurrentDatabase().empty(); }
+    // An empty store for the next server, as a fresh data folder is on SQLite.
+    static void fNextStoreEmpty() {
+        if (!fOnSqlite()) {
+            std::string why;
+            fCurrentDatabase() = CPostgresCluster::fShared().fNewDatabase(why);
+            ASSERT_FALSE(fCurrentDatabase().empty()) << why;
+        }
+    }
+};
+
+inline std::string fStoreName(const testing::TestParamInfo<EStore>& info) {
+    return info.param == EStore::Sqlite ? "Sqlite" : "Postgres";
+}
+
+// How test names and failures show the store.
+inline void PrintTo(EStore store, std::ostream* out) {
+    *out << (store == EStore::Sqlite ? "SQLite" : "PostgreSQL");
+}
+
+#define TAVONI_ON_BOTH_STORES(suite)                                                                         \
+    INSTANTIATE_TEST_SUITE_P(Stores, suite, testing::Values(EStore::Sqlite, EStore::Postgres), fStoreName)
+
+// The command-line options naming the test's store: its database, or `data` on SQLite.
+inline std::vector<std::string> fStoreArgs(const fs::path& data) {
+    if (fCurrentDatabase().empty()) {
+        return {"--data", data.string()};
+    }
+    return {"--database", fCurrentDatabase()};
+}
+
 // Options for a server on a free loopback port. The sanitizers' shadow memory does not fit an
 // address-space limit, so their builds check without one.
 inline SServerOptions fTestOptions(const fs::path& data, const fs::path& game = TAVONI_BINARY) {
     SServerOptions options;
     options.dataFolder = data;
+    options.database = fCurrentDatabase();
     options.game = game;
     options.gameData = TAVONI_SOURCE_DIR;
     options.front.bindAddress = "127.0.0.1";
@@ -222,7 +276,10 @@ inline SServerOptions fTestOptions(const fs::path& data, const fs::path& game = 
 // The server binary as a process of its own, so a test can kill it like a power cut would.
 class CServerProcess {
 public:
-    explicit CServerProcess(const std::vector<std::string>& args) {
+    // `listening`: a web server, which says its port; else a checker, which says it is checking. `log`: a
+    // file for its log lines, else they go to the test's standard error.
+    explicit CServerProcess(const std::vector<std::string>& args, bool listening = true,
+                            const fs::path& log = {}) {
         int pipeEnds[2];
         if (::pipe(pipeEnds) != 0) {
             throw std::runtime_error("pipe");
@@ -234,8 +291,13 @@ public:
             argv.push_back(a.data());
         }
         argv.push_back(nullptr);
+        const std::string logFile = log.string();
         mPid = ::fork();
         if (mPid == 0) {
+            if (!logFile.empty()) {
+                const int err = ::open(logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+                ::dup2(err, 2);
+            }
             ::dup2(pipeEnds[1], 1);
             ::close(pipeEnds[0]);
             ::execv(argv[0], argv.data());
@@ -250,6 +312,9 @@ public:
         }
         ::close(pipeEnds[0]);
         std::smatch m;
+        if (!listening && said == "checking uploads") {
+            return;
+        }
         if (!std::regex_search(said, m, std::regex("listening on port ([0-9]+)"))) {
             throw std::runtime_error("the server did not start: " + said);
         }

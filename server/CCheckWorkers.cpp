@@ -1,0 +1,97 @@
+#include "CCheckWorkers.h"
+
+#include "ServerLog.h"
+
+#include <stdexcept>
+
+CCheckWorkers::CCheckWorkers(CCheckQueue& queue, CRankingStore& store, CReplayChecker& checker, int threads,
+                             std::chrono::seconds lease)
+    : mQueue(queue), mStore(store), mChecker(checker), mLease(lease) {
+    try {
+        for (int i = 0; i < threads; ++i) {
+            mThreads.emplace_back([this] { fWork(); });
+        }
+    } catch (...) {
+        mStopping = true;
+        for (std::thread& t : mThreads) {
+            t.join();
+        }
+        throw;
+    }
+}
+
+CCheckWorkers::~CCheckWorkers() {
+    mStopping = true;
+    for (std::thread& t : mThreads) {
+        t.join();
+    }
+}
+
+void CCheckWorkers::fWork() {
+    while (!mStopping) {
+        std::optional<SCheckJob> job;
+        try {
+            job = mQueue.fClaim(mLease, std::chrono::milliseconds(200));
+        } catch (const std::exception& e) {
+            // The store is away; the claims go on once it answers again.
+            fServerLog(std::string("checker: cannot claim a check: ") + e.what());
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            continue;
+        }
+        if (!job) {
+            continue;
+        }
+        const SVerdict verdict = fDecide(*job);
+        try {
+            mQueue.fFinish(job->id, verdict);
+        } catch (const std::exception& e) {
+            // Taken again when its lease runs out; a replay stored meanwhile is then found as known.
+            fServerLog("check [req " + job->requestId + "]: the verdict was not recorded: " + e.what());
+        }
+    }
+}
+
+SVerdict CCheckWorkers::fDecide(const SCheckJob& job) {
+    const std::string who = "check [req " + fLogSafe(job.requestId, 16) + "] \"" + fLogSafe(job.name) +
+                            "\" " + std::to_string(job.score);
+    try {
+        if (!job.malformed.empty()) {
+            fServerLog(who + ": refused, " + job.malformed);
+            return {422, "UploadFailed?the replay could not be checked"};
+        }
+        if (job.attempts > kMaxAttempts) {
+            fServerLog(who + ": refused, claimed " + std::to_string(job.attempts - 1) +
+                       " times by checkers that stopped");
+            return {422, "UploadFailed?the replay could not be checked"};
+        }
+        // Another upload of the same bytes may have been stored while this one waited.
+        if (std::optional<SListedEntry> known = mStore.fFindReplay(job.digest)) {
+            if (known->score != job.score) {
+                fServerLog(who + ": refused, the replay is registered with the score " +
+                           std::to_string(known->score));
+                return {422, "UploadFailed?this replay is registered with another score"};
+            }
+            fServerLog(who + ": already registered as " + known->id + ", rank " +
+                       std::to_string(known->rank));
+            return {200, "UploadSuccess?" + std::to_string(known->rank)};
+        }
+        const SCheckResult check = mChecker.fCheck(job.replay, job.score);
+        if (!check.accepted) {
+            fServerLog(who + ": refused, " + check.reason);
+            return {422, "UploadFailed?" + check.reason};
+        }
+        SNewEntry entry;
+        entry.name = job.name;
+        entry.score = job.score;
+        entry.replay = job.replay;
+        entry.digest = job.digest;
+        entry.version = mChecker.fGameVersion();
+        const CRankingStore::SAdded added = mStore.fAdd(entry);
+        fServerLog(who + (added.stored ? ": stored as " : ": already registered as ") + added.entry.id +
+                   ", rank " + std::to_string(added.entry.rank) + ", checked by tavoni " + entry.version);
+        return {200, "UploadSuccess?" + std::to_string(added.entry.rank)};
+    } catch (const std::exception& e) {
+        fServerLog(who + ": failed, " + e.what());
+        return {500, "UploadFailed?the server could not store the replay"};
+    }
+}

@@ -1,0 +1,39 @@
+// A checker: threads that claim uploads from the check queue, play each replay with the game
+// (CReplayChecker), store the accepted ones and record each verdict. Stopping waits for the checks under way,
+// which end within their time limit.
+#pragma once
+
+#include "CCheckQueue.h"
+#include "CRankingStore.h"
+#include "CReplayChecker.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+class CCheckWorkers {
+public:
+    // A check claimed this often without a verdict (its checkers died on it) is refused.
+    static constexpr int kMaxAttempts = 3;
+
+    // Starts `threads` threads. Throws std::system_error when they cannot be made.
+    CCheckWorkers(CCheckQueue& queue, CRankingStore& store, CReplayChecker& checker, int threads,
+                  std::chrono::seconds lease);
+    ~CCheckWorkers();
+    CCheckWorkers(const CCheckWorkers&) = delete;
+    CCheckWorkers& operator=(const CCheckWorkers&) = delete;
+
+    // What an upload is answered: from the replay's entry when it is known, else from its check.
+    SVerdict fDecide(const SCheckJob& job);
+
+private:
+    void fWork();
+
+    CCheckQueue& mQueue;
+    CRankingStore& mStore;
+    CReplayChecker& mChecker;
+    const std::chrono::seconds mLease;
+    std::atomic<bool> mStopping{false};
+    std::vector<std::thread> mThreads;
+};

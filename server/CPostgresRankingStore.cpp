@@ -1,0 +1,215 @@
+#include "CPostgresRankingStore.h"
+
+#include "RandomId.h"
+#include "ServerLog.h"
+
+#include <climits>
+#include <ctime>
+#include <stdexcept>
+
+namespace {
+
+// Any number, as long as every node takes the same one: it serializes the schema's creation.
+constexpr const char* kSchemaLock = "SELECT pg_advisory_xact_lock(73101030)";
+constexpr const char* kEntryLock = "SELECT pg_advisory_xact_lock(73101031)";
+
+int fInt(const CPgRows& rows, int row, int column) {
+    const std::int64_t value = rows.fNumber(row, column);
+    if (value < INT_MIN || value > INT_MAX) {
+        throw std::runtime_error("database: " + std::to_string(value) + " is out of range");
+    }
+    return static_cast<int>(value);
+}
+
+// Columns: id, name, score, registered_at, rank, version. What the database says is checked as any input
+// is: a row breaking the rules of the list reply would break the game's parsing of it.
+SListedEntry fReadEntry(const CPgRows& rows, int row) {
+    SListedEntry e;
+    e.id = rows.fText(row, 0);
+    e.name = rows.fText(row, 1);
+    e.score = fInt(rows, row, 2);
+    e.registeredAt = rows.fNumber(row, 3);
+    e.rank = fInt(rows, row, 4);
+    e.version = rows.fText(row, 5);
+    if (!fIsServerReplayId(e.id) || !fCheckPlayerName(e.name).empty() || e.version.size() > 64) {
+        throw std::runtime_error("database: a malformed entry: \"" + fLogSafe(e.id, 40) + "\"");
+    }
+    return e;
+}
+
+constexpr const char* kEntryColumns = "id, name, score, registered_at, 0, version";
+
+} // namespace
+
+CPostgresRankingStore::CPostgresRankingStore(CPostgresConnections& connections) : mConnections(connections) {
+    fMigrate();
+}
+
+void CPostgresRankingStore::fMigrate() {
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    fInTransaction(lease, [this](CPostgresConnections::CLease& db) {
+        db.fRun(kSchemaLock);
+        db.fRun("CREATE TABLE IF NOT EXISTS schema_version (version integer NOT NULL)");
+        const CPgRows found = db.fRun("SELECT COALESCE(MAX(version), 0) FROM schema_version");
+        const int version = fInt(found, 0, 0);
+        if (version > kSchemaVersion) {
+            throw std::runtime_error("the database has the schema version " + std::to_string(version) +
+                                     ", newer than this server's " + std::to_string(kSchemaVersion));
+        }
+        if (version < 1) {
+            db.fRun("CREATE TABLE entries ("
+                    " seq bigserial PRIMARY KEY,"
+                    " id text NOT NULL UNIQUE,"
+                    " name text NOT NULL,"
+                    " score integer NOT NULL,"
+                    " registered_at bigint NOT NULL,"
+                    " sha256 text NOT NULL UNIQUE,"
+                    " version text NOT NULL DEFAULT '',"
+                    " replay bytea NOT NULL)");
+            db.fRun("CREATE INDEX entries_by_score ON entries (score DESC, seq)");
+            db.fRun("CREATE INDEX entries_by_date ON entries (registered_at DESC, seq DESC)");
+            // The check queue: 'pending' until a checker claims it, 'running' under a lease, 'done' with
+            // its verdict until the waiting web node takes it.
+            db.fRun("CREATE TABLE checks ("
+                    " id bigserial PRIMARY KEY,"
+                    " request_id text NOT NULL,"
+                    " name text NOT NULL,"
+                    " score integer NOT NULL,"
+                    " digest text NOT NULL,"
+                    " replay bytea,"
+                    " state text NOT NULL DEFAULT 'pending',"
+                    " lease_until timestamptz,"
+                    " attempts integer NOT NULL DEFAULT 0,"
+                    " verdict_status integer,"
+                    " verdict_reply text,"
+                    " finished_at timestamptz)");
+            db.fRun("CREATE INDEX checks_open ON checks (id) WHERE state <> 'done'");
+        }
+        if (version != kSchemaVersion) {
+            fServerLog("store: schema version " + std::to_string(version) + " upgraded to " +
+                       std::to_string(kSchemaVersion) + " in " + mConnections.fDescription());
+            db.fRun("DELETE FROM schema_version");
+            db.fRun("INSERT INTO schema_version (version) VALUES ($1)", {SPgValue::fNumber(kSchemaVersion)});
+        }
+        return 0;
+    });
+}
+
+int CPostgresRankingStore::fRankOf(CPostgresConnections::CLease& lease, int score) {
+    const CPgRows rows =
+        lease.fRun("SELECT COUNT(*) FROM entries WHERE score > $1", {SPgValue::fNumber(score)});
+    return fInt(rows, 0, 0) + 1;
+}
+
+CRankingStore::SAdded CPostgresRankingStore::fAdd(const SNewEntry& added) {
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    SListedEntry entry;
+    entry.name = added.name;
+    entry.score = added.score;
+    entry.version = added.version;
+    entry.registeredAt =
+        added.registeredAt != 0 ? added.registeredAt : static_cast<std::int64_t>(std::time(nullptr));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        entry.id = added.id.empty() ? fRandomHex(16) : added.id;
+        if (!fIsServerReplayId(entry.id)) {
+            throw std::runtime_error("not a replay id: " + fLogSafe(entry.id));
+        }
+        // Entries are stored one at a time, by whichever node: each answered rank is then its rank among
+        // the entries stored before it, as on SQLite. They are rare (each follows a game run), so the lock
+        // costs nothing. The same bytes arriving twice meet at the digest's unique index.
+        std::optional<SAdded> result = fInTransaction(lease, [&](CPostgresConnections::CLease& db) {
+            db.fRun(kEntryLock);
+            const CPgRows inserted = db.fRun(
+                "INSERT INTO entries (id, name, score, registered_at, sha256, version, replay)"
+                " VALUES ($1, $2, $3, $4, $5, $6, $7) ON CONFLICT DO NOTHING RETURNING seq",
+                {SPgValue::fText(entry.id), SPgValue::fText(added.name), SPgValue::fNumber(added.score),
+                 SPgValue::fNumber(entry.registeredAt), SPgValue::fText(added.digest),
+                 SPgValue::fText(added.version), SPgValue::fBytes(added.replay)});
+            if (inserted.fCount() == 1) {
+                SListedEntry stored = entry;
+                stored.rank = fRankOf(db, added.score);
+                return std::optional<SAdded>(SAdded{stored, true});
+            }
+            const CPgRows existing = db.fRun(std::string("SELECT ")
+                                                 .append(kEntryColumns)
+                                                 .append(" FROM entries WHERE sha256 = $1")
+                                                 .c_str(),
+                                             {SPgValue::fText(added.digest)});
+            if (existing.fCount() == 1) {
+                SListedEntry known = fReadEntry(existing, 0);
+                known.rank = fRankOf(db, known.score);
+                return std::optional<SAdded>(SAdded{known, false});
+            }
+            return std::optional<SAdded>();
+        });
+        // Committed: only now may the upload be answered.
+        if (result) {
+            return *result;
+        }
+        if (!added.id.empty()) {
+            throw std::runtime_error("the id " + added.id + " is taken by another replay");
+        }
+        // Two random ids met; another one will not.
+    }
+    throw std::runtime_error("no free replay id");
+}
+
+std::optional<SListedEntry> CPostgresRankingStore::fFindReplay(const std::string& digest) {
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    const CPgRows rows = lease.fRun(
+        std::string("SELECT ").append(kEntryColumns).append(" FROM entries WHERE sha256 = $1").c_str(),
+        {SPgValue::fText(digest)});
+    if (rows.fCount() == 0) {
+        return std::nullopt;
+    }
+    SListedEntry e = fReadEntry(rows, 0);
+    e.rank = fRankOf(lease, e.score);
+    return e;
+}
+
+std::vector<SListedEntry> CPostgresRankingStore::fList(ERankingOrder order, int offset, int limit) {
+    const char* sql =
+        order == ERankingOrder::Score
+            ? "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), version FROM entries"
+              " ORDER BY score DESC, seq ASC LIMIT $1 OFFSET $2"
+            : "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), version FROM entries"
+              " ORDER BY registered_at DESC, seq DESC LIMIT $1 OFFSET $2";
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    const CPgRows rows = lease.fRun(sql, {SPgValue::fNumber(limit), SPgValue::fNumber(offset)});
+    std::vector<SListedEntry> entries;
+    for (int i = 0; i < rows.fCount(); ++i) {
+        entries.push_back(fReadEntry(rows, i));
+    }
+    return entries;
+}
+
+int CPostgresRankingStore::fCount() {
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    return fInt(lease.fRun("SELECT COUNT(*) FROM entries"), 0, 0);
+}
+
+std::uint64_t CPostgresRankingStore::fGeneration() {
+    // Entries are stored one at a time under the entry lock, so their seqs commit in order and the largest
+    // changes with every one stored, by whichever node. One index lookup: this runs for every list request.
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    return static_cast<std::uint64_t>(lease.fRun("SELECT COALESCE(MAX(seq), 0) FROM entries").fNumber(0, 0));
+}
+
+std::optional<std::string> CPostgresRankingStore::fReplay(const std::string& id) {
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    const CPgRows rows = lease.fRun("SELECT replay FROM entries WHERE id = $1", {SPgValue::fText(id)}, true);
+    if (rows.fCount() == 0) {
+        return std::nullopt;
+    }
+    return rows.fBytes(0, 0, kMaxUploadBytes);
+}
+
+bool CPostgresRankingStore::fAnswers() {
+    try {
+        CPostgresConnections::CLease lease = mConnections.fTake();
+        lease.fRun("SELECT MAX(version) FROM schema_version");
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}

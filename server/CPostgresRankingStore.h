@@ -1,0 +1,30 @@
+// The ranking in PostgreSQL, shared by any number of web nodes and checkers: the entries with their replay
+// bytes in one table, so no node keeps anything on disk. Opening the store creates or upgrades the schema in
+// one transaction, under a lock so that nodes starting together do it once; the schema_version table says
+// which schema the database has. The check queue (CPostgresCheckQueue) lives in the same database.
+#pragma once
+
+#include "CPostgresConnections.h"
+#include "CRankingStore.h"
+
+class CPostgresRankingStore : public CRankingStore {
+public:
+    static constexpr int kSchemaVersion = 1;
+
+    // Throws std::runtime_error when the database cannot be reached or has a newer schema.
+    explicit CPostgresRankingStore(CPostgresConnections& connections);
+
+    SAdded fAdd(const SNewEntry& entry) override;
+    std::optional<SListedEntry> fFindReplay(const std::string& digest) override;
+    std::vector<SListedEntry> fList(ERankingOrder order, int offset, int limit) override;
+    int fCount() override;
+    std::uint64_t fGeneration() override;
+    std::optional<std::string> fReplay(const std::string& id) override;
+    bool fAnswers() override;
+
+private:
+    void fMigrate();
+    int fRankOf(CPostgresConnections::CLease& lease, int score);
+
+    CPostgresConnections& mConnections;
+};

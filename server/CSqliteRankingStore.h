@@ -1,0 +1,49 @@
+// The ranking on one machine: an SQLite database (WAL) of the entries and a folder of replay files named by
+// random ids. An entry is durable before it is reported: its replay is written to a temporary file,
+// fsynced and renamed into place, the folder fsynced, and only then is its row committed. Opening the store
+// creates or upgrades the schema in one transaction (the schema_version table says which it is) and removes
+// what a crash can leave half-done: temporary files, and replay files whose row never committed.
+#pragma once
+
+#include "CRankingStore.h"
+
+#include <filesystem>
+#include <mutex>
+
+struct sqlite3;
+
+class CSqliteRankingStore : public CRankingStore {
+public:
+    static constexpr int kSchemaVersion = 2;
+
+    // Creates the folder, the database and the replay folder when missing. Throws std::runtime_error.
+    explicit CSqliteRankingStore(const std::filesystem::path& dataFolder);
+    ~CSqliteRankingStore() override;
+    CSqliteRankingStore(const CSqliteRankingStore&) = delete;
+    CSqliteRankingStore& operator=(const CSqliteRankingStore&) = delete;
+
+    SAdded fAdd(const SNewEntry& entry) override;
+    std::optional<SListedEntry> fFindReplay(const std::string& digest) override;
+    std::vector<SListedEntry> fList(ERankingOrder order, int offset, int limit) override;
+    int fCount() override;
+    std::uint64_t fGeneration() override;
+    std::optional<std::string> fReplay(const std::string& id) override;
+    bool fAnswers() override;
+
+    const std::filesystem::path& fReplayFolder() const { return mReplays; }
+    const std::filesystem::path& fDatabaseFile() const { return mDatabase; }
+
+private:
+    void fExec(const char* sql);
+    void fMigrate();
+    void fRecover();
+    std::optional<SListedEntry> fFindByDigest(const std::string& digest);
+    int fRankOf(int score);
+
+    std::filesystem::path mFolder;
+    std::filesystem::path mReplays;
+    std::filesystem::path mDatabase;
+    sqlite3* mDb = nullptr;
+    mutable std::mutex mMutex;
+    std::uint64_t mGeneration = 0;
+};

@@ -1,0 +1,296 @@
+// The ranking on several machines: web nodes and checkers as processes of their own sharing one PostgreSQL
+// database, some of them killed with SIGKILL while uploads are under way; and an SQLite ranking moved into
+// PostgreSQL.
+#include "ServerTestSupport.h"
+#include "base/FieldText.h"
+
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+using namespace servertest;
+
+namespace {
+
+std::string fNewDatabase() {
+    std::string why;
+    const std::string database = CPostgresCluster::fShared().fNewDatabase(why);
+    if (database.empty()) {
+        ADD_FAILURE() << "no PostgreSQL for this test: " << why;
+    }
+    return database;
+}
+
+std::vector<std::string> fWith(std::vector<std::string> args, const std::vector<std::string>& more) {
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+// name?score?id?date lines of the list reply, as name -> {score, id}.
+std::map<std::string, std::pair<int, std::string>> fListed(int port) {
+    std::map<std::string, std::pair<int, std::string>> listed;
+    for (const std::string& line : fLines(fHttp("GET", fScriptUrl(port, "GetRankingList")).body)) {
+        const std::vector<std::string_view> fields = fSplitFields(line, '?');
+        if (fields.size() == 4) {
+            listed[std::string(fields[0])] = {std::stoi(std::string(fields[1])), std::string(fields[2])};
+        }
+    }
+    return listed;
+}
+
+// The first value `sql` gives, run in the database of `connection`; "error: ..." when it fails.
+std::string fSql(const std::string& connection, const std::string& sql) {
+    PGconn* db = PQconnectdb(connection.c_str());
+    PGresult* result = PQexec(db, sql.c_str());
+    std::string value;
+    if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0) {
+        value = PQgetvalue(result, 0, 0);
+    } else if (PQresultStatus(result) != PGRES_COMMAND_OK && PQresultStatus(result) != PGRES_TUPLES_OK) {
+        value = std::string("error: ") + PQerrorMessage(db);
+    }
+    PQclear(result);
+    PQfinish(db);
+    return value;
+}
+
+struct SUpload {
+    std::string name;
+    int score = 0;
+    const std::string* replay = nullptr;
+    bool forged = false;
+    long status = 0; // 0: no answer
+    std::string reply;
+    std::size_t node = 0;
+};
+
+} // namespace
+
+TEST(SeveralMachines, KilledWebNodeAndCheckerLoseNoAcknowledgedUploadAndLetNoForgeryIn) {
+    const std::string database = fNewDatabase();
+    ASSERT_FALSE(database.empty());
+    CTempFolder temp;
+    // The stand-in game takes its time, and a replay reaches its score when the score is even: the odd ones
+    // are forged.
+    const fs::path game = fWriteFakeGame(temp.fPath() / "game.sh", "sleep 0.4\n[ $(($6 % 2)) -eq 0 ]");
+    std::vector<std::string> replays;
+    for (int i = 0; i < 34; ++i) {
+        replays.push_back(fMakeSyntheticReplay(temp.fPath() / "make", 1 + i, 100 + i));
+    }
+    std::vector<SUpload> uploads(40);
+    for (int i = 0; i < 40; ++i) {
+        SUpload& u = uploads[static_cast<std::size_t>(i)];
+        u.name = "s" + std::to_string(i);
+        // The last six send again replays sent before, at the same score.
+        const int r = i < 34 ? i : i - 34;
+        u.replay = &replays[static_cast<std::size_t>(r)];
+        u.forged = r % 5 == 4;
+        u.score = 10 * (r + 1) + (u.forged ? 1 : 0);
+    }
+
+    const std::vector<std::string> store{"--database", database};
+    const std::vector<std::string> checker =
+        fWith(store, {"--role", "checker", "--game", game.string(), "--checks", "2", "--check-memory-mb", "0",
+                      "--check-seconds", "5", "--check-lease-seconds", "6"});
+    const std::vector<std::string> web = fWith(store, {"--role", "web", "--uploads-per-hour", "1000",
+                                                       "--check-seconds", "5", "--check-lease-seconds", "6"});
+    auto checkerA = std::make_unique<CServerProcess>(checker, false, temp.fPath() / "checker-a.log");
+    CServerProcess checkerB(checker, false, temp.fPath() / "checker-b.log");
+    auto webA = std::make_unique<CServerProcess>(web);
+    CServerProcess webB(web, true, temp.fPath() / "web-b.log");
+    const int ports[2] = {webA->fPort(), webB.fPort()};
+
+    std::mutex mutex;
+    std::size_t next = 0;
+    int answered = 0;
+    std::vector<std::thread> clients;
+    for (int t = 0; t < 8; ++t) {
+        clients.emplace_back([&] {
+            for (;;) {
+                std::size_t i = 0;
+                {
+                    const std::lock_guard<std::mutex> lock(mutex);
+                    if (next >= uploads.size()) {
+                        return;
+                    }
+                    i = next++;
+                }
+                SUpload& u = uploads[i];
+                const SHttpReply reply =
+                    fHttp("POST",
+                          fScriptUrl(ports[i % 2], "UploadRanking?" + u.name + "?" + std::to_string(u.score)),
+                          *u.replay);
+                const std::lock_guard<std::mutex> lock(mutex);
+                u.node = i % 2;
+                u.status = reply.status;
+                u.reply = reply.body;
+                ++answered;
+            }
+        });
+    }
+    // One checker dies a third of the way through, one web node two thirds of the way, both mid-work.
+    const auto waitFor = [&](int count) {
+        for (int i = 0; i < 6000; ++i) {
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                if (answered >= count) {
+                    return;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    };
+    waitFor(13);
+    checkerA->fKill(SIGKILL);
+    waitFor(26);
+    webA->fKill(SIGKILL);
+    for (std::thread& t : clients) {
+        t.join();
+    }
+
+    int succeeded = 0;
+    int refused = 0;
+    int unanswered = 0;
+    for (SUpload& u : uploads) {
+        // The node that lived answers all of its uploads in time, those whose checker died too: another
+        // checker takes them once their lease runs out.
+        EXPECT_TRUE(u.node == 0 || (u.status != 0 && u.status != 503)) << u.name << ": " << u.reply;
+        if (u.status == 0 || u.status == 503) {
+            // No answer (its node died) or no verdict in time: sent again, to the node still up.
+            ++unanswered;
+            const SHttpReply again = fHttp(
+                "POST", fScriptUrl(webB.fPort(), "UploadRanking?" + u.name + "?" + std::to_string(u.score)),
+                *u.replay);
+            u.status = again.status;
+            u.reply = again.body;
+        }
+        EXPECT_NE(u.status, 0) << u.name << " was not answered when sent again";
+        if (u.reply.starts_with("UploadSuccess?")) {
+            ++succeeded;
+            EXPECT_FALSE(u.forged) << u.name << ": a forged score was accepted";
+        } else {
+            ++refused;
+            EXPECT_TRUE(u.forged) << u.name << ": " << u.reply;
+        }
+    }
+    std::printf("[ several machines ] %d uploads accepted, %d refused, %d sent again after no answer\n",
+                succeeded, refused, unanswered);
+
+    // A new web node in place of the dead one: both list the same entries and serve the same bytes.
+    CServerProcess webC(web);
+    const auto listedB = fListed(webB.fPort());
+    const auto listedC = fListed(webC.fPort());
+    EXPECT_EQ(listedB, listedC);
+    std::set<const std::string*> stored;
+    for (const SUpload& u : uploads) {
+        if (u.forged) {
+            continue;
+        }
+        stored.insert(u.replay);
+    }
+    // Each honest replay once, under the name of whichever of its uploads was stored first.
+    EXPECT_EQ(listedB.size(), stored.size());
+    for (const auto& [name, entry] : listedB) {
+        const SUpload& u = uploads[static_cast<std::size_t>(std::stoi(name.substr(1)))];
+        EXPECT_EQ(entry.first, u.score) << name;
+        EXPECT_EQ(entry.first % 2, 0) << name << ": a forged score is listed";
+        for (const int port : {webB.fPort(), webC.fPort()}) {
+            EXPECT_TRUE(fHttp("GET", fScriptUrl(port, "DownloadReplay?" + entry.second)).body == *u.replay)
+                << name;
+        }
+    }
+
+    // A request's id follows it from the web node into a checker's log.
+    const std::string webLog = fReadFile(temp.fPath() / "web-b.log");
+    const std::string checkerLogs =
+        fReadFile(temp.fPath() / "checker-a.log") + fReadFile(temp.fPath() / "checker-b.log");
+    std::smatch queued;
+    ASSERT_TRUE(std::regex_search(webLog, queued, std::regex("upload (\\[req [0-9a-f]{8}\\]) .*queued")));
+    EXPECT_NE(checkerLogs.find("check " + queued[1].str()), std::string::npos) << queued[1];
+}
+
+TEST(SeveralMachines, SqliteRankingMovesIntoPostgresqlWithTheSameEntriesAndReplays) {
+    const std::string database = fNewDatabase();
+    ASSERT_FALSE(database.empty());
+    CTempFolder temp;
+    const fs::path data = temp.fPath() / "data";
+    const fs::path game = fWriteFakeGame(temp.fPath() / "game.sh", "exit 0");
+    std::vector<std::string> replays;
+    std::string before;
+    {
+        CRankingServer server(fTestOptions(data, game));
+        for (int i = 0; i < 4; ++i) {
+            replays.push_back(fMakeSyntheticReplay(temp.fPath() / "make", 5 + i, i));
+            // Two equal scores: their order must survive the move.
+            const std::string query =
+                "UploadRanking?m" + std::to_string(i) + "?" + std::to_string(i < 2 ? 50 : 20 + i);
+            ASSERT_TRUE(fHttp("POST", fScriptUrl(server.fPort(), query), replays.back())
+                            .body.starts_with("UploadSuccess?"));
+        }
+        before = fHttp("GET", "http://127.0.0.1:" + std::to_string(server.fPort()) + "/api/ranking").body;
+    }
+    const std::string import = std::string(TAVONI_SERVER_BINARY) + " --import-sqlite '" + data.string() +
+                               "' --database '" + database + "' 2>&1";
+    for (const char* expected : {"imported 4 entries", "imported 0 entries"}) {
+        std::string said;
+        FILE* out = ::popen(import.c_str(), "r");
+        ASSERT_NE(out, nullptr);
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, out) != nullptr) {
+            said += buffer;
+        }
+        EXPECT_EQ(::pclose(out), 0) << said;
+        EXPECT_NE(said.find(expected), std::string::npos) << said; // run again, it adds nothing
+    }
+
+    CServerProcess server({"--database", database, "--game", game.string()});
+    const std::string after =
+        fHttp("GET", "http://127.0.0.1:" + std::to_string(server.fPort()) + "/api/ranking").body;
+    EXPECT_EQ(after, before);
+    std::size_t found = 0;
+    for (const auto& [name, entry] : fListed(server.fPort())) {
+        const std::size_t i = static_cast<std::size_t>(std::stoi(name.substr(1)));
+        EXPECT_TRUE(
+            fHttp("GET", "http://127.0.0.1:" + std::to_string(server.fPort()) + "/replays/" + entry.second)
+                .body == replays[i])
+            << name;
+        ++found;
+    }
+    EXPECT_EQ(found, replays.size());
+}
+
+TEST(SeveralMachines, MalformedRowsInTheDatabaseAreNeitherServedNorChecked) {
+    const std::string database = fNewDatabase();
+    ASSERT_FALSE(database.empty());
+    CTempFolder temp;
+    SServerOptions options =
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0"));
+    options.database = database;
+    CRankingServer server(options);
+    const int port = server.fPort();
+    ASSERT_EQ(fHttp("POST", fScriptUrl(port, "UploadRanking?good?10"),
+                    fMakeSyntheticReplay(temp.fPath() / "m", 9, 1))
+                  .body,
+              "UploadSuccess?1");
+    // A row the protocol could not carry (its "?" and line break would forge list lines) is not passed on.
+    EXPECT_EQ(fSql(database, "INSERT INTO entries (id, name, score, registered_at, sha256, replay)"
+                             " VALUES ('" +
+                                 std::string(32, 'e') + "', E'x?1?y\\nz', 5, 0, 'x', '')"),
+              "");
+    for (const std::string path : {"/cgi-bin/tavoni103/ranking.cgi?GetRankingList", "/api/ranking", "/"}) {
+        EXPECT_EQ(fHttp("GET", "http://127.0.0.1:" + std::to_string(port) + path).status, 503) << path;
+    }
+    EXPECT_EQ(fHttp("GET", "http://127.0.0.1:" + std::to_string(port) + "/healthz").status, 200);
+    EXPECT_EQ(fSql(database, "DELETE FROM entries WHERE score = 5"), "");
+    EXPECT_EQ(fLines(fHttp("GET", fScriptUrl(port, "GetRankingList")).body).size(), 1u);
+
+    // A queued check no web node would queue is refused without running the game on it.
+    const std::string id = fSql(database, "INSERT INTO checks (request_id, name, score, digest)"
+                                          " VALUES ('r', E'a\\nb', -3, 'd') RETURNING id");
+    std::string verdict;
+    for (int i = 0; i < 200 && verdict.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        verdict = fSql(database, "SELECT verdict_reply FROM checks WHERE id = " + id + " AND state = 'done'");
+    }
+    EXPECT_EQ(verdict, "UploadFailed?the replay could not be checked");
+}
