@@ -65,15 +65,8 @@ SVerdict CCheckWorkers::fDecide(const SCheckJob& job) {
             return {422, "UploadFailed?the replay could not be checked"};
         }
         // Another upload of the same bytes may have been stored while this one waited.
-        if (std::optional<SListedEntry> known = mStore.fFindReplay(job.digest)) {
-            if (known->score != job.score) {
-                fServerLog(who + ": refused, the replay is registered with the score " +
-                           std::to_string(known->score));
-                return {422, "UploadFailed?this replay is registered with another score"};
-            }
-            fServerLog(who + ": already registered as " + known->id + ", rank " +
-                       std::to_string(known->rank));
-            return {200, "UploadSuccess?" + std::to_string(known->rank)};
+        if (std::optional<SVerdict> answer = fAnswerKnownReplay(mStore, job.digest, job.score, who)) {
+            return *answer;
         }
         const SCheckResult check = mChecker.fCheck(job.replay, job.score);
         if (!check.accepted) {
@@ -94,4 +87,19 @@ SVerdict CCheckWorkers::fDecide(const SCheckJob& job) {
         fServerLog(who + ": failed, " + e.what());
         return {500, "UploadFailed?the server could not store the replay"};
     }
+}
+
+std::optional<SVerdict> fAnswerKnownReplay(CRankingStore& store, const std::string& digest, int score,
+                                           const std::string& who) {
+    const std::optional<SListedEntry> known = store.fFindReplay(digest);
+    if (!known) {
+        return std::nullopt;
+    }
+    if (known->score != score) {
+        fServerLog(who + ": refused, the replay is registered with the score " +
+                   std::to_string(known->score));
+        return SVerdict{422, "UploadFailed?this replay is registered with another score"};
+    }
+    fServerLog(who + ": already registered as " + known->id + ", rank " + std::to_string(known->rank));
+    return SVerdict{200, "UploadSuccess?" + std::to_string(known->rank)};
 }

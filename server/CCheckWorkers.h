@@ -9,8 +9,15 @@
 
 #include <atomic>
 #include <chrono>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
+
+// The answer to an upload whose replay is already stored: its rank when the score is the stored one, a
+// refusal otherwise; nothing when the replay is new. `who` starts the log line.
+std::optional<SVerdict> fAnswerKnownReplay(CRankingStore& store, const std::string& digest, int score,
+                                           const std::string& who);
 
 class CCheckWorkers {
 public:

@@ -1,5 +1,6 @@
 #include "CRankingService.h"
 
+#include "CCheckWorkers.h"
 #include "ReplayDigest.h"
 #include "ServerLog.h"
 
@@ -36,15 +37,8 @@ SUploadOutcome CRankingService::fUpload(const std::string& name, int score, cons
         // A replay already in the ranking has been checked at its score; it is not stored again.
         // Hashed once: the same digest finds a known replay now and is stored with a new one later.
         const std::string digest = fReplayDigest(replay);
-        if (std::optional<SListedEntry> known = mStore.fFindReplay(digest)) {
-            if (known->score != score) {
-                fServerLog(who + ": refused, the replay is registered with the score " +
-                           std::to_string(known->score));
-                return {422, "UploadFailed?this replay is registered with another score"};
-            }
-            fServerLog(who + ": already registered as " + known->id + ", rank " +
-                       std::to_string(known->rank));
-            return {200, "UploadSuccess?" + std::to_string(known->rank)};
+        if (std::optional<SVerdict> answer = fAnswerKnownReplay(mStore, digest, score, who)) {
+            return *answer;
         }
         SCheckJob job;
         job.requestId = requestId;
