@@ -56,6 +56,11 @@ TEST_P(RankingServer, RealReplayIsCheckedStoredOnceListedAndDownloaded) {
     const SHttpReply again =
         fHttp("POST", fScriptUrl(port, "UploadRanking?Tosca?" + std::to_string(real.score)), real.bytes);
     EXPECT_EQ(again.body, "UploadSuccess?1");
+    // A stored replay under another score is refused from its entry, without a check.
+    const SHttpReply other =
+        fHttp("POST", fScriptUrl(port, "UploadRanking?Tosca?" + std::to_string(real.score + 1)), real.bytes);
+    EXPECT_EQ(other.status, 422);
+    EXPECT_EQ(other.body, "UploadFailed?this replay is registered with another score");
     if (fOnSqlite()) {
         EXPECT_EQ(fFileCount(replays), 1u);
     }
