@@ -52,6 +52,7 @@ struct Sound {
     std::vector<int> channels; // one per buffer, -1 when idle
     int next = 0;              // the buffer to use when all are busy (the oldest)
     int volume = 255;
+    int gainPercent = 100; // the player's volume setting on top of `volume`, as an amplitude
     int frequency = -1;
     int sourceRate = 0; // the file's own sample rate, 0 when unknown (played as the device rate)
 };
@@ -66,9 +67,26 @@ struct KeyInput {
 
 struct ScriptEvent {
     int frame = 0;
-    enum Kind { KeyDown, KeyUp, PadDown, PadUp, Text, FocusOut, FocusIn } kind = KeyDown;
-    int code = 0; // SDL scancode, or pad bit index
+    enum Kind {
+        KeyDown,
+        KeyUp,
+        PadDown,
+        PadUp,
+        Text,
+        FocusOut,
+        FocusIn,
+        PadAttach,
+        PadDetach
+    } kind = KeyDown;
+    int code = 0; // SDL scancode, pad bit index, or for PadAttach 1 for a controller and 0 for a joystick
     std::string text;
+};
+
+// A gamepad SDL knows the layout of (a controller), or else a plain joystick read by its numbers.
+struct Pad {
+    SDL_JoystickID id = -1;
+    SDL_GameController* controller = nullptr;
+    SDL_Joystick* joystick = nullptr;
 };
 
 // Pushed controller events with this `which` come from the input script, not a device.
@@ -124,7 +142,12 @@ struct State {
     // Keyboard, pads, mouse.
     std::array<bool, 256> keys{};
     bool altDown = false;
-    std::vector<SDL_GameController*> pads;
+    // Attached pads in the order they came; the first is pad 1.
+    std::vector<Pad> pads;
+    // The virtual pad the input script plugged in, held open to press its buttons.
+    SDL_Joystick* scriptDevice = nullptr;
+    bool scriptDeviceIsController = false;
+    Uint8 scriptDeviceHat = 0;
     int mouseX = 0, mouseY = 0, mouseButtons = 0, wheel = 0;
 
     bool testOverride = false;
@@ -160,8 +183,15 @@ void destroyAllSounds();
 // Input internals.
 int dxKeyFromScancode(SDL_Scancode sc);
 void handleInputEvent(const SDL_Event& e);
-void openPad(int deviceIndex);
+void padAdded(int deviceIndex);
+void padRemoved(SDL_JoystickID id);
+// The pad state word of one pad (bit 0 down, 1 left, 2 right, 3 up, 4 + n button n + 1).
+int padState(const Pad& pad);
 void closeAllPads();
+// The input script's virtual pad: plugged in, pulled out, its buttons (by pad state bit) pressed.
+bool attachScriptPad(bool controller, std::string& error);
+void detachScriptPad();
+void pressScriptPad(int bit, bool down);
 void resetInputState();
 // Text input internals.
 void keyInputOnText(const char* text);

@@ -7,8 +7,6 @@ namespace dxi {
 
 namespace {
 
-constexpr int kDeadZone = 32767 / 3;
-
 struct KeyPair {
     SDL_Scancode sdl;
     int dx;
@@ -79,72 +77,6 @@ constexpr KeyPair kKeys[] = {
     {SDL_SCANCODE_9, KEY_INPUT_9},
 };
 
-// Pad state bit (4 + n for button n + 1) of each SDL controller button, -1 for none.
-int padButtonBit(int button) {
-    switch (button) {
-    case SDL_CONTROLLER_BUTTON_A:
-        return 4;
-    case SDL_CONTROLLER_BUTTON_B:
-        return 5;
-    case SDL_CONTROLLER_BUTTON_X:
-        return 6;
-    case SDL_CONTROLLER_BUTTON_Y:
-        return 7;
-    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
-        return 8;
-    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
-        return 9;
-    case SDL_CONTROLLER_BUTTON_BACK:
-        return 10;
-    case SDL_CONTROLLER_BUTTON_START:
-        return 11;
-    case SDL_CONTROLLER_BUTTON_LEFTSTICK:
-        return 12;
-    case SDL_CONTROLLER_BUTTON_RIGHTSTICK:
-        return 13;
-    case SDL_CONTROLLER_BUTTON_GUIDE:
-        return 14;
-    case SDL_CONTROLLER_BUTTON_MISC1:
-        return 15;
-    case SDL_CONTROLLER_BUTTON_PADDLE1:
-        return 16;
-    case SDL_CONTROLLER_BUTTON_PADDLE2:
-        return 17;
-    case SDL_CONTROLLER_BUTTON_PADDLE3:
-        return 18;
-    case SDL_CONTROLLER_BUTTON_PADDLE4:
-        return 19;
-    default:
-        return -1;
-    }
-}
-
-int controllerState(SDL_GameController* pad) {
-    int bits = 0;
-    auto pressed = [pad](SDL_GameControllerButton b) { return SDL_GameControllerGetButton(pad, b) != 0; };
-    const int lx = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX);
-    const int ly = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY);
-    if (pressed(SDL_CONTROLLER_BUTTON_DPAD_DOWN) || ly > kDeadZone) {
-        bits |= PAD_INPUT_DOWN;
-    }
-    if (pressed(SDL_CONTROLLER_BUTTON_DPAD_LEFT) || lx < -kDeadZone) {
-        bits |= PAD_INPUT_LEFT;
-    }
-    if (pressed(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) || lx > kDeadZone) {
-        bits |= PAD_INPUT_RIGHT;
-    }
-    if (pressed(SDL_CONTROLLER_BUTTON_DPAD_UP) || ly < -kDeadZone) {
-        bits |= PAD_INPUT_UP;
-    }
-    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
-        const int bit = padButtonBit(b);
-        if (bit >= 0 && pressed(static_cast<SDL_GameControllerButton>(b))) {
-            bits |= 1 << bit;
-        }
-    }
-    return bits;
-}
-
 void toLogical(int winX, int winY, int& x, int& y) {
     backend().toLogical(winX, winY, x, y);
 }
@@ -158,23 +90,6 @@ int dxKeyFromScancode(SDL_Scancode sc) {
         }
     }
     return -1;
-}
-
-void openPad(int deviceIndex) {
-    if (!SDL_IsGameController(deviceIndex)) {
-        return;
-    }
-    SDL_GameController* pad = SDL_GameControllerOpen(deviceIndex);
-    if (pad) {
-        st().pads.push_back(pad);
-    }
-}
-
-void closeAllPads() {
-    for (SDL_GameController* pad : st().pads) {
-        SDL_GameControllerClose(pad);
-    }
-    st().pads.clear();
 }
 
 void resetInputState() {
@@ -210,17 +125,12 @@ void handleInputEvent(const SDL_Event& e) {
             s.windowActive = true;
         }
         break;
-    case SDL_CONTROLLERDEVICEADDED:
-        openPad(e.cdevice.which);
+    // Every pad comes as a joystick first; whether SDL knows it as a controller is decided when it is opened.
+    case SDL_JOYDEVICEADDED:
+        padAdded(e.jdevice.which);
         break;
-    case SDL_CONTROLLERDEVICEREMOVED:
-        for (auto it = s.pads.begin(); it != s.pads.end(); ++it) {
-            if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(*it)) == e.cdevice.which) {
-                SDL_GameControllerClose(*it);
-                s.pads.erase(it);
-                break;
-            }
-        }
+    case SDL_JOYDEVICEREMOVED:
+        padRemoved(e.jdevice.which);
         break;
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP:
@@ -275,7 +185,7 @@ int dx_GetJoypadInputState(int padType) {
     }
     int bits = 0;
     if (!s.pads.empty()) {
-        bits = controllerState(s.pads.front());
+        bits = padState(s.pads.front());
     }
     if (s.scriptPad) {
         bits |= int(s.scriptPadBits);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -120,6 +121,7 @@ bool lookupKey(const std::string& name, ScriptEvent& e, bool& isPad) {
 bool parseScript(const std::string& text, const std::string& source, std::string& error) {
     std::vector<ScriptEvent> events;
     bool pad = false;
+    bool devicePad = false;
     std::istringstream in(text);
     std::string line;
     int lineNo = 0;
@@ -172,6 +174,30 @@ bool parseScript(const std::string& text, const std::string& source, std::string
             events.push_back(e);
             continue;
         }
+        if (action == "pad") {
+            // "pad attach [controller|joystick]" plugs in a virtual pad, "pad detach" pulls it out; while one
+            // is in, the script's pad keys press its buttons.
+            std::istringstream words(aEnd == std::string::npos ? "" : head.substr(aEnd));
+            std::string what, kind, extra;
+            words >> what;
+            const bool hasKind = static_cast<bool>(words >> kind) && kind[0] != '#';
+            if (hasKind && words >> extra && extra[0] != '#') {
+                return fail("unexpected \"" + extra + "\" after the pad's kind");
+            }
+            ScriptEvent e;
+            e.frame = frame;
+            if (what == "attach" && (!hasKind || kind == "controller" || kind == "joystick")) {
+                e.kind = ScriptEvent::PadAttach;
+                e.code = hasKind && kind == "joystick" ? 0 : 1;
+            } else if (what == "detach" && !hasKind) {
+                e.kind = ScriptEvent::PadDetach;
+            } else {
+                return fail("\"pad\" needs \"attach [controller|joystick]\" or \"detach\"");
+            }
+            devicePad = true;
+            events.push_back(e);
+            continue;
+        }
         if (action == "focus") {
             std::istringstream words(aEnd == std::string::npos ? "" : head.substr(aEnd));
             std::string which, extra;
@@ -186,7 +212,7 @@ bool parseScript(const std::string& text, const std::string& source, std::string
             continue;
         }
         if (action != "down" && action != "up" && action != "tap") {
-            return fail("unknown action \"" + action + "\" (expected down, up, tap, text or focus)");
+            return fail("unknown action \"" + action + "\" (expected down, up, tap, text, focus or pad)");
         }
         std::string rest = aEnd == std::string::npos ? "" : head.substr(aEnd);
         std::size_t hash = rest.find('#');
@@ -227,7 +253,8 @@ bool parseScript(const std::string& text, const std::string& source, std::string
     State& s = st();
     s.script = std::move(events);
     s.scriptNext = 0;
-    s.scriptPad = pad;
+    // With a virtual device the pad keys are its buttons; otherwise a pad that is always there carries them.
+    s.scriptPad = pad && !devicePad;
     s.scriptPadBits = 0;
     return true;
 }
@@ -293,10 +320,22 @@ void injectScriptEvents(int frame) {
             pushKey(static_cast<SDL_Scancode>(e.code), false);
             break;
         case ScriptEvent::PadDown:
-            pushPad(e.code, true);
-            break;
         case ScriptEvent::PadUp:
-            pushPad(e.code, false);
+            if (s.scriptDevice) {
+                pressScriptPad(e.code, e.kind == ScriptEvent::PadDown);
+            } else {
+                pushPad(e.code, e.kind == ScriptEvent::PadDown);
+            }
+            break;
+        case ScriptEvent::PadAttach: {
+            std::string error;
+            if (!attachScriptPad(e.code == 1, error)) {
+                std::fprintf(stderr, "tavoni: input script: %s\n", error.c_str());
+            }
+            break;
+        }
+        case ScriptEvent::PadDetach:
+            detachScriptPad();
             break;
         case ScriptEvent::Text:
             pushText(e.text);
@@ -317,6 +356,7 @@ void injectScriptEvents(int frame) {
 
 void resetScript() {
     State& s = st();
+    detachScriptPad();
     s.script.clear();
     s.scriptNext = 0;
     s.scriptPad = false;
