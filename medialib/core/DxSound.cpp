@@ -171,7 +171,7 @@ int dx_PlaySoundMem(int handle, int playType, int topPositionFlag) {
     int ch = Mix_PlayChannel(-1, playable(*snd), loops);
     snd->channels[slot] = ch;
     if (ch >= 0) {
-        Mix_Volume(ch, dx_MixerVolume(snd->volume));
+        Mix_Volume(ch, dx_MixerVolume(snd->volume, snd->gainPercent));
     }
     // The oldest is the one after the newest, in a ring.
     snd->next = int((slot + 1) % snd->channels.size());
@@ -212,15 +212,30 @@ int dx_CheckSoundMem(int handle) {
 // takes 4 dB off, down to about -32 dB at 1; 0 is silent. A straight amplitude scale would lose 6 dB per
 // halving and make the quiet sounds (10 to 50) all but inaudible. Examples: 128 -4 dB, 51 -9.3 dB,
 // 20 -14.7 dB, 10 -18.7 dB.
-int dx_MixerVolume(int volume) {
-    if (volume <= 0) {
+int dx_MixerVolume(int volume, int gainPercent) {
+    if (volume <= 0 || gainPercent <= 0) {
         return 0;
     }
     constexpr double kDbPerHalving = 4.0;
     const double db = kDbPerHalving * std::log2(std::min(volume, 255) / 255.0);
-    const int level = static_cast<int>(std::lround(MIX_MAX_VOLUME * std::pow(10.0, db / 20.0)));
+    const double gain = std::min(gainPercent, 100) / 100.0;
+    const int level = static_cast<int>(std::lround(MIX_MAX_VOLUME * std::pow(10.0, db / 20.0) * gain));
     return std::clamp(level, 1, MIX_MAX_VOLUME);
 }
+
+namespace {
+// What is playing takes a new volume or gain at once.
+void applyVolume(dxi::Sound& snd) {
+    if (!st().audioUp) {
+        return;
+    }
+    for (int ch : snd.channels) {
+        if (channelPlays(snd, ch)) {
+            Mix_Volume(ch, dx_MixerVolume(snd.volume, snd.gainPercent));
+        }
+    }
+}
+} // namespace
 
 int dx_ChangeVolumeSoundMem(int volume, int handle) {
     if (logging()) {
@@ -231,14 +246,26 @@ int dx_ChangeVolumeSoundMem(int volume, int handle) {
         return -1;
     }
     snd->volume = std::clamp(volume, 0, 255);
-    if (st().audioUp) {
-        for (int ch : snd->channels) {
-            if (channelPlays(*snd, ch)) {
-                Mix_Volume(ch, dx_MixerVolume(snd->volume));
-            }
-        }
-    }
+    applyVolume(*snd);
     return 0;
+}
+
+int dx_SetVolumeGainSoundMem(int gainPercent, int handle) {
+    if (logging()) {
+        logCall("SetVolumeGainSoundMem(%d,%d)", gainPercent, handle);
+    }
+    Sound* snd = sound(handle);
+    if (!snd) {
+        return -1;
+    }
+    snd->gainPercent = std::clamp(gainPercent, 0, 100);
+    applyVolume(*snd);
+    return 0;
+}
+
+int dx_GetMixerVolumeSoundMem(int handle) {
+    const Sound* snd = sound(handle);
+    return snd ? dx_MixerVolume(snd->volume, snd->gainPercent) : -1;
 }
 
 int dx_SetFrequencySoundMem(int hertz, int handle) {

@@ -1,6 +1,7 @@
 #include "GameMain/GameMain.h"
 #include "GameMain/CLaunchReplay.h"
 #include "GameMain/CPause.h"
+#include "GameMain/VolumeSettings.h"
 #include "Stage/CStage.h"
 #include "base/GameFolders.h"
 #include "base/ReplayFiles.h"
@@ -70,6 +71,9 @@ void fInitialize() {
     gImageManager = std::make_unique<CImageManager>();
     fLoadZikiSprites();
     gSoundManager = std::make_unique<CSoundManager>(gConfigSound);
+    if (const auto volumes = fLoadVolumeSettings(fUserPath(kVolumeSettingsFile))) {
+        gSoundManager->fSetLevels(volumes->music, volumes->effects);
+    }
     gRandom = std::make_unique<CRandom>();
     gScene = std::make_unique<CStartMenu>();
     gKeyManager = std::make_unique<CKeyManager>();

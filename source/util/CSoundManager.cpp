@@ -5,6 +5,8 @@
 
 #include <dx/DxLib.h>
 
+#include <algorithm>
+
 std::unique_ptr<CSoundManager> gSoundManager;
 
 namespace {
@@ -87,6 +89,28 @@ void CSoundManager::fSetupTable() {
     }
 }
 
+void CSoundManager::fSetLevels(int music, int effects) {
+    mMusicLevel = std::clamp(music, 0, kMaxLevel);
+    mEffectsLevel = std::clamp(effects, 0, kMaxLevel);
+    fApplyLevels();
+}
+
+void CSoundManager::fApplyLevels() {
+    if (!mEnabled) {
+        return;
+    }
+    // Everything in the folder is an effect but the music.
+    for (const auto& [name, handle] : mCollector.fGetMap()) {
+        const bool music = std::find(mBgmNames.begin(), mBgmNames.end(), name) != mBgmNames.end();
+        dx_SetVolumeGainSoundMem((music ? mMusicLevel : mEffectsLevel) * 100 / kMaxLevel, handle);
+    }
+    for (int handle : mBgmHandles) {
+        if (handle > 0) {
+            dx_SetVolumeGainSoundMem(mMusicLevel * 100 / kMaxLevel, handle);
+        }
+    }
+}
+
 void CSoundManager::fSetFrequency(int soundEffect, int hertz) {
     TAVONI_CHECK(soundEffect >= 0 && soundEffect < SE_COUNT, "util.CSoundManager",
                  "sound effect out of range");
@@ -112,6 +136,12 @@ void CSoundManager::fPlayBgm(int music) {
     if (handle <= 0) {
         handle =
             dx_LoadSoundMem((fDataPath(kSoundRoot) + mBgmNames[static_cast<size_t>(music)]).c_str(), 3, -1);
+        // A new handle starts at full volume: without the table's own the music would come back some
+        // 15 dB louder from the second run on.
+        if (kBgmTable[static_cast<size_t>(music)].volume >= 0) {
+            dx_ChangeVolumeSoundMem(kBgmTable[static_cast<size_t>(music)].volume, handle);
+        }
+        dx_SetVolumeGainSoundMem(mMusicLevel * 100 / kMaxLevel, handle);
     }
     dx_PlaySoundMem(handle, 3, 1);
 }

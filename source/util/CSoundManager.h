@@ -49,6 +49,13 @@ public:
     virtual void fReleaseAllBgm();
     virtual void fStopAllSe();
 
+    // The player's volumes, each 0 (silent) to 10 (the table's own volumes), as a straight amplitude scale: 5
+    // is 6 dB under 10. They reach what is playing at once and every sound after. Out-of-range levels are
+    // clamped.
+    void fSetLevels(int music, int effects);
+    int fGetMusicLevel() const { return mMusicLevel; }
+    int fGetEffectsLevel() const { return mEffectsLevel; }
+
     bool fIsEnabled() const { return mEnabled; }
     int fGetSeHandle(int soundEffect) const;
     int fGetBgmHandle(int music) const;
@@ -59,6 +66,11 @@ private:
     std::array<std::string, BGM_COUNT> mBgmNames;
     std::array<int, BGM_COUNT> mBgmHandles{};
     bool mEnabled;
+    int mMusicLevel = kMaxLevel;
+    int mEffectsLevel = kMaxLevel;
+    static constexpr int kMaxLevel = 10;
+
+    void fApplyLevels();
 };
 
 extern std::unique_ptr<CSoundManager> gSoundManager;

@@ -169,7 +169,12 @@ int dx_PlaySoundMem(int handle, int playType, int topPositionFlag = 1);
 int dx_StopSoundMem(int handle);
 int dx_CheckSoundMem(int handle);                    // 1 playing, 0 not, -1 bad handle
 int dx_ChangeVolumeSoundMem(int volume, int handle); // 0 silent .. 255 full, on a decibel curve
-int dx_MixerVolume(int volume); // the mixer level (0..128) that a volume of 0..255 plays at
+// The mixer level (0..128) that a volume of 0..255 plays at, with an amplitude gain of 0..100 % on top.
+int dx_MixerVolume(int volume, int gainPercent = 100);
+// Not in the original library: the player's volume setting, an amplitude gain of 0..100 % applied on top of
+// the handle's volume, at once to what is playing and to what plays next (50 % is 6 dB quieter).
+int dx_SetVolumeGainSoundMem(int gainPercent, int handle);
+int dx_GetMixerVolumeSoundMem(int handle); // the mixer level (0..128) the handle plays at, -1 bad handle
 int dx_SetFrequencySoundMem(int hertz, int handle);
 int dx_DeleteSoundMem(int handle, int logOutFlag = 0);
 

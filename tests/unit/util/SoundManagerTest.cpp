@@ -2,6 +2,7 @@
 #include "util/CSoundManager.h"
 
 #include <algorithm>
+#include <cmath>
 #include <dx/DxLib.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -64,4 +65,28 @@ TEST_F(SoundManagerTest, StopAllStopsEverySoundOfTheFolder) {
     dx_ClearCallLog();
     sound.fStopAllSe();
     EXPECT_EQ(count("StopSoundMem("), 15);
+}
+
+TEST_F(SoundManagerTest, ThePlayersLevelsScaleTheMixerLevelOfEffectsAndMusicApart) {
+    CSoundManager sound(true);
+    const int get = sound.fGetSeHandle(SE_GET);     // the library's full volume
+    const int shoot = sound.fGetSeHandle(SE_SHOOT); // the table's 51
+    const auto decibels = [](int handle) {
+        return 20.0 * std::log10(dx_GetMixerVolumeSoundMem(handle) / 128.0);
+    };
+    const double getFull = decibels(get), shootFull = decibels(shoot);
+    sound.fSetLevels(10, 5);
+    EXPECT_NEAR(decibels(get) - getFull, -6.0, 0.1);
+    EXPECT_NEAR(decibels(shoot) - shootFull, -6.0, 0.6); // the mixer's steps are coarse down there
+    EXPECT_NEAR(decibels(sound.fGetBgmHandle(BGM_STAGE)), 20.0 * std::log10(dx_MixerVolume(20) / 128.0),
+                1e-9);
+    sound.fSetLevels(0, 0);
+    EXPECT_EQ(dx_GetMixerVolumeSoundMem(sound.fGetBgmHandle(BGM_STAGE)), 0);
+    EXPECT_EQ(dx_GetMixerVolumeSoundMem(get), 0);
+    // Music loaded again after a stop takes the level too.
+    sound.fSetLevels(3, 10);
+    sound.fStopBgm(BGM_STAGE);
+    sound.fPlayBgm(BGM_STAGE);
+    EXPECT_EQ(dx_GetMixerVolumeSoundMem(sound.fGetBgmHandle(BGM_STAGE)), dx_MixerVolume(20, 30));
+    EXPECT_NEAR(decibels(get), getFull, 1e-9);
 }
