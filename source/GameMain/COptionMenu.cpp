@@ -1,46 +1,87 @@
 #include "GameMain/COptionMenu.h"
 
 #include "GameMain/CStartMenu.h"
+#include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
+#include "GameMain/VolumeSettings.h"
 #include "base/CException.h"
 #include "base/Check.h"
 #include "base/Log.h"
 #include "gui/GuiHelper.h"
 #include "util/CKeyManagerBase.h"
 #include "util/COptionInfo.h"
+#include "util/CSoundManager.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
+#include <dx/DxLib.h>
 
 namespace {
+
+enum class ERowKind { Heading, PadState, Key, Volume };
 
 struct SRow {
     const char* name;
     const char* caption;
-    bool configurable;
+    ERowKind kind;
 };
 
-// The heading first, then the key rows; the captions' gaps are full-width spaces so the button names line
-// up in the proportional font.
-constexpr std::array<SRow, 7> kRows{{
-    {"TEXT2", "【ゲームパッド】", false},
-    {"LEFT", "左移動　　　　:", true},
-    {"UP", "上移動　　　　:", true},
-    {"RIGHT", "右移動　　　　:", true},
-    {"DOWN", "下移動　　　　:", true},
-    {"KEY_Z", "攻撃　　　　　:", true},
-    {"KEY_X", "交代　　　　　:", true},
+// The headings and the pad's state are never focused; the captions' gaps are full-width spaces so the
+// values line up in the proportional font.
+constexpr std::array<SRow, 11> kRows{{
+    {"TEXT2", "【ゲームパッド】", ERowKind::Heading},
+    {"PAD", "", ERowKind::PadState},
+    {"LEFT", "左移動　　　　:", ERowKind::Key},
+    {"UP", "上移動　　　　:", ERowKind::Key},
+    {"RIGHT", "右移動　　　　:", ERowKind::Key},
+    {"DOWN", "下移動　　　　:", ERowKind::Key},
+    {"KEY_Z", "攻撃　　　　　:", ERowKind::Key},
+    {"KEY_X", "交代　　　　　:", ERowKind::Key},
+    {"TEXT3", "【音量】", ERowKind::Heading},
+    {"MUSIC", "音楽　　　　　:", ERowKind::Volume},
+    {"EFFECTS", "効果音　　　　:", ERowKind::Volume},
 }};
 
 constexpr int kWindowX = 5;
 constexpr int kWindowY = 5;
 constexpr int kWindowWidth = 340;
 
-std::string fRowText(const SRow& row) {
-    if (!row.configurable) {
-        return row.caption;
+const SRow& fRowNamed(const std::string& name) {
+    for (const SRow& row : kRows) {
+        if (name == row.name) {
+            return row;
+        }
     }
-    return std::string(row.caption) +
-           gOptionInfo->fGetButtonName(static_cast<int>(COptionMenu::fGameKeyOfRow(row.name)));
+    ::util::fFatal("GameMain", "invalide widget name!", __FILE__, __LINE__);
+}
+
+bool fPadAttached() {
+    return dx_GetJoypadNum() > 0;
+}
+
+int fLevelOfRow(const std::string& name) {
+    return name == "MUSIC" ? gSoundManager->fGetMusicLevel() : gSoundManager->fGetEffectsLevel();
+}
+
+// Arrows on both sides say that LEFT and RIGHT change it.
+std::string fLevelText(int level) {
+    return "◀ " + std::to_string(level) + " ▶";
+}
+
+std::string fRowText(const SRow& row) {
+    switch (row.kind) {
+    case ERowKind::Heading:
+        return row.caption;
+    case ERowKind::PadState:
+        return fPadAttached() ? "パッド：接続中" : "パッド：未接続";
+    case ERowKind::Key:
+        return std::string(row.caption) +
+               gOptionInfo->fGetButtonName(static_cast<int>(COptionMenu::fGameKeyOfRow(row.name)));
+    case ERowKind::Volume:
+        return std::string(row.caption) + fLevelText(fLevelOfRow(row.name));
+    }
+    return row.caption;
 }
 
 // The one place that knows which scene the menu goes back to.
@@ -58,14 +99,26 @@ COptionMenu::COptionMenu() {
     }
     mWindow = fCreateMenuList(kWindowX, kWindowY, labels, kWindowWidth);
 
-    // The heading is never focused: start on the first key and wrap around it.
+    // The headings and the pad's state are never focused: start on the first key and step over them.
     mWindow->fSetFocus("TEXT2", false);
     mWindow->fSetFocus("LEFT", true);
-    mWindow->fSetWidgetNeighbour("KEY_X", FOCUS_DOWN, "LEFT");
-    mWindow->fSetWidgetNeighbour("LEFT", FOCUS_UP, "KEY_X");
+    mWindow->fSetWidgetNeighbour("EFFECTS", FOCUS_DOWN, "LEFT");
+    mWindow->fSetWidgetNeighbour("LEFT", FOCUS_UP, "EFFECTS");
+    mWindow->fSetWidgetNeighbour("KEY_X", FOCUS_DOWN, "MUSIC");
+    mWindow->fSetWidgetNeighbour("MUSIC", FOCUS_UP, "KEY_X");
+    mPadAttached = fPadAttached();
+    fTracePadState();
 
     mKeyRepeat.fAddKey(EGameKey::DOWN);
     mKeyRepeat.fAddKey(EGameKey::UP);
+    mKeyRepeat.fAddKey(EGameKey::LEFT);
+    mKeyRepeat.fAddKey(EGameKey::RIGHT);
+}
+
+COptionMenu::~COptionMenu() {
+    if (mStartedMusic && gSoundManager) {
+        gSoundManager->fStopBgm(BGM_STAGE);
+    }
 }
 
 EGameKey COptionMenu::fGameKeyOfRow(const std::string& name) {
@@ -95,7 +148,41 @@ EGameKey COptionMenu::fGameKeyOfRow(const std::string& name) {
 
 void COptionMenu::fUpdate() {
     mKeyRepeat.fUpdate(*gKeyManager);
+    // Pads come and go while the menu is open.
+    if (fPadAttached() != mPadAttached) {
+        mPadAttached = !mPadAttached;
+        fRefreshLabels();
+        fTracePadState();
+    }
     mWindow->fUpdate();
+}
+
+void COptionMenu::fTracePadState() const {
+    if (gLaunchTraceMenu) {
+        std::printf("option menu: %s\n", mWindow->fGetTextLabel("PAD")->fGetText().c_str());
+    }
+}
+
+void COptionMenu::fChangeVolume(const std::string& row, int step) {
+    int music = gSoundManager->fGetMusicLevel();
+    int effects = gSoundManager->fGetEffectsLevel();
+    int& level = row == "MUSIC" ? music : effects;
+    const int before = level;
+    level = std::clamp(level + step, 0, SVolumeSettings::kMaxLevel);
+    if (level == before) {
+        return;
+    }
+    gSoundManager->fSetLevels(music, effects);
+    fRefreshLabels();
+    // Heard at once: the music plays while its row is changed, an effect sounds at its new level.
+    if (row == "MUSIC") {
+        if (!mStartedMusic) {
+            gSoundManager->fPlayBgm(BGM_STAGE);
+            mStartedMusic = true;
+        }
+    } else {
+        gSoundManager->fPlaySe(SE_GET);
+    }
 }
 
 void COptionMenu::fInput() {
@@ -108,9 +195,17 @@ void COptionMenu::fInput() {
         mWindow->fMoveFocus(FOCUS_UP);
         return;
     }
+    const std::string focus = mWindow->fGetFocusName();
+    if (fRowNamed(focus).kind == ERowKind::Volume) {
+        if (gKeyManager->fIsKeyboardPushed(EGameKey::LEFT)) {
+            fChangeVolume(focus, -1);
+        } else if (gKeyManager->fIsKeyboardPushed(EGameKey::RIGHT)) {
+            fChangeVolume(focus, +1);
+        }
+    }
     // A held button is assigned again every frame, which changes nothing.
     const int button = gKeyManager->fGetPressedJoypadButton();
-    if (button >= 0) {
+    if (button >= 0 && fRowNamed(focus).kind == ERowKind::Key) {
         const EGameKey key = fGameKeyOfRow(mWindow->fGetFocusName());
         gOptionInfo->buttons[static_cast<std::size_t>(key)] = button;
         gKeyManager->fSetupPadButtonFromSetting();
@@ -135,6 +230,12 @@ void COptionMenu::fSave() {
     } catch (const CException& e) {
         // Not worth ending the game over: the buttons stay assigned until it is closed.
         fLogWarning(std::string("the gamepad settings could not be saved: ") + e.what());
+    }
+    try {
+        fSaveVolumeSettings(fUserPath(kVolumeSettingsFile),
+                            {gSoundManager->fGetMusicLevel(), gSoundManager->fGetEffectsLevel()});
+    } catch (const CException& e) {
+        fLogWarning(std::string("the volumes could not be saved: ") + e.what());
     }
 }
 

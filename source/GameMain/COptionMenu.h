@@ -1,6 +1,7 @@
-// The key configuration: a list of the six configurable game keys with the gamepad button each is on. The
-// keyboard moves the focus (the pad is the thing being configured), a pressed pad button is assigned to the
-// focused key at once, and X or Z saves the assignment and goes back to the start menu.
+// The key configuration and the volumes: whether a pad is attached, the six configurable game keys with the
+// gamepad button each is on, then the music and effects volumes. The keyboard moves the focus (the pad is the
+// thing being configured), a pressed pad button is assigned to the focused key at once, LEFT and RIGHT change
+// the focused volume (heard at once), and X or Z saves both and goes back to the start menu.
 //
 //   gScene = std::make_unique<COptionMenu>();   // from the start menu's "option" item
 #pragma once
@@ -16,12 +17,13 @@
 class COptionMenu : public CScene {
 public:
     COptionMenu();
+    ~COptionMenu() override;
 
     void fUpdate() override;
     void fInput() override;
     void fDraw() override;
-    // Saves gOptionInfo to "dat/setting.dat". A file that cannot be written is logged: the assignment still
-    // holds for this session.
+    // Saves gOptionInfo to "dat/setting.dat" and the volumes to "dat/volume.dat". A file that cannot be
+    // written is logged: the assignment and the volumes still hold for this session.
     virtual void fSave();
     // Every row's text again: its caption and the name of the button its key is on.
     virtual void fRefreshLabels();
@@ -34,4 +36,9 @@ public:
 private:
     std::unique_ptr<CMainWindow> mWindow;
     CKeyRepeatManager mKeyRepeat;
+    bool mPadAttached = false;
+    bool mStartedMusic = false; // the music row's preview, stopped when the menu goes
+
+    void fChangeVolume(const std::string& row, int step);
+    void fTracePadState() const;
 };

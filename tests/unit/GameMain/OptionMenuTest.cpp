@@ -2,6 +2,7 @@
 // pad events, one scene step per frame, saving into a scratch game folder.
 #include "GameMain/COptionMenu.h"
 #include "GameMain/GameRecords.h"
+#include "GameMain/VolumeSettings.h"
 #include "gui/GuiTestEnv.h"
 #include "util/CKeyManager.h"
 #include "util/COptionInfo.h"
@@ -9,6 +10,7 @@
 #include "util/ScratchFolder.h"
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -56,10 +58,10 @@ protected:
     }
 };
 
-TEST_F(OptionMenuTest, KeyboardWalksTheKeyRowsRoundWithoutTheHeading) {
+TEST_F(OptionMenuTest, KeyboardWalksTheRowsRoundWithoutTheHeadingsOrThePadState) {
     EXPECT_EQ(fFocus(), "LEFT");
-    const std::vector<std::string> down{"UP", "RIGHT", "DOWN", "KEY_Z", "KEY_X", "LEFT"};
-    const std::vector<std::string> up{"KEY_X", "KEY_Z", "DOWN", "RIGHT", "UP", "LEFT"};
+    const std::vector<std::string> down{"UP", "RIGHT", "DOWN", "KEY_Z", "KEY_X", "MUSIC", "EFFECTS", "LEFT"};
+    const std::vector<std::string> up{"EFFECTS", "MUSIC", "KEY_X", "KEY_Z", "DOWN", "RIGHT", "UP", "LEFT"};
     for (const auto& [key, expected] : {std::pair{"Down", down}, std::pair{"Up", up}}) {
         for (const std::string& row : expected) {
             fFrames(std::string("tap ") + key);
@@ -73,10 +75,17 @@ TEST_F(OptionMenuTest, KeyboardWalksTheKeyRowsRoundWithoutTheHeading) {
 
 TEST_F(OptionMenuTest, FreshInstallationShowsTheDefaultButtons) {
     const std::vector<std::pair<std::string, std::string>> rows{
-        {"TEXT2", "【ゲームパッド】"},       {"LEFT", "左移動　　　　:Button?"},
-        {"UP", "上移動　　　　:Button?"},    {"RIGHT", "右移動　　　　:Button?"},
-        {"DOWN", "下移動　　　　:Button?"},  {"KEY_Z", "攻撃　　　　　:Button1"},
+        {"TEXT2", "【ゲームパッド】"},
+        {"LEFT", "左移動　　　　:Button?"},
+        {"UP", "上移動　　　　:Button?"},
+        {"RIGHT", "右移動　　　　:Button?"},
+        {"DOWN", "下移動　　　　:Button?"},
+        {"KEY_Z", "攻撃　　　　　:Button1"},
         {"KEY_X", "交代　　　　　:Button2"},
+        {"PAD", "パッド：未接続"},
+        {"TEXT3", "【音量】"},
+        {"MUSIC", "音楽　　　　　:◀ 10 ▶"},
+        {"EFFECTS", "効果音　　　　:◀ 10 ▶"},
     };
     for (const auto& [row, text] : rows) {
         EXPECT_EQ(fText(row), text) << row;
@@ -117,6 +126,42 @@ TEST_F(OptionMenuTest, APadButtonGoesToTheFocusedKeyAndIsSavedOnLeaving) {
         gOptionInfo.reset();
         fLoadSetting(kSettingPath);
         EXPECT_EQ(gOptionInfo->buttons, expected) << leave;
+    }
+}
+
+TEST_F(OptionMenuTest, VolumesChangeWithLeftAndRightAndAreSavedOnLeaving) {
+    CScratchFolder folder;
+    std::filesystem::create_directories(folder.path() / "dat");
+    CWorkingDirectoryGuard inFolder(folder.path());
+    // On a key row LEFT and RIGHT change nothing; pad buttons on a volume row assign nothing.
+    fFrames("tap Left");
+    EXPECT_EQ(gSoundManager->fGetMusicLevel(), 10);
+    for (int i = 0; i < 7; ++i) {
+        fFrames("tap Down");
+    }
+    ASSERT_EQ(fFocus(), "EFFECTS");
+    fFrames("tap Pad4");
+    EXPECT_EQ(gOptionInfo->buttons, COptionInfo().buttons);
+    for (int i = 0; i < 12; ++i) { // past the bottom, which holds
+        fFrames("tap Left");
+    }
+    fFrames("tap Right");
+    fFrames("tap Right");
+    fFrames("tap Up");
+    fFrames("tap Left");
+    EXPECT_EQ(fText("MUSIC"), "音楽　　　　　:◀ 9 ▶");
+    EXPECT_EQ(fText("EFFECTS"), "効果音　　　　:◀ 2 ▶");
+    EXPECT_EQ(gSoundManager->fGetEffectsLevel(), 2);
+
+    fFrames("tap Z");
+    const auto saved = fLoadVolumeSettings(kVolumeSettingsFile);
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->music, 9);
+    EXPECT_EQ(saved->effects, 2);
+    // Damaged or out of range, the file is set aside and the game's own levels are used.
+    for (const std::string& bytes : {std::string("\x0b\0\0\0\x02\0\0\0", 8), std::string("\x05\0\0", 3)}) {
+        std::ofstream(kVolumeSettingsFile, std::ios::binary) << bytes;
+        EXPECT_FALSE(fLoadVolumeSettings(kVolumeSettingsFile).has_value());
     }
 }
 
