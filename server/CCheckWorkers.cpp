@@ -4,9 +4,9 @@
 
 #include <stdexcept>
 
-CCheckWorkers::CCheckWorkers(CCheckQueue& queue, CRankingStore& store, CReplayChecker& checker, int threads,
-                             std::chrono::seconds lease)
-    : mQueue(queue), mStore(store), mChecker(checker), mLease(lease) {
+CCheckWorkers::CCheckWorkers(CCheckQueue& queue, CRankingStore& store, CReplayChecker& checker,
+                             CResultPainter* painter, int threads, std::chrono::seconds lease)
+    : mQueue(queue), mStore(store), mChecker(checker), mPainter(painter), mLease(lease) {
     try {
         for (int i = 0; i < threads; ++i) {
             mThreads.emplace_back([this] { fWork(); });
@@ -79,7 +79,11 @@ SVerdict CCheckWorkers::fDecide(const SCheckJob& job) {
         entry.replay = job.replay;
         entry.digest = job.digest;
         entry.version = mChecker.fGameVersion();
+        entry.run = check.run;
         const CRankingStore::SAdded added = mStore.fAdd(entry);
+        if (added.stored && mPainter != nullptr) {
+            mPainter->fSubmit(added.entry.id, job.replay, job.score);
+        }
         fServerLog(who + (added.stored ? ": stored as " : ": already registered as ") + added.entry.id +
                    ", rank " + std::to_string(added.entry.rank) + ", checked by tavoni " + entry.version);
         return {200, "UploadSuccess?" + std::to_string(added.entry.rank)};

@@ -1,11 +1,13 @@
 // A checker: threads that claim uploads from the check queue, play each replay with the game
-// (CReplayChecker), store the accepted ones and record each verdict. Stopping waits for the checks under way,
+// (CReplayChecker), store the accepted ones with what the check saw of the run, hand each stored one to the
+// painter of result pictures and record each verdict. Stopping waits for the checks under way,
 // which end within their time limit.
 #pragma once
 
 #include "CCheckQueue.h"
 #include "CRankingStore.h"
 #include "CReplayChecker.h"
+#include "CResultPainter.h"
 
 #include <atomic>
 #include <chrono>
@@ -25,8 +27,9 @@ public:
     static constexpr int kMaxAttempts = 3;
 
     // Starts `threads` threads. Throws std::system_error when they cannot be made.
-    CCheckWorkers(CCheckQueue& queue, CRankingStore& store, CReplayChecker& checker, int threads,
-                  std::chrono::seconds lease);
+    // `painter` may be null: no pictures are painted.
+    CCheckWorkers(CCheckQueue& queue, CRankingStore& store, CReplayChecker& checker, CResultPainter* painter,
+                  int threads, std::chrono::seconds lease);
     ~CCheckWorkers();
     CCheckWorkers(const CCheckWorkers&) = delete;
     CCheckWorkers& operator=(const CCheckWorkers&) = delete;
@@ -40,6 +43,7 @@ private:
     CCheckQueue& mQueue;
     CRankingStore& mStore;
     CReplayChecker& mChecker;
+    CResultPainter* mPainter;
     const std::chrono::seconds mLease;
     std::atomic<bool> mStopping{false};
     std::vector<std::thread> mThreads;

@@ -1,6 +1,9 @@
 #include "CHttpFront.h"
 
+#include "CDishPictures.h"
+#include "CEntryPage.h"
 #include "CRankingPage.h"
+#include "PngFile.h"
 #include "RandomId.h"
 #include "ServerLog.h"
 #include "base/FieldText.h"
@@ -141,8 +144,9 @@ MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer) 
     MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
     MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
     if (answer.contentType.starts_with("text/html")) {
-        MHD_add_response_header(response, "Content-Security-Policy",
-                                "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'");
+        MHD_add_response_header(
+            response, "Content-Security-Policy",
+            "default-src 'none'; img-src 'self'; style-src 'unsafe-inline'; base-uri 'none'");
     }
     if (!answer.downloadName.empty()) {
         const std::string disposition = "attachment; filename=\"" + answer.downloadName + "\"";
@@ -436,6 +440,17 @@ CHttpFront::SAnswer CHttpFront::fRoute(const std::string& method, SRequest& requ
     if (path->starts_with("/replays/")) {
         return fReplayFile(path->substr(std::strlen("/replays/")));
     }
+    if (path->starts_with("/entry/")) {
+        const std::string rest = path->substr(std::strlen("/entry/"));
+        constexpr std::string_view kPicture = "/result.png";
+        if (rest.ends_with(kPicture)) {
+            return fResultPicture(rest.substr(0, rest.size() - kPicture.size()));
+        }
+        return fEntryPage(rest);
+    }
+    if (path->starts_with("/dishes/")) {
+        return fDishPicture(path->substr(std::strlen("/dishes/")));
+    }
     return fRefuse(MHD_HTTP_NOT_FOUND, "no such page");
 }
 
@@ -570,6 +585,64 @@ CHttpFront::SAnswer CHttpFront::fReplayFile(const std::string& id) {
     answer.contentType = "application/zip";
     answer.body = std::move(*bytes);
     answer.downloadName = id;
+    return answer;
+}
+
+CHttpFront::SAnswer CHttpFront::fEntryPage(const std::string& id) {
+    if (!fIsServerReplayId(id)) {
+        return fRefuse(MHD_HTTP_BAD_REQUEST, "malformed replay id");
+    }
+    CRankingStore& store = mService.fStore();
+    const std::optional<SListedEntry> entry = store.fEntry(id);
+    if (!entry) {
+        return fRefuse(MHD_HTTP_NOT_FOUND, "no such entry");
+    }
+    // The picture is checked before the page offers it, so a damaged one is a notice, not a broken image.
+    CEntryPage::EPicture picture = CEntryPage::EPicture::Missing;
+    try {
+        if (const std::optional<std::string> png = store.fResultPicture(id)) {
+            const std::string why = fCheckPng(*png, 640, 480);
+            picture = why.empty() ? CEntryPage::EPicture::Shown : CEntryPage::EPicture::Damaged;
+            if (!why.empty()) {
+                fServerLog("page: the result picture of " + id + " is " + why);
+            }
+        }
+    } catch (const std::exception& e) {
+        fServerLog("page: the result picture of " + id + " could not be read: " + e.what());
+    }
+    SAnswer answer;
+    answer.contentType = "text/html; charset=utf-8";
+    answer.body = CEntryPage::fHtml(*entry, picture);
+    return answer;
+}
+
+CHttpFront::SAnswer CHttpFront::fResultPicture(const std::string& id) {
+    if (!fIsServerReplayId(id)) {
+        return fRefuse(MHD_HTTP_BAD_REQUEST, "malformed replay id");
+    }
+    std::optional<std::string> png = mService.fStore().fResultPicture(id);
+    if (!png) {
+        return fRefuse(MHD_HTTP_NOT_FOUND, "no result picture");
+    }
+    if (const std::string why = fCheckPng(*png, 640, 480); !why.empty()) {
+        return fRefuse(MHD_HTTP_NOT_FOUND, "the result picture is " + why);
+    }
+    SAnswer answer;
+    answer.contentType = "image/png";
+    answer.body = std::move(*png);
+    return answer;
+}
+
+CHttpFront::SAnswer CHttpFront::fDishPicture(const std::string& name) {
+    // Only "0.png" to "9.png": nothing else of the game's data is served.
+    const bool dish = name.size() == 5 && name[0] >= '0' && name[0] <= '9' && name.ends_with(".png");
+    const std::string& png = dish ? CDishPictures::fPng(name[0] - '0') : std::string();
+    if (png.empty()) {
+        return fRefuse(MHD_HTTP_NOT_FOUND, "no such dish");
+    }
+    SAnswer answer;
+    answer.contentType = "image/png";
+    answer.body = png;
     return answer;
 }
 

@@ -1,10 +1,11 @@
 // The HTTP side of the server, on libmicrohttpd with a pool of threads polling with epoll: the game's three
-// requests at "/cgi-bin/tavoni103/ranking.cgi", the web page at "/", the JSON at "/api/ranking" and the
-// replay files at "/replays/<id>", and "/healthz" for load balancers. Requests it cannot serve get a 4xx
-// status with a one-line reason and a log line. One client cannot starve the others: it may hold only so many
-// connections, each must bring in its request within a time limit, only an upload's body is read into memory,
-// uploads are rationed per client address, and an upload waits for its check's verdict on a thread of its own
-// while its connection waits aside.
+// requests at "/cgi-bin/tavoni103/ranking.cgi", the web page at "/", each entry's page at "/entry/<id>" with
+// its result picture at "/entry/<id>/result.png" and the dish pictures at "/dishes/<n>.png", the JSON at
+// "/api/ranking" and the replay files at "/replays/<id>", and "/healthz" for load balancers. Requests it
+// cannot serve get a 4xx status with a one-line reason and a log line. One client cannot starve the others:
+// it may hold only so many connections, each must bring in its request within a time limit, only an upload's
+// body is read into memory, uploads are rationed per client address, and an upload waits for its check's
+// verdict on a thread of its own while its connection waits aside.
 #pragma once
 
 #include "CRankingService.h"
@@ -92,6 +93,9 @@ private:
     SAnswer fWebPage(const std::string& query);
     SAnswer fJson(const std::string& query);
     SAnswer fReplayFile(const std::string& id);
+    SAnswer fEntryPage(const std::string& id);
+    SAnswer fResultPicture(const std::string& id);
+    SAnswer fDishPicture(const std::string& name);
     SAnswer fHealth();
 
     CRankingService& mService;

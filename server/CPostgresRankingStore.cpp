@@ -1,5 +1,6 @@
 #include "CPostgresRankingStore.h"
 
+#include "PngFile.h"
 #include "RandomId.h"
 #include "ServerLog.h"
 
@@ -21,8 +22,34 @@ int fInt(const CPgRows& rows, int row, int column) {
     return static_cast<int>(value);
 }
 
-// Columns: id, name, score, registered_at, rank, version. What the database says is checked as any input
-// is: a row breaking the rules of the list reply would break the game's parsing of it.
+// Columns 6 to 10: frames, dishes, kills, max_rank, faints. Known when all are there and sound; a row from
+// before they were kept, or one holding nonsense, shows the run as unknown.
+std::optional<SRunSummary> fReadRun(const CPgRows& rows, int row) {
+    for (int column = 6; column <= 10; ++column) {
+        if (rows.fIsNull(row, column)) {
+            return std::nullopt;
+        }
+    }
+    SRunSummary run;
+    int* const numbers[] = {&run.frames, &run.kills, &run.maxRank, &run.faints};
+    const int columns[] = {6, 8, 9, 10};
+    for (int i = 0; i < 4; ++i) {
+        const std::int64_t value = rows.fNumber(row, columns[i]);
+        if (value < 0 || value > INT_MAX) {
+            return std::nullopt;
+        }
+        *numbers[i] = static_cast<int>(value);
+    }
+    std::optional<std::vector<int>> dishes = fParseDishList(rows.fText(row, 7));
+    if (!dishes) {
+        return std::nullopt;
+    }
+    run.dishes = std::move(*dishes);
+    return run;
+}
+
+// Columns: id, name, score, registered_at, rank, version, then the run's. What the database says is checked
+// as any input is: a row breaking the rules of the list reply would break the game's parsing of it.
 SListedEntry fReadEntry(const CPgRows& rows, int row) {
     SListedEntry e;
     e.id = rows.fText(row, 0);
@@ -31,13 +58,34 @@ SListedEntry fReadEntry(const CPgRows& rows, int row) {
     e.registeredAt = rows.fNumber(row, 3);
     e.rank = fInt(rows, row, 4);
     e.version = rows.fText(row, 5);
+    e.run = fReadRun(rows, row);
     if (!fIsServerReplayId(e.id) || !fCheckPlayerName(e.name).empty() || e.version.size() > 64) {
         throw std::runtime_error("database: a malformed entry: \"" + fLogSafe(e.id, 40) + "\"");
     }
     return e;
 }
 
-constexpr const char* kEntryColumns = "id, name, score, registered_at, 0, version";
+#define TAVONI_ENTRY_TAIL "version, frames, dishes, kills, max_rank, faints"
+constexpr const char* kEntryColumns = "id, name, score, registered_at, 0, " TAVONI_ENTRY_TAIL;
+
+// A run's column for the INSERT: frames, dishes, kills, max_rank, faints; NULL when not known.
+SPgValue fRunValue(const std::optional<SRunSummary>& run, int column) {
+    if (!run) {
+        return SPgValue{};
+    }
+    switch (column) {
+    case 0:
+        return SPgValue::fNumber(run->frames);
+    case 1:
+        return SPgValue::fText(fFormatDishList(run->dishes));
+    case 2:
+        return SPgValue::fNumber(run->kills);
+    case 3:
+        return SPgValue::fNumber(run->maxRank);
+    default:
+        return SPgValue::fNumber(run->faints);
+    }
+}
 
 } // namespace
 
@@ -85,6 +133,15 @@ void CPostgresRankingStore::fMigrate() {
                     " finished_at timestamptz)");
             db.fRun("CREATE INDEX checks_open ON checks (id) WHERE state <> 'done'");
         }
+        if (version < 2) {
+            // What each entry's check saw (NULL for the entries from before, whose runs are not known), and
+            // the pictures of the result screens, painted after the checks.
+            db.fRun("ALTER TABLE entries ADD COLUMN frames integer, ADD COLUMN dishes text,"
+                    " ADD COLUMN kills integer, ADD COLUMN max_rank integer, ADD COLUMN faints integer");
+            db.fRun("CREATE TABLE result_pictures ("
+                    " id text PRIMARY KEY REFERENCES entries (id) ON DELETE CASCADE,"
+                    " png bytea NOT NULL)");
+        }
         if (version != kSchemaVersion) {
             fServerLog("store: schema version " + std::to_string(version) + " upgraded to " +
                        std::to_string(kSchemaVersion) + " in " + mConnections.fDescription());
@@ -107,6 +164,8 @@ CRankingStore::SAdded CPostgresRankingStore::fAdd(const SNewEntry& added) {
     entry.name = added.name;
     entry.score = added.score;
     entry.version = added.version;
+    entry.run = added.run;
+    const std::optional<SRunSummary>& run = added.run;
     entry.registeredAt =
         added.registeredAt != 0 ? added.registeredAt : static_cast<std::int64_t>(std::time(nullptr));
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -120,11 +179,14 @@ CRankingStore::SAdded CPostgresRankingStore::fAdd(const SNewEntry& added) {
         std::optional<SAdded> result = fInTransaction(lease, [&](CPostgresConnections::CLease& db) {
             db.fRun(kEntryLock);
             const CPgRows inserted = db.fRun(
-                "INSERT INTO entries (id, name, score, registered_at, sha256, version, replay)"
-                " VALUES ($1, $2, $3, $4, $5, $6, $7) ON CONFLICT DO NOTHING RETURNING seq",
+                "INSERT INTO entries (id, name, score, registered_at, sha256, version, replay, frames, "
+                "dishes,"
+                " kills, max_rank, faints) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12)"
+                " ON CONFLICT DO NOTHING RETURNING seq",
                 {SPgValue::fText(entry.id), SPgValue::fText(added.name), SPgValue::fNumber(added.score),
                  SPgValue::fNumber(entry.registeredAt), SPgValue::fText(added.digest),
-                 SPgValue::fText(added.version), SPgValue::fBytes(added.replay)});
+                 SPgValue::fText(added.version), SPgValue::fBytes(added.replay), fRunValue(run, 0),
+                 fRunValue(run, 1), fRunValue(run, 2), fRunValue(run, 3), fRunValue(run, 4)});
             if (inserted.fCount() == 1) {
                 SListedEntry stored = entry;
                 stored.rank = fRankOf(db, added.score);
@@ -170,9 +232,11 @@ std::optional<SListedEntry> CPostgresRankingStore::fFindReplay(const std::string
 std::vector<SListedEntry> CPostgresRankingStore::fList(ERankingOrder order, int offset, int limit) {
     const char* sql =
         order == ERankingOrder::Score
-            ? "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), version FROM entries"
+            ? "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), " TAVONI_ENTRY_TAIL
+              " FROM entries"
               " ORDER BY score DESC, seq ASC LIMIT $1 OFFSET $2"
-            : "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), version FROM entries"
+            : "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), " TAVONI_ENTRY_TAIL
+              " FROM entries"
               " ORDER BY registered_at DESC, seq DESC LIMIT $1 OFFSET $2";
     CPostgresConnections::CLease lease = mConnections.fTake();
     const CPgRows rows = lease.fRun(sql, {SPgValue::fNumber(limit), SPgValue::fNumber(offset)});
@@ -202,6 +266,45 @@ std::optional<std::string> CPostgresRankingStore::fReplay(const std::string& id)
         return std::nullopt;
     }
     return rows.fBytes(0, 0, kMaxUploadBytes);
+}
+
+std::optional<SListedEntry> CPostgresRankingStore::fEntry(const std::string& id) {
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    const CPgRows rows =
+        lease.fRun(std::string("SELECT ").append(kEntryColumns).append(" FROM entries WHERE id = $1").c_str(),
+                   {SPgValue::fText(id)});
+    if (rows.fCount() == 0) {
+        return std::nullopt;
+    }
+    SListedEntry e = fReadEntry(rows, 0);
+    e.rank = fRankOf(lease, e.score);
+    return e;
+}
+
+bool CPostgresRankingStore::fPutResultPicture(const std::string& id, const std::string& png) {
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    const CPgRows rows =
+        lease.fRun("INSERT INTO result_pictures (id, png) SELECT id, $2 FROM entries WHERE id = $1"
+                   " ON CONFLICT (id) DO UPDATE SET png = EXCLUDED.png RETURNING id",
+                   {SPgValue::fText(id), SPgValue::fBytes(png)});
+    return rows.fCount() == 1;
+}
+
+std::optional<std::string> CPostgresRankingStore::fResultPicture(const std::string& id) {
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    // The length first: a value larger than any picture of ours is not fetched whole.
+    const CPgRows rows = lease.fRun("SELECT CASE WHEN length(png) <= $2 THEN png END FROM result_pictures"
+                                    " WHERE id = $1",
+                                    {SPgValue::fText(id), SPgValue::fNumber(kMaxResultPictureBytes)}, true);
+    if (rows.fCount() == 0) {
+        return std::nullopt;
+    }
+    if (rows.fIsNull(0, 0)) {
+        fServerLog("store: the result picture of " + fLogSafe(id, 40) +
+                   " is larger than any picture of ours");
+        return std::nullopt;
+    }
+    return rows.fBytes(0, 0, kMaxResultPictureBytes);
 }
 
 bool CPostgresRankingStore::fAnswers() {

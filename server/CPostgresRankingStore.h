@@ -1,7 +1,8 @@
 // The ranking in PostgreSQL, shared by any number of web nodes and checkers: the entries with their replay
-// bytes in one table, so no node keeps anything on disk. Opening the store creates or upgrades the schema in
-// one transaction, under a lock so that nodes starting together do it once; the schema_version table says
-// which schema the database has. The check queue (CPostgresCheckQueue) lives in the same database.
+// bytes in one table and their result pictures in another, so no node keeps anything on disk. Opening the
+// store creates or upgrades the schema in one transaction, under a lock so that nodes starting together do it
+// once; the schema_version table says which schema the database has. The check queue (CPostgresCheckQueue)
+// lives in the same database.
 #pragma once
 
 #include "CPostgresConnections.h"
@@ -9,7 +10,7 @@
 
 class CPostgresRankingStore : public CRankingStore {
 public:
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     // Throws std::runtime_error when the database cannot be reached or has a newer schema.
     explicit CPostgresRankingStore(CPostgresConnections& connections);
@@ -19,7 +20,10 @@ public:
     std::vector<SListedEntry> fList(ERankingOrder order, int offset, int limit) override;
     int fCount() override;
     std::uint64_t fGeneration() override;
+    std::optional<SListedEntry> fEntry(const std::string& id) override;
     std::optional<std::string> fReplay(const std::string& id) override;
+    bool fPutResultPicture(const std::string& id, const std::string& png) override;
+    std::optional<std::string> fResultPicture(const std::string& id) override;
     bool fAnswers() override;
 
 private:

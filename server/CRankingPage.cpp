@@ -13,6 +13,18 @@ std::string fPageLink(int page, ERankingOrder order, const std::string& caption)
            "\">" + caption + "</a>";
 }
 
+// What the check saw, each field null when it is not known.
+std::string fRunJson(const std::optional<SRunSummary>& run) {
+    if (!run) {
+        return ",\"frames\":null,\"dishes\":null,\"kills\":null,\"maxRank\":null,\"faints\":null,"
+               "\"eaten\":null";
+    }
+    return ",\"frames\":" + std::to_string(run->frames) +
+           ",\"dishes\":" + std::to_string(run->dishes.size()) + ",\"kills\":" + std::to_string(run->kills) +
+           ",\"maxRank\":" + std::to_string(run->maxRank) + ",\"faints\":" + std::to_string(run->faints) +
+           ",\"eaten\":[" + fFormatDishList(run->dishes) + "]";
+}
+
 } // namespace
 
 std::string CRankingPage::fEscapeHtml(std::string_view text) {
@@ -62,32 +74,69 @@ std::string CRankingPage::fEscapeJson(std::string_view text) {
     return out;
 }
 
+std::string CRankingPage::fPageStart(std::string_view title) {
+    // The colours of the game's windows: deep blue panes, a gold rule, white text, the title's orange.
+    return "<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">"
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+           "<title>" +
+           fEscapeHtml(title) +
+           "</title><style>"
+           "body{font-family:'VL PGothic','VL Gothic',sans-serif;background:#8fc7ee;color:#fff;margin:0;"
+           "padding:1em;line-height:1.5}"
+           "main{max-width:60em;margin:0 auto;background:#262d5c;border:3px solid #d8dcf0;border-radius:8px;"
+           "padding:1em 1.5em;box-shadow:0 3px 0 #1a1f40}"
+           "h1{margin:0 0 .5em;font-size:1.6em;color:#ffb347;text-shadow:2px 2px 0 #5a2a18}"
+           "h1 a{color:inherit;text-decoration:none}"
+           "h2{font-size:1.2em;margin:1.2em 0 .4em;border-bottom:2px solid #d8b860;padding-bottom:.2em}"
+           "a{color:#ffd27a}a:hover{color:#fff}"
+           "table{border-collapse:collapse;width:100%}"
+           "th,td{padding:.35em .6em;border-bottom:1px solid #4a5290;text-align:left}"
+           "th{color:#d8b860;font-weight:normal;border-bottom:2px solid #d8b860}"
+           "td.rank,td.score,th.rank,th.score{text-align:right}td.score{font-weight:bold}"
+           "td.name{word-break:break-all}"
+           "tbody tr:nth-child(even){background:#2d356b}"
+           "nav{margin:1em 0}nav a,nav strong{margin-right:1em}"
+           "dl{display:grid;grid-template-columns:10em 1fr;gap:.3em 1em;margin:0}"
+           "dt{color:#d8b860}dd{margin:0}.sub{white-space:nowrap;color:#b8bcd8}"
+           "ul.dishes{list-style:none;padding:0;margin:.3em 0;display:flex;flex-wrap:wrap;gap:4px}"
+           "ul.dishes img{width:32px;height:32px;image-rendering:pixelated;background:#1f2550;"
+           "border-radius:4px}"
+           "figure{margin:1em 0}figure img{width:100%;max-width:640px;height:auto;image-rendering:pixelated;"
+           "border:2px solid #d8dcf0;border-radius:4px}"
+           ".notice{background:#1f2550;border:2px dashed "
+           "#8a90c0;border-radius:4px;padding:1em;max-width:40em}"
+           ".unknown{color:#b8bcd8}"
+           "@media (max-width:600px){body{padding:.4em}main{padding:.6em .7em}h1{font-size:1.3em}"
+           "th,td{padding:.3em .3em}.wide{display:none}dl{grid-template-columns:9.5em 1fr}}"
+           "</style></head><body><main>\n";
+}
+
+std::string CRankingPage::fPageEnd() {
+    return "</main></body></html>\n";
+}
+
 std::string CRankingPage::fHtml(const std::vector<SListedEntry>& rows, int total, int page,
                                 ERankingOrder order) {
     const int pages = total == 0 ? 1 : (total + kRowsPerPage - 1) / kRowsPerPage;
-    std::string html =
-        "<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">"
-        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-        "<title>たぼに！ ランキング</title><style>"
-        "body{font-family:sans-serif;background:#f8f1e7;color:#432412;margin:2em}"
-        "table{border-collapse:collapse}th,td{padding:.3em .8em;border-bottom:1px solid #d0b6a6}"
-        "td.rank,td.score{text-align:right}nav{margin:1em 0}nav a,nav strong{margin-right:1em}"
-        "</style></head><body>\n<h1>たぼに！ ランキング</h1>\n<nav id=\"sort\">";
+    std::string html = fPageStart("たぼに！ ランキング") + "<h1>たぼに！ ランキング</h1>\n<nav id=\"sort\">";
     html += order == ERankingOrder::Score ? "<strong>スコア順</strong>"
                                           : fPageLink(1, ERankingOrder::Score, "スコア順");
     html += order == ERankingOrder::Date ? "<strong>登録日時順</strong>"
                                          : fPageLink(1, ERankingOrder::Date, "登録日時順");
     html += "</nav>\n<p>" + std::to_string(total) + " 件 (" + std::to_string(page) + " / " +
             std::to_string(pages) + " ページ)</p>\n";
-    html +=
-        "<table id=\"ranking\"><thead><tr><th>順位</th><th>名前</th><th>スコア</th><th>登録日時 (UTC)</th>"
-        "<th>リプレイ</th><th>確認したバージョン</th></tr></thead><tbody>\n";
+    html += "<table id=\"ranking\"><thead><tr><th class=\"rank\">順位</th><th>名前</th><th class=\"score\">"
+            "スコア</th><th>登録日時 (UTC)</th><th class=\"wide\">リプレイ</th><th class=\"wide\">確認した"
+            "バージョン</th></tr></thead><tbody>\n";
     for (const SListedEntry& e : rows) {
-        html += "<tr><td class=\"rank\">" + std::to_string(e.rank) + "</td><td class=\"name\">" +
-                fEscapeHtml(e.name) + "</td><td class=\"score\">" + std::to_string(e.score) +
-                "</td><td class=\"date\">" + fFormatRegisteredAt(e.registeredAt) +
-                "</td><td><a class=\"replay\" href=\"/replays/" + e.id + "\" download=\"" + e.id +
-                "\">ダウンロード</a></td><td class=\"version\">" +
+        // The name links to the entry's page; an empty name still needs something to click.
+        html += "<tr><td class=\"rank\">" + std::to_string(e.rank) +
+                "</td><td class=\"name\"><a href=\"/entry/" + e.id + "\">" +
+                (e.name.empty() ? std::string("(名無し)") : fEscapeHtml(e.name)) +
+                "</a></td><td class=\"score\">" + std::to_string(e.score) + "</td><td class=\"date\">" +
+                fFormatRegisteredAt(e.registeredAt) +
+                "</td><td class=\"wide\"><a class=\"replay\" href=\"/replays/" + e.id + "\" download=\"" +
+                e.id + "\">ダウンロード</a></td><td class=\"version wide\">" +
                 (e.version.empty() ? std::string("—") : fEscapeHtml(e.version)) + "</td></tr>\n";
     }
     html += "</tbody></table>\n<nav id=\"pages\">";
@@ -97,7 +146,7 @@ std::string CRankingPage::fHtml(const std::vector<SListedEntry>& rows, int total
     if (page < pages) {
         html += fPageLink(page + 1, order, "次のページ");
     }
-    html += "</nav>\n</body></html>\n";
+    html += "</nav>\n" + fPageEnd();
     return html;
 }
 
@@ -116,7 +165,8 @@ std::string CRankingPage::fJson(const std::vector<SListedEntry>& rows, int total
                 "\",\"score\":" + std::to_string(e.score) + ",\"replayId\":\"" + e.id +
                 "\",\"registeredAt\":\"" + fFormatRegisteredAt(e.registeredAt) + "\",\"replay\":\"/replays/" +
                 e.id + "\",\"version\":" +
-                (e.version.empty() ? std::string("null") : "\"" + fEscapeJson(e.version) + "\"") + "}";
+                (e.version.empty() ? std::string("null") : "\"" + fEscapeJson(e.version) + "\"") +
+                fRunJson(e.run) + ",\"page\":\"/entry/" + e.id + "\"}";
     }
     json += "]}\n";
     return json;

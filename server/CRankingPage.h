@@ -1,6 +1,7 @@
 // The ranking for people and scripts: the web page at "/" (pages of 50, by score or by date, each entry
-// with a link to its replay) and the JSON of "/api/ranking". The page is self-contained: no scripts, fonts,
-// pictures or style sheets from anywhere else.
+// with a link to its page and its replay) and the JSON of "/api/ranking". The pages are self-contained: no
+// scripts, and no fonts, pictures or style sheets from anywhere else; they take the game's colours and its
+// font where the browser has it, and fit a phone's width.
 #pragma once
 
 #include "CRankingStore.h"
@@ -20,4 +21,8 @@ public:
 
     static std::string fEscapeHtml(std::string_view text);
     static std::string fEscapeJson(std::string_view text);
+
+    // The start of every page, up to and with the opening of <body>, and its end.
+    static std::string fPageStart(std::string_view title);
+    static std::string fPageEnd();
 };

@@ -261,7 +261,9 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
         checker.memoryLimitBytes = static_cast<std::uint64_t>(mOptions.checkMemoryMb) * 1024 * 1024;
         checker.parallelChecks = mOptions.parallelChecks;
         mChecker = std::make_unique<CReplayChecker>(checker);
-        mWorkers = std::make_unique<CCheckWorkers>(*mQueue, *mStore, *mChecker, mOptions.parallelChecks,
+        mPainter = std::make_unique<CResultPainter>(*mChecker, *mStore);
+        mWorkers = std::make_unique<CCheckWorkers>(*mQueue, *mStore, *mChecker, mPainter.get(),
+                                                   mOptions.parallelChecks,
                                                    std::chrono::seconds(mOptions.leaseSeconds));
     }
     if (serves) {
@@ -282,6 +284,7 @@ CRankingServer::~CRankingServer() {
     // waiting for a verdict get theirs from the checkers, which stop after it.
     mFront.reset();
     mWorkers.reset();
+    mPainter.reset();
     if (mConnections != nullptr && mChecker != nullptr) {
         std::error_code ignored;
         fs::remove_all(mScratch, ignored);

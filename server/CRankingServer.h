@@ -10,6 +10,7 @@
 #include "CRankingService.h"
 #include "CRankingStore.h"
 #include "CReplayChecker.h"
+#include "CResultPainter.h"
 
 #include <filesystem>
 #include <memory>
@@ -56,6 +57,7 @@ private:
     std::unique_ptr<CRankingStore> mStore;
     std::unique_ptr<CCheckQueue> mQueue;
     std::unique_ptr<CReplayChecker> mChecker;
+    std::unique_ptr<CResultPainter> mPainter;
     std::unique_ptr<CCheckWorkers> mWorkers;
     std::unique_ptr<CRankingService> mService;
     std::unique_ptr<CHttpFront> mFront;

@@ -1,7 +1,8 @@
 // What the server keeps: the ranking's entries with their replays. Two stores hold it: SQLite with a folder
 // of replay files (one machine, the default), and PostgreSQL with the replays in the database (any number of
 // web nodes and checkers sharing it). Both commit an entry with its replay before fAdd returns, store the
-// same replay bytes once, and rank by score with competition ranks.
+// same replay bytes once, and rank by score with competition ranks. Each entry may have a picture of its
+// result screen, kept beside it (SQLite: a file beside its replay; PostgreSQL: in the database).
 #pragma once
 
 #include "RankingProtocol.h"
@@ -20,6 +21,7 @@ struct SNewEntry {
     std::string replay;
     std::string digest;  // fReplayDigest of `replay`
     std::string version; // the game version that checked it
+    std::optional<SRunSummary> run;
     std::string id;
     std::int64_t registeredAt = 0;
 };
@@ -43,8 +45,17 @@ public:
     // Changes with every stored entry, so a cached list knows when it is stale.
     virtual std::uint64_t fGeneration() = 0;
 
+    // One entry with its competition rank; nullopt for an id with no entry.
+    virtual std::optional<SListedEntry> fEntry(const std::string& id) = 0;
+
     // The replay bytes of an entry; nullopt for an id with no entry.
     virtual std::optional<std::string> fReplay(const std::string& id) = 0;
+
+    // The picture of an entry's result screen, painted after its check: stored (replacing any earlier one)
+    // once painted; nothing is stored for an id with no entry (false). Throws std::runtime_error.
+    virtual bool fPutResultPicture(const std::string& id, const std::string& png) = 0;
+    // The stored picture's bytes as they are (the reader checks them); nullopt when there is none.
+    virtual std::optional<std::string> fResultPicture(const std::string& id) = 0;
     // Whether the store answers a query now.
     virtual bool fAnswers() = 0;
 };

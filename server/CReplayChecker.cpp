@@ -1,5 +1,6 @@
 #include "CReplayChecker.h"
 
+#include "PngFile.h"
 #include "ServerLog.h"
 #include "base/CArchiver.h"
 
@@ -33,9 +34,23 @@ constexpr const char* kOutputName = "check.out";
 // A replay check writes only the two unpacked members (at most 64 MiB each) and logs.
 constexpr rlim_t kFileSizeLimit = 160ull * 1024 * 1024;
 
-std::string fLastLine(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+constexpr const char* kPictureName = "result.png";
+// The game's report is its last lines; what it printed before (up to the file size limit) is not read.
+constexpr std::size_t kReportTailBytes = 64 * 1024;
+
+std::string fReadTail(const fs::path& file, std::size_t bytes) {
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
+    const std::streamoff start = std::max<std::streamoff>(0, size - static_cast<std::streamoff>(bytes));
+    in.seekg(start);
+    std::string text(static_cast<std::size_t>(size - start), '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return text;
+}
+
+std::string fLastLine(const std::string& output) {
+    std::string text = output;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
         text.pop_back();
     }
@@ -172,13 +187,10 @@ void CReplayChecker::fPrepareScratch(const fs::path& folder) const {
     }
 }
 
-SCheckResult CReplayChecker::fRunGame(const fs::path& folder, int score) const {
+CReplayChecker::SChildEnd CReplayChecker::fRunChild(const fs::path& folder, std::vector<std::string> args,
+                                                    const std::atomic<bool>* cancel) const {
     // Everything the child needs is made before fork: a threaded process may only call async-signal-safe
     // functions between fork and exec.
-    const std::string game = fs::absolute(mOptions.game).string();
-    const std::string scoreText = std::to_string(score);
-    std::vector<std::string> args{game,        "--no-render",    "--no-wait", "--replay",
-                                  kReplayName, "--expect-score", scoreText};
     std::vector<char*> argv;
     for (std::string& a : args) {
         argv.push_back(a.data());
@@ -197,10 +209,11 @@ SCheckResult CReplayChecker::fRunGame(const fs::path& folder, int score) const {
     // The game dies with the server, even one killed with SIGKILL: the kernel kills it when the thread that
     // forked it ends, and this thread waits below until the game has ended. Had the server died already
     // before the request took effect, the game's parent is no longer this one.
+    SChildEnd end;
     const pid_t server = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) {
-        return {false, "the check could not start"};
+        return end;
     }
     if (pid == 0) {
         if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != server) {
@@ -233,82 +246,161 @@ SCheckResult CReplayChecker::fRunGame(const fs::path& folder, int score) const {
         ::_exit(127);
     }
     ::setpgid(pid, pid);
+    end.started = true;
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(mOptions.timeLimitSeconds);
-    int status = 0;
-    bool timedOut = false;
     for (;;) {
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        const pid_t done = ::waitpid(pid, &end.status, WNOHANG);
         if (done == pid) {
             break;
         }
         if (done < 0 && errno != EINTR) {
-            return {false, "the check was lost"};
+            end.started = false;
+            return end;
         }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            timedOut = true;
+        end.timedOut = std::chrono::steady_clock::now() >= deadline;
+        end.cancelled = cancel != nullptr && cancel->load();
+        if (end.timedOut || end.cancelled) {
             ::kill(-pid, SIGKILL);
             ::kill(pid, SIGKILL);
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            while (::waitpid(pid, &end.status, 0) < 0 && errno == EINTR) {
             }
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    const std::string said = fLastLine(folder / kOutputName);
-    if (timedOut) {
-        return {false,
-                "the replay took longer than " + std::to_string(mOptions.timeLimitSeconds) + " s to check"};
+    return end;
+}
+
+SCheckResult CReplayChecker::fRunGame(const fs::path& folder, int score) const {
+    const std::string game = fs::absolute(mOptions.game).string();
+    const std::string scoreText = std::to_string(score);
+    const SChildEnd end = fRunChild(
+        folder, {game, "--no-render", "--no-wait", "--replay", kReplayName, "--expect-score", scoreText},
+        nullptr);
+    if (!end.started) {
+        return {false, "the check could not start", std::nullopt};
     }
+    const std::string output = fReadTail(folder / kOutputName, kReportTailBytes);
+    const std::string said = fLastLine(output);
+    if (end.timedOut) {
+        return {false,
+                "the replay took longer than " + std::to_string(mOptions.timeLimitSeconds) + " s to check",
+                std::nullopt};
+    }
+    const int status = end.status;
     if (WIFSIGNALED(status)) {
-        return {false, "the game crashed on the replay (signal " + std::to_string(WTERMSIG(status)) + ")"};
+        return {false, "the game crashed on the replay (signal " + std::to_string(WTERMSIG(status)) + ")",
+                std::nullopt};
     }
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     switch (code) {
     case 0:
-        return {true, {}};
+        return {true, {}, fParseRunReport(output)};
     case 1:
-        return {false,
-                "the replay does not reach the score " + scoreText + (said.empty() ? "" : ": " + said)};
+        return {false, "the replay does not reach the score " + scoreText + (said.empty() ? "" : ": " + said),
+                std::nullopt};
     case 2:
-        return {false, "the game refused the replay" + (said.empty() ? "" : ": " + said)};
+        return {false, "the game refused the replay" + (said.empty() ? "" : ": " + said), std::nullopt};
     case 3:
-        return {false, "the game ended on an error" + (said.empty() ? "" : ": " + said)};
+        return {false, "the game ended on an error" + (said.empty() ? "" : ": " + said), std::nullopt};
     case 127:
-        return {false, "the game could not be started"};
+        return {false, "the game could not be started", std::nullopt};
     default:
-        return {false, "the check failed with exit status " + std::to_string(code)};
+        return {false, "the check failed with exit status " + std::to_string(code), std::nullopt};
     }
 }
 
-SCheckResult CReplayChecker::fCheck(const std::string& replay, int score) {
+fs::path CReplayChecker::fNewScratch(const char* kind) const {
     static std::atomic<unsigned> counter{0};
-    const fs::path folder =
-        mOptions.scratchRoot / ("check-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    return mOptions.scratchRoot /
+           (std::string(kind) + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+}
+
+std::string CReplayChecker::fWriteReplay(const fs::path& folder, const std::string& replay) const {
     std::error_code ignored;
     fs::remove_all(folder, ignored);
-    SCheckResult result;
+    fs::create_directories(folder);
+    const fs::path replayFile = folder / kReplayName;
+    {
+        std::ofstream out(replayFile, std::ios::binary | std::ios::trunc);
+        out.write(replay.data(), static_cast<std::streamsize>(replay.size()));
+        if (!out) {
+            throw std::runtime_error("cannot write " + replayFile.string());
+        }
+    }
     try {
-        fs::create_directories(folder);
-        const fs::path replayFile = folder / kReplayName;
-        {
-            std::ofstream out(replayFile, std::ios::binary | std::ios::trunc);
-            out.write(replay.data(), static_cast<std::streamsize>(replay.size()));
-            if (!out) {
-                throw std::runtime_error("cannot write " + replayFile.string());
+        CArchiver::fCheckReplay(replayFile.string());
+    } catch (const std::exception& e) {
+        // The scratch folder's path says nothing to the uploader.
+        std::string why = e.what();
+        const std::string path = replayFile.string();
+        for (std::size_t at = why.find(path); at != std::string::npos; at = why.find(path)) {
+            why.replace(at, path.size(), kReplayName);
+        }
+        return "not a replay: " + fLogSafe(why);
+    }
+    return {};
+}
+
+std::optional<std::string> CReplayChecker::fPaintResult(const std::string& replay, int score,
+                                                        const std::atomic<bool>& cancel) {
+    const fs::path folder = fNewScratch("paint");
+    std::optional<std::string> picture;
+    std::string why;
+    try {
+        why = fWriteReplay(folder, replay);
+        if (why.empty()) {
+            fPrepareScratch(folder);
+            const std::string game = fs::absolute(mOptions.game).string();
+            const SChildEnd end =
+                fRunChild(folder,
+                          {game, "--headless", "--no-wait", "--replay", kReplayName, "--expect-score",
+                           std::to_string(score), "--result-screenshot", kPictureName},
+                          &cancel);
+            if (!end.started || end.timedOut || end.cancelled || !WIFEXITED(end.status) ||
+                WEXITSTATUS(end.status) != 0) {
+                why = !end.started ? "the game could not start"
+                      : end.timedOut
+                          ? "it took longer than " + std::to_string(mOptions.timeLimitSeconds) + " s"
+                      : end.cancelled ? "the server is stopping"
+                                      : "the game ended with status " + std::to_string(end.status) + ": " +
+                                            fLastLine(fReadTail(folder / kOutputName, kReportTailBytes));
+            } else if (!fs::is_regular_file(folder / kPictureName)) {
+                why = "the game saved no picture";
+            } else {
+                std::ifstream in(folder / kPictureName, std::ios::binary);
+                std::string bytes(kMaxResultPictureBytes + 1, '\0');
+                in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+                bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+                why = fCheckPng(bytes, 640, 480);
+                if (why.empty()) {
+                    picture = std::move(bytes);
+                } else {
+                    why = "the picture is " + why;
+                }
             }
         }
-        try {
-            CArchiver::fCheckReplay(replayFile.string());
-        } catch (const std::exception& e) {
+    } catch (const std::exception& e) {
+        why = e.what();
+    }
+    if (!picture) {
+        fServerLog("paint: no result picture: " + why);
+    }
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    return picture;
+}
+
+SCheckResult CReplayChecker::fCheck(const std::string& replay, int score) {
+    const fs::path folder = fNewScratch("check");
+    std::error_code ignored;
+    SCheckResult result;
+    try {
+        const std::string refused = fWriteReplay(folder, replay);
+        if (!refused.empty()) {
             fs::remove_all(folder, ignored);
-            // The scratch folder's path says nothing to the uploader.
-            std::string why = e.what();
-            const std::string path = replayFile.string();
-            for (std::size_t at = why.find(path); at != std::string::npos; at = why.find(path)) {
-                why.replace(at, path.size(), kReplayName);
-            }
-            return {false, "not a replay: " + fLogSafe(why)};
+            return {false, refused, std::nullopt};
         }
         fPrepareScratch(folder);
         mTurns->acquire();
@@ -321,7 +413,7 @@ SCheckResult CReplayChecker::fCheck(const std::string& replay, int score) {
         mTurns->release();
     } catch (const std::exception& e) {
         fServerLog(std::string("check: ") + e.what());
-        result = {false, "the check could not run"};
+        result = {false, "the check could not run", std::nullopt};
     }
     fs::remove_all(folder, ignored);
     return result;

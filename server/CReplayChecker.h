@@ -5,11 +5,16 @@
 // run at once, the others wait for a turn.
 #pragma once
 
+#include "SRunSummary.h"
+
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <semaphore>
 #include <string>
+#include <vector>
 
 struct SCheckerOptions {
     std::filesystem::path game;        // the game binary
@@ -22,7 +27,8 @@ struct SCheckerOptions {
 
 struct SCheckResult {
     bool accepted = false;
-    std::string reason; // why not, one line
+    std::string reason;             // why not, one line
+    std::optional<SRunSummary> run; // what the game said of an accepted run, when it said it
 };
 
 class CReplayChecker {
@@ -34,11 +40,29 @@ public:
     CReplayChecker& operator=(const CReplayChecker&) = delete;
 
     SCheckResult fCheck(const std::string& replay, int score);
+    // Plays a checked replay again, drawn, to the picture of its result screen (--result-screenshot): a
+    // sound 640 x 480 PNG, or nullopt (with a log line) when the game made none. Same limits as a check,
+    // without waiting for a check's turn; `cancel` stops it early.
+    std::optional<std::string> fPaintResult(const std::string& replay, int score,
+                                            const std::atomic<bool>& cancel);
     // What the game said of itself at start ("tavoni 1.0.3" gives "1.0.3"); "unknown" when it did not say.
     const std::string& fGameVersion() const { return mVersion; }
 
 private:
+    struct SChildEnd {
+        bool started = false;
+        bool timedOut = false;
+        bool cancelled = false;
+        int status = 0; // as waitpid gives it
+    };
+
+    std::filesystem::path fNewScratch(const char* kind) const;
+    // Writes the replay into a new scratch folder; the reason (one line) when it is not a replay.
+    std::string fWriteReplay(const std::filesystem::path& folder, const std::string& replay) const;
     void fPrepareScratch(const std::filesystem::path& folder) const;
+    // Runs the game in `folder` with `args` under the limits, until it ends, its time is up or `cancel`.
+    SChildEnd fRunChild(const std::filesystem::path& folder, std::vector<std::string> args,
+                        const std::atomic<bool>* cancel) const;
     SCheckResult fRunGame(const std::filesystem::path& folder, int score) const;
 
     std::string fAskVersion() const;

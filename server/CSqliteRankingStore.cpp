@@ -1,9 +1,12 @@
 #include "CSqliteRankingStore.h"
 
+#include "PngFile.h"
 #include "RandomId.h"
 #include "ServerLog.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -71,6 +74,83 @@ void fWriteDurably(const fs::path& path, const std::string& bytes) {
     ::close(fd);
 }
 
+// The columns of an entry after its rank, as fReadEntry reads them.
+#define TAVONI_ENTRY_TAIL "version, frames, dishes, kills, max_rank, faints"
+
+// What the check saw, when every column of it is there and sound; a row from before it was kept, or one
+// edited by hand into nonsense, shows it as unknown.
+std::optional<SRunSummary> fReadRun(sqlite3_stmt* s, int first) {
+    for (int column = first; column < first + 5; ++column) {
+        if (sqlite3_column_type(s, column) == SQLITE_NULL) {
+            return std::nullopt;
+        }
+    }
+    SRunSummary run;
+    const sqlite3_int64 numbers[] = {sqlite3_column_int64(s, first), sqlite3_column_int64(s, first + 2),
+                                     sqlite3_column_int64(s, first + 3), sqlite3_column_int64(s, first + 4)};
+    for (const sqlite3_int64 n : numbers) {
+        if (n < 0 || n > INT_MAX) {
+            return std::nullopt;
+        }
+    }
+    run.frames = static_cast<int>(numbers[0]);
+    run.kills = static_cast<int>(numbers[1]);
+    run.maxRank = static_cast<int>(numbers[2]);
+    run.faints = static_cast<int>(numbers[3]);
+    const unsigned char* dishes = sqlite3_column_text(s, first + 1);
+    std::optional<std::vector<int>> list =
+        fParseDishList(dishes != nullptr ? reinterpret_cast<const char*>(dishes) : "");
+    if (!list) {
+        return std::nullopt;
+    }
+    run.dishes = std::move(*list);
+    return run;
+}
+
+// Reads at most `limit` + 1 bytes, so that a file larger than `limit` is seen to be.
+std::string fReadLimited(const fs::path& file, std::size_t limit) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throw std::runtime_error("cannot open " + file.string() + ": " + std::strerror(errno));
+    }
+    std::string bytes;
+    char buffer[65536];
+    while (bytes.size() <= limit) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            throw std::runtime_error("cannot read " + file.string() + ": " + std::strerror(error));
+        }
+        if (n == 0) {
+            break;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(std::min<std::size_t>(static_cast<std::size_t>(n),
+                                                                            limit + 1 - bytes.size())));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// Writes `bytes` durably under `final` in `folder`: a synced temporary file renamed into place, then the
+// folder synced.
+void fPlaceDurably(const fs::path& folder, const std::string& name, const std::string& bytes) {
+    const fs::path temporary = folder / (kTemporaryPrefix + name);
+    const fs::path final = folder / name;
+    std::error_code error;
+    fs::remove(temporary, error);
+    fWriteDurably(temporary, bytes);
+    fs::rename(temporary, final, error);
+    if (error) {
+        fs::remove(temporary, error);
+        throw std::runtime_error("cannot rename " + temporary.string() + ": " + error.message());
+    }
+    fSyncPath(folder, O_RDONLY | O_DIRECTORY);
+}
+
 SListedEntry fReadEntry(sqlite3_stmt* s) {
     SListedEntry e;
     // A NULL where text belongs (a database edited by hand) reads as empty rather than crashing.
@@ -84,14 +164,17 @@ SListedEntry fReadEntry(sqlite3_stmt* s) {
     e.registeredAt = sqlite3_column_int64(s, 3);
     e.rank = sqlite3_column_int(s, 4);
     e.version = text(5);
+    e.run = fReadRun(s, 6);
     return e;
 }
 
 } // namespace
 
 CSqliteRankingStore::CSqliteRankingStore(const fs::path& dataFolder)
-    : mFolder(dataFolder), mReplays(dataFolder / "replays"), mDatabase(dataFolder / "ranking.sqlite3") {
+    : mFolder(dataFolder), mReplays(dataFolder / "replays"), mResults(dataFolder / "results"),
+      mDatabase(dataFolder / "ranking.sqlite3") {
     fs::create_directories(mReplays);
+    fs::create_directories(mResults);
     if (sqlite3_open_v2(mDatabase.c_str(), &mDb,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK) {
@@ -163,6 +246,13 @@ void CSqliteRankingStore::fMigrate() {
             fExec("ALTER TABLE entries ADD COLUMN version TEXT NOT NULL DEFAULT ''");
             fExec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
         }
+        if (version < 3) {
+            // What each entry's check saw; NULL for the entries from before, whose runs are not known.
+            for (const char* column :
+                 {"frames INTEGER", "dishes TEXT", "kills INTEGER", "max_rank INTEGER", "faints INTEGER"}) {
+                fExec((std::string("ALTER TABLE entries ADD COLUMN ") + column).c_str());
+            }
+        }
         if (version != kSchemaVersion) {
             fServerLog("store: schema version " + std::to_string(version) + " upgraded to " +
                        std::to_string(kSchemaVersion));
@@ -199,6 +289,16 @@ void CSqliteRankingStore::fRecover() {
             files.insert(name);
         }
     }
+    for (const fs::directory_entry& entry : fs::directory_iterator(mResults)) {
+        const std::string name = entry.path().filename().string();
+        const std::string id = name.ends_with(".png") ? name.substr(0, name.size() - 4) : std::string();
+        if (name.starts_with(kTemporaryPrefix)) {
+            fs::remove(entry.path());
+        } else if (fIsServerReplayId(id) && ids.count(id) == 0) {
+            fServerLog("store: removing the result picture " + name + ", whose entry was never committed");
+            fs::remove(entry.path());
+        }
+    }
     for (const std::string& id : ids) {
         if (files.count(id) == 0) {
             fServerLog("store: warning: the entry " + id + " has no replay file");
@@ -207,7 +307,8 @@ void CSqliteRankingStore::fRecover() {
 }
 
 std::optional<SListedEntry> CSqliteRankingStore::fFindByDigest(const std::string& digest) {
-    SStatement s(mDb, "SELECT id, name, score, registered_at, 0, version FROM entries WHERE sha256 = ?1");
+    SStatement s(mDb, "SELECT id, name, score, registered_at, 0, " TAVONI_ENTRY_TAIL
+                      " FROM entries WHERE sha256 = ?1");
     sqlite3_bind_text(s.statement, 1, digest.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(s.statement) != SQLITE_ROW) {
         return std::nullopt;
@@ -240,27 +341,22 @@ CRankingStore::SAdded CSqliteRankingStore::fAdd(const SNewEntry& added) {
     if (!fIsServerReplayId(id)) {
         throw std::runtime_error("not a replay id: " + fLogSafe(id));
     }
-    const fs::path temporary = mReplays / (kTemporaryPrefix + id);
+    fPlaceDurably(mReplays, id, added.replay);
     const fs::path final = mReplays / id;
-    fWriteDurably(temporary, added.replay);
     std::error_code error;
-    fs::rename(temporary, final, error);
-    if (error) {
-        fs::remove(temporary, error);
-        throw std::runtime_error("cannot rename " + temporary.string() + ": " + error.message());
-    }
-    fSyncPath(mReplays, O_RDONLY | O_DIRECTORY);
 
     SListedEntry entry;
     entry.id = id;
     entry.name = added.name;
     entry.score = added.score;
     entry.version = added.version;
+    entry.run = added.run;
     entry.registeredAt =
         added.registeredAt != 0 ? added.registeredAt : static_cast<std::int64_t>(std::time(nullptr));
     {
-        SStatement s(mDb, "INSERT INTO entries (id, name, score, registered_at, sha256, version)"
-                          " VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+        SStatement s(mDb,
+                     "INSERT INTO entries (id, name, score, registered_at, sha256, version, frames, dishes,"
+                     " kills, max_rank, faints) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
         sqlite3_bind_text(s.statement, 1, id.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(s.statement, 2, added.name.c_str(), static_cast<int>(added.name.size()),
                           SQLITE_TRANSIENT);
@@ -269,6 +365,15 @@ CRankingStore::SAdded CSqliteRankingStore::fAdd(const SNewEntry& added) {
         sqlite3_bind_text(s.statement, 5, added.digest.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(s.statement, 6, added.version.c_str(), static_cast<int>(added.version.size()),
                           SQLITE_TRANSIENT);
+        if (added.run) {
+            const std::string dishes = fFormatDishList(added.run->dishes);
+            sqlite3_bind_int(s.statement, 7, added.run->frames);
+            sqlite3_bind_text(s.statement, 8, dishes.c_str(), static_cast<int>(dishes.size()),
+                              SQLITE_TRANSIENT);
+            sqlite3_bind_int(s.statement, 9, added.run->kills);
+            sqlite3_bind_int(s.statement, 10, added.run->maxRank);
+            sqlite3_bind_int(s.statement, 11, added.run->faints);
+        } // unbound parameters are NULL: not known
         if (sqlite3_step(s.statement) != SQLITE_DONE) {
             const std::string why = sqlite3_errmsg(mDb);
             fs::remove(final, error);
@@ -283,9 +388,11 @@ CRankingStore::SAdded CSqliteRankingStore::fAdd(const SNewEntry& added) {
 std::vector<SListedEntry> CSqliteRankingStore::fList(ERankingOrder order, int offset, int limit) {
     const char* sql =
         order == ERankingOrder::Score
-            ? "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), version FROM entries"
+            ? "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), " TAVONI_ENTRY_TAIL
+              " FROM entries"
               " ORDER BY score DESC, seq ASC LIMIT ?1 OFFSET ?2"
-            : "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), version FROM entries"
+            : "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), " TAVONI_ENTRY_TAIL
+              " FROM entries"
               " ORDER BY registered_at DESC, seq DESC LIMIT ?1 OFFSET ?2";
     const std::lock_guard<std::mutex> lock(mMutex);
     SStatement s(mDb, sql);
@@ -325,32 +432,64 @@ std::optional<std::string> CSqliteRankingStore::fReplay(const std::string& id) {
     if (!fIsServerReplayId(id)) {
         throw std::runtime_error("the entry " + fLogSafe(id) + " has no replay file name");
     }
-    const fs::path file = mReplays / id;
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throw std::runtime_error("cannot open " + file.string() + ": " + std::strerror(errno));
-    }
     // Replays are at most an upload's size; a larger file is not one of ours.
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 || bytes.size() + static_cast<std::size_t>(n) > kMaxUploadBytes) {
-            const int error = errno;
-            ::close(fd);
-            throw std::runtime_error("cannot read " + file.string() + ": " +
-                                     (n < 0 ? std::strerror(error) : "larger than any replay"));
-        }
-        if (n == 0) {
-            break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
+    const fs::path file = mReplays / id;
+    std::string bytes = fReadLimited(file, kMaxUploadBytes);
+    if (bytes.size() > kMaxUploadBytes) {
+        throw std::runtime_error("cannot read " + file.string() + ": larger than any replay");
     }
-    ::close(fd);
     return bytes;
+}
+
+bool CSqliteRankingStore::fHasEntry(const std::string& id) {
+    SStatement s(mDb, "SELECT 1 FROM entries WHERE id = ?1");
+    sqlite3_bind_text(s.statement, 1, id.c_str(), static_cast<int>(id.size()), SQLITE_TRANSIENT);
+    return sqlite3_step(s.statement) == SQLITE_ROW;
+}
+
+std::optional<SListedEntry> CSqliteRankingStore::fEntry(const std::string& id) {
+    const std::lock_guard<std::mutex> lock(mMutex);
+    SStatement s(mDb, "SELECT id, name, score, registered_at, 0, " TAVONI_ENTRY_TAIL
+                      " FROM entries WHERE id = ?1");
+    sqlite3_bind_text(s.statement, 1, id.c_str(), static_cast<int>(id.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(s.statement) != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    SListedEntry e = fReadEntry(s.statement);
+    e.rank = fRankOf(e.score);
+    return e;
+}
+
+bool CSqliteRankingStore::fPutResultPicture(const std::string& id, const std::string& png) {
+    if (!fIsServerReplayId(id)) {
+        throw std::runtime_error("not a replay id: " + fLogSafe(id));
+    }
+    // Under the lock, so that it cannot pass an entry being removed; entries are never removed while the
+    // server runs, and a picture whose entry never committed is removed at the next start.
+    const std::lock_guard<std::mutex> lock(mMutex);
+    if (!fHasEntry(id)) {
+        return false;
+    }
+    fPlaceDurably(mResults, id + ".png", png);
+    return true;
+}
+
+std::optional<std::string> CSqliteRankingStore::fResultPicture(const std::string& id) {
+    if (!fIsServerReplayId(id)) {
+        return std::nullopt;
+    }
+    const fs::path file = fResultPictureFile(id);
+    std::error_code error;
+    if (!fs::exists(file, error)) {
+        return std::nullopt;
+    }
+    try {
+        return fReadLimited(file, kMaxResultPictureBytes);
+    } catch (const std::exception& e) {
+        // A picture is only shown; one that cannot be read is as good as none.
+        fServerLog(std::string("store: ") + e.what());
+        return std::nullopt;
+    }
 }
 
 bool CSqliteRankingStore::fAnswers() {

@@ -1,8 +1,9 @@
-// The ranking on one machine: an SQLite database (WAL) of the entries and a folder of replay files named by
-// random ids. An entry is durable before it is reported: its replay is written to a temporary file,
-// fsynced and renamed into place, the folder fsynced, and only then is its row committed. Opening the store
-// creates or upgrades the schema in one transaction (the schema_version table says which it is) and removes
-// what a crash can leave half-done: temporary files, and replay files whose row never committed.
+// The ranking on one machine: an SQLite database (WAL) of the entries, a folder of replay files named by
+// random ids and a folder of the entries' result pictures ("<id>.png"). An entry is durable before it is
+// reported: its replay is written to a temporary file, fsynced and renamed into place, the folder fsynced,
+// and only then is its row committed. Opening the store creates or upgrades the schema in one transaction
+// (the schema_version table says which it is) and removes what a crash can leave half-done: temporary files,
+// and replay files and pictures whose row never committed.
 #pragma once
 
 #include "CRankingStore.h"
@@ -14,7 +15,7 @@ struct sqlite3;
 
 class CSqliteRankingStore : public CRankingStore {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     // Creates the folder, the database and the replay folder when missing. Throws std::runtime_error.
     explicit CSqliteRankingStore(const std::filesystem::path& dataFolder);
@@ -27,11 +28,15 @@ public:
     std::vector<SListedEntry> fList(ERankingOrder order, int offset, int limit) override;
     int fCount() override;
     std::uint64_t fGeneration() override;
+    std::optional<SListedEntry> fEntry(const std::string& id) override;
     std::optional<std::string> fReplay(const std::string& id) override;
+    bool fPutResultPicture(const std::string& id, const std::string& png) override;
+    std::optional<std::string> fResultPicture(const std::string& id) override;
     bool fAnswers() override;
 
     const std::filesystem::path& fReplayFolder() const { return mReplays; }
     const std::filesystem::path& fDatabaseFile() const { return mDatabase; }
+    std::filesystem::path fResultPictureFile(const std::string& id) const { return mResults / (id + ".png"); }
 
 private:
     void fExec(const char* sql);
@@ -39,9 +44,11 @@ private:
     void fRecover();
     std::optional<SListedEntry> fFindByDigest(const std::string& digest);
     int fRankOf(int score);
+    bool fHasEntry(const std::string& id);
 
     std::filesystem::path mFolder;
     std::filesystem::path mReplays;
+    std::filesystem::path mResults;
     std::filesystem::path mDatabase;
     sqlite3* mDb = nullptr;
     mutable std::mutex mMutex;

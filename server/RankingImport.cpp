@@ -26,10 +26,16 @@ std::pair<int, int> fImportSqliteRanking(const std::filesystem::path& folder, CR
         entry.score = it->score;
         entry.registeredAt = it->registeredAt;
         entry.version = it->version;
+        entry.run = it->run;
         entry.digest = fReplayDigest(*replay);
         entry.replay = std::move(*replay);
         const CRankingStore::SAdded added = target.fAdd(entry);
         ++(added.stored ? counts.first : counts.second);
+        if (added.stored) {
+            if (const std::optional<std::string> picture = source.fResultPicture(it->id)) {
+                target.fPutResultPicture(it->id, *picture);
+            }
+        }
     }
     return counts;
 }

@@ -3,6 +3,8 @@
 // web page and the JSON endpoint use ordinary "key=value&..." queries.
 #pragma once
 
+#include "SRunSummary.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -49,6 +51,7 @@ struct SListedEntry {
     int rank = 0;
     std::string
         version; // of the game that checked it; empty when not known (entries from before it was kept)
+    std::optional<SRunSummary> run; // what its check saw; nullopt when not known (entries from before)
 };
 
 // The list reply: one "name?score?replayId?registeredAt" line per entry, each ended by "\n"; a single "\n"

@@ -39,6 +39,9 @@ const char* const kUsage =
     "                           then 'digest HEX', a digest of the final state of play, and a\n"
     "                           'stats ...' line: kills by kind, dishes, best combo and rank, faints\n"
     "  --expect-score S         with --replay: exit 1 unless the replay's final score is exactly S\n"
+    "  --result-screenshot FILE.png\n"
+    "                           with --replay: save the run's result screen as a 640 x 480 PNG (exit 1\n"
+    "                           when the replay ends without one); the frames before it are not drawn\n"
     "  --digest-every N         print 'digest FRAME HEX' every N frames of play (where two builds part)\n"
     "  --seed N                 seed every new run with N instead of the clock (for tests)\n"
     "  --ranking-server HOST[:PORT]\n"
@@ -158,6 +161,16 @@ int fParseOptions(int argc, char** argv) {
             }
             gLaunchReplay.fSetExpectedScore(score);
             expectScore = true;
+        } else if (arg == "--result-screenshot") {
+            const char* v = needValue("FILE.png");
+            if (v == nullptr) {
+                return 2;
+            }
+            if (*v == '\0') {
+                std::fprintf(stderr, "tavoni: --result-screenshot needs a file\n");
+                return 2;
+            }
+            gLaunchResultScreenshot = v;
         } else if (arg == "--digest-every") {
             const char* v = needValue("a number of frames");
             if (v == nullptr) {
@@ -207,6 +220,10 @@ int fParseOptions(int argc, char** argv) {
     }
     if (expectScore && !gLaunchReplay.fIsActive()) {
         std::fprintf(stderr, "tavoni: --expect-score goes with --replay\n");
+        return 2;
+    }
+    if (!gLaunchResultScreenshot.empty() && (!gLaunchReplay.fIsActive() || gLaunchNoRender)) {
+        std::fprintf(stderr, "tavoni: --result-screenshot goes with --replay, and not with --no-render\n");
         return 2;
     }
     return -1;

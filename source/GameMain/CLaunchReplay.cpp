@@ -54,5 +54,10 @@ int CLaunchReplay::fReport() const {
                      *mExpectedScore);
         return 1;
     }
+    if (!gLaunchResultScreenshot.empty() && !gLaunchResultScreenshotSaved) {
+        std::fprintf(stderr, "tavoni: the replay %s ended without its result screen; %s was not saved\n",
+                     mPath.c_str(), gLaunchResultScreenshot.c_str());
+        return 1;
+    }
     return 0;
 }

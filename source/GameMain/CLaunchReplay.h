@@ -31,7 +31,8 @@ public:
 
     // The report on stdout: the summary line, then "digest HEX" of the final state and the run's "stats"
     // line (and on stderr what went wrong); returns the exit status: 0 done (and the score
-    // as expected), 1 the score differs or the replay did not reach its end, 2 the replay was refused.
+    // as expected), 1 the score differs, the replay did not reach its end or a result screenshot asked for
+    // was not taken, 2 the replay was refused.
     int fReport() const;
 
 private:

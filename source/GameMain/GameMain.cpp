@@ -35,6 +35,8 @@ bool gLaunchTraceKeys = false;
 bool gLaunchTraceStage = false;
 int gLaunchDigestEvery = 0;
 bool gLaunchNoRender = false;
+std::string gLaunchResultScreenshot;
+bool gLaunchResultScreenshotSaved = false;
 bool gLaunchTraceMenu = false;
 int gLaunchSeed = -1;
 
@@ -102,6 +104,26 @@ void fTraceKeys(int frame) {
     }
     std::printf("%s\n", line.c_str());
 }
+// Whether this frame's scene is drawn. With --result-screenshot only the first frame of the result screen
+// is: drawing never changes the run, so the frames before it need not be.
+bool fDrawsThisFrame() {
+    if (gLaunchNoRender) {
+        return false;
+    }
+    if (gLaunchResultScreenshot.empty()) {
+        return true;
+    }
+    const auto* stage = dynamic_cast<const CStage*>(gScene.get());
+    return !gLaunchResultScreenshotSaved && stage != nullptr && stage->fGetSpecialState() != nullptr &&
+           stage->fGetSpecialState()->fGetKind() == CStage::ESpecialState::RESULT;
+}
+
+void fSaveResultScreenshot() {
+    if (dx_SaveDrawScreenToPNG(0, 0, 640, 480, gLaunchResultScreenshot.c_str()) != 0) {
+        throw CException("cannot save the result screen to " + gLaunchResultScreenshot);
+    }
+    gLaunchResultScreenshotSaved = true;
+}
 } // namespace
 
 void fGameLoop() {
@@ -132,9 +154,12 @@ void fGameLoop() {
         gScene.fReleaseRetired();
         gScene->fUpdate();
         gScene.fReleaseRetired();
-        if (!gLaunchNoRender) {
+        if (fDrawsThisFrame()) {
             dx_ClsDrawScreen();
             gScene->fDraw();
+            if (!gLaunchResultScreenshot.empty()) {
+                fSaveResultScreenshot();
+            }
         }
         dx_ScreenFlip();
         gFpsTimer->fWait();

@@ -21,6 +21,11 @@ extern bool gLaunchTraceMenu;
 // --no-render: no scene draws at all (the null media backend, for checking replays fast). Play must not
 // depend on drawing, which the replay corpus checks by comparing digests with and without it.
 extern bool gLaunchNoRender;
+// --result-screenshot FILE: with --replay, only the result screen is drawn, once, and saved as a PNG; the
+// frames before it are played undrawn (the ranking server's picture of an entry).
+extern std::string gLaunchResultScreenshot;
+// Whether that picture was saved.
+extern bool gLaunchResultScreenshotSaved;
 // --digest-every N: print "digest FRAME HEX" every N frames of play (0: never), to find the first frame
 // where two builds part on one replay.
 extern int gLaunchDigestEvery;

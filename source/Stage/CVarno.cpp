@@ -153,6 +153,7 @@ void CVarno::fEat(EFoodType dish) {
     fAddCombo();
     SRunStats& stats = mStage->fGetStats();
     ++stats.dishes;
+    stats.eaten.push_back(static_cast<int>(dish));
     stats.bestCombo = std::max(stats.bestCombo, mCombo);
     if (mEaten.size() % kDishesPerRankUp == 0) {
         mDelayedSound.fStart(kRankUpSoundDelay);

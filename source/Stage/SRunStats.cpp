@@ -24,5 +24,6 @@ std::string SRunStats::fFormat() const {
     return "stats kills " + fJoin(kills) + " multi " + std::to_string(bestMultiKill) + " faints " +
            std::to_string(faints) + " dishes " + std::to_string(dishes) + " combo " +
            std::to_string(bestCombo) + " rank " + std::to_string(bestRank) + " shots " + fJoin(shots) +
-           " swaps " + std::to_string(leaderSwaps) + " grounds " + grounds;
+           " swaps " + std::to_string(leaderSwaps) + " grounds " + grounds + " eaten " +
+           (eaten.empty() ? std::string("-") : fJoin(eaten));
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 struct SRunStats {
     static constexpr int kEnemyKinds = 6;
@@ -19,9 +20,11 @@ struct SRunStats {
     std::array<int, kShotKinds> shots{}; // bullets fired: slash, charged slash, fireball, flame wall
     int leaderSwaps = 0;
     std::array<bool, kGrounds> groundsVisited{};
+    std::vector<int> eaten; // the dishes, in the order they were eaten (the result screen's icons)
 
     int fTotalKills() const;
     // One line, "stats kills A,B,C,D,E,F multi M faints F dishes D combo C rank R shots S,C,F,W swaps N
-    // grounds 1010", in this order, for --replay's report.
+    // grounds 1010 eaten 0,2,1" ("eaten -" for none), in this order, for --replay's report. Readers take
+    // fields by position, so new ones only ever go at the end.
     std::string fFormat() const;
 };

@@ -130,4 +130,25 @@ TEST(FeedGame, FeedingExtendsTheClockAndTheDishesScoreOnTheResultScreen) {
         folder.fRun({"--no-render", "--replay", "dat/replay/replay", "--expect-score", total});
     EXPECT_EQ(replay.exitCode, 0) << replay.out << replay.err;
     EXPECT_NE(replay.out.find(", score " + total + ", "), std::string::npos) << replay.out;
+    // Its report names the dishes, in eating order, at the end of the stats line.
+    const std::string eaten = " eaten " + std::to_string(meals[0].dish) + "," + std::to_string(meals[1].dish);
+    EXPECT_NE(replay.out.find(eaten + "\n"), std::string::npos) << replay.out;
+
+    // Played for its result screen (the ranking's picture of the run): the same screen the player saw.
+    const SGameResult shot = folder.fRun({"--replay", "dat/replay/replay", "--expect-score", total,
+                                          "--result-screenshot", "replay-result.png"});
+    EXPECT_EQ(shot.exitCode, 0) << shot.out << shot.err;
+    EXPECT_NE(shot.out.find(eaten + "\n"), std::string::npos) << shot.out;
+    EXPECT_EQ(fPngSize(folder / "replay-result.png"), std::make_pair(640, 480));
+    for (size_t i = 0; i < meals.size(); ++i) {
+        EXPECT_TRUE(check.fShows(folder / "replay-result.png",
+                                 kImages / fGetFoodImageName(static_cast<EFoodType>(meals[i].dish)),
+                                 100 + 34 * static_cast<int>(i), 100))
+            << "dish " << i;
+    }
+    // It needs a replay to play and pixels to save.
+    EXPECT_EQ(folder.fRun({"--result-screenshot", "x.png"}).exitCode, 2);
+    EXPECT_EQ(folder.fRun({"--no-render", "--replay", "dat/replay/replay", "--result-screenshot", "x.png"})
+                  .exitCode,
+              2);
 }

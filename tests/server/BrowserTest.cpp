@@ -1,8 +1,11 @@
-// The ranking's web page in a real browser: headless Chromium renders "/", and the rows, their order, a
-// name written in HTML and a download link are read back from the page it built.
+// The ranking's web pages in a real browser: headless Chromium renders "/", and the rows, their order, a
+// name written in HTML and a download link are read back from the page it built; then an entry's page, with
+// what its check saw of the run and the picture of its result screen.
 #include "ServerTestSupport.h"
+#include "base/FieldText.h"
 
 #include <fcntl.h>
+#include <thread>
 
 using namespace servertest;
 
@@ -64,9 +67,11 @@ struct SRow {
 
 std::vector<SRow> fRows(const std::string& dom) {
     std::vector<SRow> rows;
-    const std::regex row(
-        "<tr><td class=\"rank\">([0-9]+)</td><td class=\"name\">(.*?)</td><td class=\"score\">"
-        "([0-9]+)</td><td class=\"date\">[^<]*</td><td><a class=\"replay\" href=\"([^\"]+)\"");
+    const std::regex row("<tr><td class=\"rank\">([0-9]+)</td><td class=\"name\"><a "
+                         "href=\"/entry/[0-9a-f]{32}\">(.*?)</a></td>"
+                         "<td class=\"score\">([0-9]+)</td><td class=\"date\">[^<]*</td><td "
+                         "class=\"wide\"><a class=\"replay\" "
+                         "href=\"([^\"]+)\"");
     for (auto it = std::sregex_iterator(dom.begin(), dom.end(), row); it != std::sregex_iterator(); ++it) {
         rows.push_back({std::stoi((*it)[1]), (*it)[2], std::stoi((*it)[3]), (*it)[4]});
     }
@@ -131,4 +136,142 @@ TEST_P(RankingWebPage, RendersInABrowser) {
     EXPECT_EQ(byDate[0].rank, 2);
     EXPECT_EQ(byDate[3].name, "Pelka");
     EXPECT_EQ(byDate[3].rank, 2);
+}
+
+TEST_P(RankingWebPage, EntryPageShowsTheRunAndItsResultPictureOnceItIsPainted) {
+    const std::string chromium = fFindChromium();
+    if (chromium.empty()) {
+        GTEST_SKIP() << "chromium is not installed (scripts/install-deps installs it)";
+    }
+    CTempFolder temp;
+    const fs::path picture = temp.fPath() / "picture.png";
+    const fs::path release = temp.fPath() / "release";
+    const fs::path quiet = temp.fPath() / "quiet";
+    const std::string png = fMakePng(640, 480);
+    std::ofstream(picture, std::ios::binary) << png;
+    // The stand-in game reports a run as the game does; asked for the result screen, it waits for the test's
+    // word before it paints, which shows that the upload's answer does not wait for the picture.
+    const fs::path game =
+        fWriteFakeGame(temp.fPath() / "game.sh", "case \" $* \" in *\" --result-screenshot \"*)\n"
+                                                 "  while [ ! -f '" +
+                                                     release.string() +
+                                                     "' ]; do sleep 0.05; done\n"
+                                                     "  cp '" +
+                                                     picture.string() +
+                                                     "' result.png; exit 0;;\nesac\n"
+                                                     "[ -f '" +
+                                                     quiet.string() +
+                                                     "' ] && exit 0\n"
+                                                     "echo 'replay upload.replay: 5400 frames, score 30, 1 "
+                                                     "ms (1 frames/s)'\necho 'digest 0123456789abcdef'\n"
+                                                     "echo 'stats kills 1,2,3,0,0,4 multi 2 faints 1 dishes "
+                                                     "3 combo 2 rank 4 shots 1,0,0,0 swaps 0 grounds "
+                                                     "1000 eaten 3,0,3'");
+    const fs::path data = temp.fPath() / "data";
+    CRankingServer server(fTestOptions(data, game));
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.fPort());
+    ASSERT_EQ(fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?Pelka?30"),
+                    fMakeSyntheticReplay(temp.fPath() / "make", 5, 1))
+                  .body,
+              "UploadSuccess?1");
+    const std::vector<std::string> list =
+        fLines(fHttp("GET", fScriptUrl(server.fPort(), "GetRankingList")).body);
+    ASSERT_EQ(list.size(), 1u);
+    const std::string id(fSplitFields(list[0], '?')[2]);
+    const std::string page = base + "/entry/" + id;
+    EXPECT_NE(fHttp("GET", base + "/api/ranking")
+                  .body.find("\"frames\":5400,\"dishes\":3,\"kills\":10,\"maxRank\":4,\"faints\":1,"
+                             "\"eaten\":[3,0,3],\"page\":\"/entry/" +
+                             id + "\"}"),
+              std::string::npos);
+    // The list links to the page.
+    EXPECT_NE(fDumpDom(chromium, base + "/", temp.fPath()).find("<a href=\"/entry/" + id + "\">Pelka</a>"),
+              std::string::npos);
+
+    // Before its picture: the run as the check saw it, the dishes' pictures, and a notice.
+    std::string dom = fDumpDom(chromium, page, temp.fPath());
+    EXPECT_NE(dom.find("<dd id=\"rank\">1 位</dd>"), std::string::npos) << dom;
+    EXPECT_NE(dom.find("<dd id=\"dishes\">3 品</dd>"), std::string::npos) << dom;
+    EXPECT_NE(dom.find("<dd id=\"max-rank\">4</dd>"), std::string::npos) << dom;
+    const std::regex dishImage("<img src=\"(/dishes/[0-9]\\.png)\"");
+    std::vector<std::string> dishes;
+    for (auto it = std::sregex_iterator(dom.begin(), dom.end(), dishImage); it != std::sregex_iterator();
+         ++it) {
+        dishes.push_back((*it)[1]);
+    }
+    EXPECT_EQ(dishes, (std::vector<std::string>{"/dishes/3.png", "/dishes/0.png", "/dishes/3.png"}));
+    for (const std::string& dish : dishes) {
+        EXPECT_TRUE(fHttp("GET", base + dish).body.starts_with("\x89PNG")) << dish;
+    }
+    EXPECT_NE(dom.find("id=\"result-notice\""), std::string::npos);
+    EXPECT_EQ(fHttp("GET", page + "/result.png").status, 404);
+
+    // Painted: the page shows it, and its address gives it.
+    std::ofstream(release) << "go";
+    SHttpReply shown;
+    for (int i = 0; i < 1200 && shown.status != 200; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        shown = fHttp("GET", page + "/result.png");
+    }
+    ASSERT_EQ(shown.status, 200);
+    EXPECT_TRUE(shown.body == png);
+    dom = fDumpDom(chromium, page, temp.fPath());
+    EXPECT_NE(dom.find("<img id=\"result\" src=\"/entry/" + id + "/result.png\""), std::string::npos) << dom;
+    EXPECT_EQ(dom.find("id=\"result-notice\""), std::string::npos);
+
+    // A damaged picture, then none: the page says so, and the picture's address answers 404.
+    std::string damaged = png;
+    damaged[damaged.size() / 2] ^= 0x01;
+    const struct {
+        std::string sqlite;
+        std::string postgres;
+        const char* notice;
+    } spoils[] = {
+        {damaged, "UPDATE result_pictures SET png = overlay(png placing '\\x00'::bytea from 300)", "壊れて"},
+        {"", "DELETE FROM result_pictures", "画像はありません"},
+    };
+    for (const auto& spoil : spoils) {
+        if (fOnSqlite()) {
+            const fs::path file = data / "results" / (id + ".png");
+            ASSERT_TRUE(fs::exists(file));
+            if (spoil.sqlite.empty()) {
+                fs::remove(file);
+            } else {
+                std::ofstream(file, std::ios::binary | std::ios::trunc) << spoil.sqlite;
+            }
+        } else {
+            ASSERT_EQ(fSql(fCurrentDatabase(), spoil.postgres), "");
+        }
+        const SHttpReply answer = fHttp("GET", page);
+        EXPECT_EQ(answer.status, 200);
+        EXPECT_NE(answer.body.find(spoil.notice), std::string::npos) << answer.body;
+        EXPECT_EQ(answer.body.find("id=\"result\""), std::string::npos);
+        EXPECT_EQ(fHttp("GET", page + "/result.png").status, 404);
+    }
+
+    // A game that tells nothing of the run: the entry says it is not known, as for entries from before.
+    std::ofstream(quiet) << "quiet";
+    ASSERT_EQ(fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?Varno?20"),
+                    fMakeSyntheticReplay(temp.fPath() / "make", 6, 2))
+                  .body,
+              "UploadSuccess?2");
+    EXPECT_NE(
+        fHttp("GET", base + "/api/ranking")
+            .body.find("\"frames\":null,\"dishes\":null,\"kills\":null,\"maxRank\":null,\"faints\":null,"
+                       "\"eaten\":null"),
+        std::string::npos);
+
+    // Only ids of our shape and only the ten dishes are asked for.
+    const struct {
+        std::string path;
+        long status;
+    } asked[] = {
+        {"/entry/" + std::string(32, 'a'), 404}, {"/entry/" + std::string(32, 'a') + "/result.png", 404},
+        {"/entry/..%2f..%2fetc%2fpasswd", 400},  {"/entry/" + id.substr(1) + "/result.png", 400},
+        {"/entry/" + id + "/replay", 400},       {"/dishes/10.png", 404},
+        {"/dishes/..%2f..%2fsetting.dat", 404},  {"/dishes/0.gif", 404},
+    };
+    for (const auto& a : asked) {
+        EXPECT_EQ(fHttp("GET", base + a.path).status, a.status) << a.path;
+    }
 }

@@ -80,6 +80,23 @@ TEST_P(RankingServer, RealReplayIsCheckedStoredOnceListedAndDownloaded) {
     // The entry names the version of the game that checked it.
     const std::string json = fHttp("GET", "http://127.0.0.1:" + std::to_string(port) + "/api/ranking").body;
     EXPECT_NE(json.find("\"version\":\"" TAVONI_VERSION "\""), std::string::npos) << json;
+    // With what its check saw of the run, and soon the picture of its result screen, painted by the game.
+    std::smatch run;
+    ASSERT_TRUE(
+        std::regex_search(json, run, std::regex("\"frames\":([0-9]+),\"dishes\":[0-9]+,\"kills\":([0-9]+),")))
+        << json;
+    EXPECT_GT(std::stoi(run[1]), 7000);
+    EXPECT_GT(std::stoi(run[2]), 0);
+    const std::string picture =
+        "http://127.0.0.1:" + std::to_string(port) + "/entry/" + m[2].str() + "/result.png";
+    SHttpReply painted;
+    for (int i = 0; i < 1200 && painted.status != 200; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        painted = fHttp("GET", picture);
+    }
+    ASSERT_EQ(painted.status, 200);
+    std::ofstream(temp.fPath() / "painted.png", std::ios::binary) << painted.body;
+    EXPECT_EQ(fPngSize(temp.fPath() / "painted.png"), std::make_pair(640, 480));
     if (fOnSqlite()) {
         EXPECT_EQ(fFileCount(temp.fPath() / "data" / "checks"), 0u);
     }
@@ -356,19 +373,62 @@ TEST(RankingServerUpgrade, DataFolderOfTheFirstSchemaIsUpgradedInPlace) {
         EXPECT_NE(json.find("\"version\":\"0.0.0-stand-in\""), std::string::npos) << json;
         EXPECT_NE(json.find("{\"rank\":2,\"name\":\"old\",\"score\":77,\"replayId\":\"" + id +
                             "\",\"registeredAt\":\"2023/11/14 22:13:20\",\"replay\":\"/replays/" + id +
-                            "\",\"version\":null}"),
+                            "\",\"version\":null,\"frames\":null,\"dishes\":null,\"kills\":null,"
+                            "\"maxRank\":null,\"faints\":null,\"eaten\":null,\"page\":\"/entry/" +
+                            id + "\"}"),
                   std::string::npos)
             << json;
         EXPECT_TRUE(fHttp("GET", base + "/replays/" + id).body == replay);
+        const std::string page = fHttp("GET", base + "/entry/" + id).body;
+        EXPECT_NE(page.find("id=\"run-unknown\""), std::string::npos) << page;
     }
     ASSERT_EQ(sqlite3_open((data / "ranking.sqlite3").c_str(), &db), SQLITE_OK);
     sqlite3_stmt* s = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT version FROM schema_version", -1, &s, nullptr), SQLITE_OK);
     ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(s, 0), 2);
+    EXPECT_EQ(sqlite3_column_int(s, 0), 3);
     EXPECT_EQ(sqlite3_step(s), SQLITE_DONE); // one row, however often it started
     sqlite3_finalize(s);
     sqlite3_close(db);
+}
+
+TEST(RankingServerUpgrade, PostgresqlDatabaseOfTheFirstSchemaIsUpgradedInPlace) {
+    std::string why;
+    const std::string database = CPostgresCluster::fShared().fNewDatabase(why);
+    ASSERT_FALSE(database.empty()) << why;
+    CTempFolder temp;
+    const std::string id(32, 'd');
+    // The first schema as the first PostgreSQL servers made it, with one entry.
+    ASSERT_EQ(
+        fSql(database,
+             "CREATE TABLE schema_version (version integer NOT NULL);"
+             "INSERT INTO schema_version VALUES (1);"
+             "CREATE TABLE entries (seq bigserial PRIMARY KEY, id text NOT NULL UNIQUE, name text NOT NULL,"
+             " score integer NOT NULL, registered_at bigint NOT NULL, sha256 text NOT NULL UNIQUE,"
+             " version text NOT NULL DEFAULT '', replay bytea NOT NULL);"
+             "CREATE TABLE checks (id bigserial PRIMARY KEY, request_id text NOT NULL, name text NOT NULL,"
+             " score integer NOT NULL, digest text NOT NULL, replay bytea, state text NOT NULL DEFAULT"
+             " 'pending', lease_until timestamptz, attempts integer NOT NULL DEFAULT 0, verdict_status"
+             " integer, verdict_reply text, finished_at timestamptz);"
+             "INSERT INTO entries (id, name, score, registered_at, sha256, version, replay) VALUES ('" +
+                 id + "', 'old', 77, 1700000000, 'x', '1.0.2', 'PK')"),
+        "");
+    for (int start = 0; start < 2; ++start) {
+        SServerOptions options =
+            fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0"));
+        options.database = database;
+        CRankingServer server(options);
+        const std::string base = "http://127.0.0.1:" + std::to_string(server.fPort());
+        const std::string json = fHttp("GET", base + "/api/ranking").body;
+        EXPECT_NE(json.find("\"version\":\"1.0.2\",\"frames\":null,\"dishes\":null,\"kills\":null,"
+                            "\"maxRank\":null,\"faints\":null,\"eaten\":null"),
+                  std::string::npos)
+            << json;
+        EXPECT_NE(fHttp("GET", base + "/entry/" + id).body.find("id=\"run-unknown\""), std::string::npos);
+        EXPECT_EQ(fHttp("GET", base + "/entry/" + id + "/result.png").status, 404);
+    }
+    EXPECT_EQ(fSql(database, "SELECT string_agg(version::text, ',') FROM schema_version"), "2");
+    EXPECT_EQ(fSql(database, "SELECT COUNT(*) FROM result_pictures"), "0");
 }
 
 TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <libpq-fe.h>
 #include <memory>
 #include <netinet/in.h>
 #include <poll.h>
@@ -27,6 +28,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+#include <zlib.h>
 
 namespace servertest {
 
@@ -334,6 +336,50 @@ private:
     pid_t mPid = -1;
     int mPort = 0;
 };
+
+// The first value `sql` gives, run in the database of `connection`; "error: ..." when it fails.
+inline std::string fSql(const std::string& connection, const std::string& sql) {
+    PGconn* db = PQconnectdb(connection.c_str());
+    PGresult* result = PQexec(db, sql.c_str());
+    std::string value;
+    if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0) {
+        value = PQgetvalue(result, 0, 0);
+    } else if (PQresultStatus(result) != PGRES_COMMAND_OK && PQresultStatus(result) != PGRES_TUPLES_OK) {
+        value = std::string("error: ") + PQerrorMessage(db);
+    }
+    PQclear(result);
+    PQfinish(db);
+    return value;
+}
+
+// A PNG of `width` x `height` grey pixels (RGB), each chunk with its CRC: a picture as the game saves one.
+inline std::string fMakePng(int width, int height, unsigned char grey = 0x40) {
+    const auto bigEndian = [](std::uint32_t v) {
+        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                           static_cast<char>(v)};
+    };
+    const auto chunk = [&](const std::string& type, const std::string& data) {
+        const std::string body = type + data;
+        return bigEndian(static_cast<std::uint32_t>(data.size())) + body +
+               bigEndian(static_cast<std::uint32_t>(
+                   crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
+    };
+    std::string raw;
+    for (int y = 0; y < height; ++y) {
+        raw += '\0'; // no filter
+        raw.append(static_cast<std::size_t>(width) * 3, static_cast<char>(grey));
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+    std::string packed(packedSize, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(raw.data()),
+             static_cast<uLong>(raw.size()));
+    packed.resize(packedSize);
+    const std::string header = bigEndian(static_cast<std::uint32_t>(width)) +
+                               bigEndian(static_cast<std::uint32_t>(height)) +
+                               std::string("\x08\x02\0\0\0", 5);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", packed) +
+           chunk("IEND", "");
+}
 
 // Plays the scripted fight in a copy of the game folder; a new high score leaves its packed replay.
 struct SRealReplay {

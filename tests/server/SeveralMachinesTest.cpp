@@ -41,21 +41,6 @@ std::map<std::string, std::pair<int, std::string>> fListed(int port) {
     return listed;
 }
 
-// The first value `sql` gives, run in the database of `connection`; "error: ..." when it fails.
-std::string fSql(const std::string& connection, const std::string& sql) {
-    PGconn* db = PQconnectdb(connection.c_str());
-    PGresult* result = PQexec(db, sql.c_str());
-    std::string value;
-    if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0) {
-        value = PQgetvalue(result, 0, 0);
-    } else if (PQresultStatus(result) != PGRES_COMMAND_OK && PQresultStatus(result) != PGRES_TUPLES_OK) {
-        value = std::string("error: ") + PQerrorMessage(db);
-    }
-    PQclear(result);
-    PQfinish(db);
-    return value;
-}
-
 struct SUpload {
     std::string name;
     int score = 0;
