@@ -84,8 +84,10 @@ public:
     // A short description for the log, without any password.
     const std::string& fDescription() const { return mDescription; }
 
-private:
+    // A new connection outside the pool, the caller's to PQfinish. Throws std::runtime_error.
     pg_conn* fConnect();
+
+private:
     void fGiveBack(pg_conn* connection);
 
     const std::string mConnection;

@@ -142,6 +142,14 @@ void CPostgresRankingStore::fMigrate() {
                     " id text PRIMARY KEY REFERENCES entries (id) ON DELETE CASCADE,"
                     " png bytea NOT NULL)");
         }
+        if (version < 3) {
+            // Every change to the entries, whoever makes it, tells the listening nodes that their lists are
+            // stale (delivered at commit, once per transaction and channel).
+            db.fRun("CREATE OR REPLACE FUNCTION tavoni_entries_changed() RETURNS trigger LANGUAGE plpgsql AS"
+                    " $$ BEGIN PERFORM pg_notify('tavoni_entries', ''); RETURN NULL; END $$");
+            db.fRun("CREATE TRIGGER entries_changed AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON entries"
+                    " FOR EACH STATEMENT EXECUTE FUNCTION tavoni_entries_changed()");
+        }
         if (version != kSchemaVersion) {
             fServerLog("store: schema version " + std::to_string(version) + " upgraded to " +
                        std::to_string(kSchemaVersion) + " in " + mConnections.fDescription());
@@ -206,6 +214,9 @@ CRankingStore::SAdded CPostgresRankingStore::fAdd(const SNewEntry& added) {
         });
         // Committed: only now may the upload be answered.
         if (result) {
+            if (result->stored) {
+                fNoteChange();
+            }
             return *result;
         }
         if (!added.id.empty()) {
@@ -253,10 +264,20 @@ int CPostgresRankingStore::fCount() {
 }
 
 std::uint64_t CPostgresRankingStore::fGeneration() {
-    // Entries are stored one at a time under the entry lock, so their seqs commit in order and the largest
-    // changes with every one stored, by whichever node. One index lookup: this runs for every list request.
-    CPostgresConnections::CLease lease = mConnections.fTake();
-    return static_cast<std::uint64_t>(lease.fRun("SELECT COALESCE(MAX(seq), 0) FROM entries").fNumber(0, 0));
+    // Listened for from the first list on (checkers never ask), so that this, asked on every list request,
+    // costs no round trip.
+    std::call_once(mListenerMade, [this] {
+        mListener = std::make_unique<CPostgresListener>(mConnections);
+        mListening = mListener.get();
+    });
+    return mListener->fGeneration();
+}
+
+void CPostgresRankingStore::fNoteChange() {
+    // A node that has not listed yet keeps nothing to make stale.
+    if (CPostgresListener* listener = mListening.load()) {
+        listener->fNoteChange();
+    }
 }
 
 std::optional<std::string> CPostgresRankingStore::fReplay(const std::string& id) {

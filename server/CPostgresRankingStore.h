@@ -6,11 +6,16 @@
 #pragma once
 
 #include "CPostgresConnections.h"
+#include "CPostgresListener.h"
 #include "CRankingStore.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
 
 class CPostgresRankingStore : public CRankingStore {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     // Throws std::runtime_error when the database cannot be reached or has a newer schema.
     explicit CPostgresRankingStore(CPostgresConnections& connections);
@@ -20,6 +25,7 @@ public:
     std::vector<SListedEntry> fList(ERankingOrder order, int offset, int limit) override;
     int fCount() override;
     std::uint64_t fGeneration() override;
+    void fNoteChange() override;
     std::optional<SListedEntry> fEntry(const std::string& id) override;
     std::optional<std::string> fReplay(const std::string& id) override;
     bool fPutResultPicture(const std::string& id, const std::string& png) override;
@@ -31,4 +37,7 @@ private:
     int fRankOf(CPostgresConnections::CLease& lease, int score);
 
     CPostgresConnections& mConnections;
+    std::once_flag mListenerMade;
+    std::unique_ptr<CPostgresListener> mListener;
+    std::atomic<CPostgresListener*> mListening{nullptr}; // mListener once made, for other threads
 };

@@ -49,6 +49,10 @@ SUploadOutcome CRankingService::fUpload(const std::string& name, int score, cons
         const std::int64_t id = mQueue.fSubmit(job);
         fServerLog(who + ": queued as check " + std::to_string(id));
         if (std::optional<SVerdict> verdict = mQueue.fAwait(id, CCheckQueue::SClock::now() + mVerdictWait)) {
+            // The uploader's next list shows the entry, whether or not this node has heard of it yet.
+            if (verdict->reply.starts_with("UploadSuccess?")) {
+                mStore.fNoteChange();
+            }
             return *verdict;
         }
         // Still queued: it may be stored later, and the same upload sent again is then answered at once.

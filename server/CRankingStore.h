@@ -44,6 +44,9 @@ public:
     virtual int fCount() = 0;
     // Changes with every stored entry, so a cached list knows when it is stale.
     virtual std::uint64_t fGeneration() = 0;
+    // An entry this node was told of is stored (by a checker of its own or elsewhere): the next list must
+    // show it, whether or not the store has heard of it yet.
+    virtual void fNoteChange() {}
 
     // One entry with its competition rank; nullopt for an id with no entry.
     virtual std::optional<SListedEntry> fEntry(const std::string& id) = 0;

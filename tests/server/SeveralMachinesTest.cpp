@@ -41,6 +41,17 @@ std::map<std::string, std::pair<int, std::string>> fListed(int port) {
     return listed;
 }
 
+// Whether `holds` comes true within two seconds: a node hears of a change made elsewhere a moment later.
+template <typename TCondition> bool fSoon(TCondition holds) {
+    for (int i = 0; i < 200; ++i) {
+        if (holds()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return holds();
+}
+
 struct SUpload {
     std::string name;
     int score = 0;
@@ -295,11 +306,14 @@ TEST(SeveralMachines, MalformedRowsInTheDatabaseAreNeitherServedNorChecked) {
                                  std::string(32, 'e') + "', E'x?1?y\\nz', 5, 0, 'x', '')"),
               "");
     for (const std::string path : {"/cgi-bin/tavoni103/ranking.cgi?GetRankingList", "/api/ranking", "/"}) {
-        EXPECT_EQ(fHttp("GET", "http://127.0.0.1:" + std::to_string(port) + path).status, 503) << path;
+        EXPECT_TRUE(fSoon([&] {
+            return fHttp("GET", "http://127.0.0.1:" + std::to_string(port) + path).status == 503;
+        })) << path;
     }
     EXPECT_EQ(fHttp("GET", "http://127.0.0.1:" + std::to_string(port) + "/healthz").status, 200);
     EXPECT_EQ(fSql(database, "DELETE FROM entries WHERE score = 5"), "");
-    EXPECT_EQ(fLines(fHttp("GET", fScriptUrl(port, "GetRankingList")).body).size(), 1u);
+    EXPECT_TRUE(
+        fSoon([&] { return fLines(fHttp("GET", fScriptUrl(port, "GetRankingList")).body).size() == 1u; }));
 
     // A queued check no web node would queue is refused without running the game on it.
     const std::string id = fSql(database, "INSERT INTO checks (request_id, name, score, digest)"
@@ -310,4 +324,39 @@ TEST(SeveralMachines, MalformedRowsInTheDatabaseAreNeitherServedNorChecked) {
         verdict = fSql(database, "SELECT verdict_reply FROM checks WHERE id = " + id + " AND state = 'done'");
     }
     EXPECT_EQ(verdict, "UploadFailed?the replay could not be checked");
+}
+
+TEST(SeveralMachines, ANodeKeepsItsListOnlyUntilTheEntriesChangeAnywhere) {
+    const std::string database = fNewDatabase();
+    ASSERT_FALSE(database.empty());
+    CTempFolder temp;
+    SServerOptions options =
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0"));
+    options.database = database;
+    CRankingServer a(options);
+    CRankingServer b(options);
+    const auto names = [](int port) {
+        std::vector<std::string> listed;
+        for (const std::string& line : fLines(fHttp("GET", fScriptUrl(port, "GetRankingList")).body)) {
+            if (!line.empty()) {
+                listed.push_back(line.substr(0, line.find('?')));
+            }
+        }
+        return listed;
+    };
+    const auto upload = [&](int port, const std::string& name, int seed) {
+        return fHttp("POST", fScriptUrl(port, "UploadRanking?" + name + "?" + std::to_string(10 + seed)),
+                     fMakeSyntheticReplay(temp.fPath() / "m", seed, seed))
+            .body;
+    };
+    EXPECT_TRUE(names(a.fPort()).empty()); // kept from here on
+    ASSERT_TRUE(upload(b.fPort(), "fromB", 1).starts_with("UploadSuccess?"));
+    EXPECT_TRUE(fSoon([&] { return names(a.fPort()) == std::vector<std::string>{"fromB"}; }));
+    // An uploader sees their own entry at once.
+    ASSERT_TRUE(upload(a.fPort(), "fromA", 2).starts_with("UploadSuccess?"));
+    EXPECT_EQ(names(a.fPort()), (std::vector<std::string>{"fromA", "fromB"}));
+    // Edits by hand are heard of too.
+    EXPECT_EQ(fSql(database, "UPDATE entries SET name = 'renamed' WHERE name = 'fromB'"), "");
+    EXPECT_TRUE(fSoon([&] { return names(a.fPort()) == std::vector<std::string>{"fromA", "renamed"}; }));
+    EXPECT_TRUE(fSoon([&] { return names(b.fPort()) == std::vector<std::string>{"fromA", "renamed"}; }));
 }
