@@ -165,6 +165,11 @@ std::string CReplayChecker::fAskVersion() const {
 
 CReplayChecker::~CReplayChecker() = default;
 
+namespace {
+// A picture can wait; checks, which uploads wait for, come first when the processors are busy.
+constexpr int kPaintNiceness = 10;
+} // namespace
+
 void CReplayChecker::fPrepareScratch(const fs::path& folder) const {
     // The game runs with its working directory holding dat/. Folders it only reads are linked; files are
     // copied, so nothing the game might write can reach the real data; dat/replay/, where it unpacks the
@@ -188,7 +193,7 @@ void CReplayChecker::fPrepareScratch(const fs::path& folder) const {
 }
 
 CReplayChecker::SChildEnd CReplayChecker::fRunChild(const fs::path& folder, std::vector<std::string> args,
-                                                    const std::atomic<bool>* cancel) const {
+                                                    const std::atomic<bool>* cancel, int niceness) const {
     // Everything the child needs is made before fork: a threaded process may only call async-signal-safe
     // functions between fork and exec.
     std::vector<char*> argv;
@@ -241,6 +246,9 @@ CReplayChecker::SChildEnd CReplayChecker::fRunChild(const fs::path& folder, std:
         if (memory > 0) {
             const rlimit as{memory, memory};
             ::setrlimit(RLIMIT_AS, &as);
+        }
+        if (niceness > 0) {
+            ::setpriority(PRIO_PROCESS, 0, niceness);
         }
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
@@ -357,7 +365,7 @@ std::optional<std::string> CReplayChecker::fPaintResult(const std::string& repla
                 fRunChild(folder,
                           {game, "--headless", "--no-wait", "--replay", kReplayName, "--expect-score",
                            std::to_string(score), "--result-screenshot", kPictureName},
-                          &cancel);
+                          &cancel, kPaintNiceness);
             if (!end.started || end.timedOut || end.cancelled || !WIFEXITED(end.status) ||
                 WEXITSTATUS(end.status) != 0) {
                 why = !end.started ? "the game could not start"

@@ -60,9 +60,10 @@ private:
     // Writes the replay into a new scratch folder; the reason (one line) when it is not a replay.
     std::string fWriteReplay(const std::filesystem::path& folder, const std::string& replay) const;
     void fPrepareScratch(const std::filesystem::path& folder) const;
-    // Runs the game in `folder` with `args` under the limits, until it ends, its time is up or `cancel`.
+    // Runs the game in `folder` with `args` under the limits, until it ends, its time is up or `cancel`;
+    // `niceness` above 0 gives the processor to other work first.
     SChildEnd fRunChild(const std::filesystem::path& folder, std::vector<std::string> args,
-                        const std::atomic<bool>* cancel) const;
+                        const std::atomic<bool>* cancel, int niceness = 0) const;
     SCheckResult fRunGame(const std::filesystem::path& folder, int score) const;
 
     std::string fAskVersion() const;

@@ -147,13 +147,17 @@ TEST_P(RankingWebPage, EntryPageShowsTheRunAndItsResultPictureOnceItIsPainted) {
     const fs::path picture = temp.fPath() / "picture.png";
     const fs::path release = temp.fPath() / "release";
     const fs::path quiet = temp.fPath() / "quiet";
+    const fs::path niceness = temp.fPath() / "niceness";
     const std::string png = fMakePng(640, 480);
     std::ofstream(picture, std::ios::binary) << png;
     // The stand-in game reports a run as the game does; asked for the result screen, it waits for the test's
     // word before it paints, which shows that the upload's answer does not wait for the picture.
     const fs::path game =
         fWriteFakeGame(temp.fPath() / "game.sh", "case \" $* \" in *\" --result-screenshot \"*)\n"
-                                                 "  while [ ! -f '" +
+                                                 "  nice > '" +
+                                                     niceness.string() +
+                                                     "'\n"
+                                                     "  while [ ! -f '" +
                                                      release.string() +
                                                      "' ]; do sleep 0.05; done\n"
                                                      "  cp '" +
@@ -215,6 +219,7 @@ TEST_P(RankingWebPage, EntryPageShowsTheRunAndItsResultPictureOnceItIsPainted) {
     }
     ASSERT_EQ(shown.status, 200);
     EXPECT_TRUE(shown.body == png);
+    EXPECT_EQ(fReadFile(niceness), "10\n"); // painted after the checks when the processors are busy
     dom = fDumpDom(chromium, page, temp.fPath());
     EXPECT_NE(dom.find("<img id=\"result\" src=\"/entry/" + id + "/result.png\""), std::string::npos) << dom;
     EXPECT_EQ(dom.find("id=\"result-notice\""), std::string::npos);
