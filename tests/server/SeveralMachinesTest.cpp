@@ -52,6 +52,14 @@ template <typename TCondition> bool fSoon(TCondition holds) {
     return holds();
 }
 
+// A node of the ranking in `database` whose stand-in game accepts every replay.
+SServerOptions fAcceptingEverything(const CTempFolder& temp, const std::string& database) {
+    SServerOptions options =
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0"));
+    options.database = database;
+    return options;
+}
+
 struct SUpload {
     std::string name;
     int score = 0;
@@ -291,9 +299,7 @@ TEST(SeveralMachines, MalformedRowsInTheDatabaseAreNeitherServedNorChecked) {
     const std::string database = fNewDatabase();
     ASSERT_FALSE(database.empty());
     CTempFolder temp;
-    SServerOptions options =
-        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0"));
-    options.database = database;
+    const SServerOptions options = fAcceptingEverything(temp, database);
     CRankingServer server(options);
     const int port = server.fPort();
     ASSERT_EQ(fHttp("POST", fScriptUrl(port, "UploadRanking?good?10"),
@@ -330,9 +336,7 @@ TEST(SeveralMachines, ANodeKeepsItsListOnlyUntilTheEntriesChangeAnywhere) {
     const std::string database = fNewDatabase();
     ASSERT_FALSE(database.empty());
     CTempFolder temp;
-    SServerOptions options =
-        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0"));
-    options.database = database;
+    const SServerOptions options = fAcceptingEverything(temp, database);
     CRankingServer a(options);
     CRankingServer b(options);
     const auto names = [](int port) {
