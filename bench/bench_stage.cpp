@@ -3,6 +3,9 @@
 // with every pool full and on screen (1000 enemies, 1000 enemy bullets, 200 player bullets, 1000 effects,
 // 100 items), topped up before each measured frame.
 // Run from the game folder (the one holding dat/), or give that folder as the only argument.
+#include "GameMain/CFpsTimer.h"
+#include "GameMain/COptionInfo.h"
+#include "GameMain/CProfiler.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
 #include "Stage/CEffectCreator.h"
@@ -14,15 +17,12 @@
 #include "ToolGlobals.h"
 #include "Ziki/CZiki.h"
 #include "Ziki/CZikiSprites.h"
+#include "audio/CSoundManager.h"
 #include "base/CRandom.h"
-#include "util/CFpsTimer.h"
-#include "util/CImageManager.h"
-#include "util/CKeyManager.h"
-#include "util/COptionInfo.h"
-#include "util/CPoint.h"
-#include "util/CProfiler.h"
-#include "util/CSoundManager.h"
-#include "util/ScreenGeometry.h"
+#include "geometry/CPoint.h"
+#include "input/CKeyManager.h"
+#include "render/CImageManager.h"
+#include "render/ScreenGeometry.h"
 
 #include <algorithm>
 #include <chrono>

@@ -6,8 +6,8 @@
 #include "base/FieldText.h"
 #include "base/GameFolders.h"
 #include "base/Log.h"
-#include "base/ReplayFiles.h"
 #include "net/RankingClient.h"
+#include "replay/ReplayFiles.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,7 @@
 #include "GameMain/CLaunchReplay.h"
 
-#include "GameMain/CScene.h"
+#include "GameMain/CGameStageHost.h"
+#include "GameMain/CSceneHolder.h"
 #include "GameMain/GameMain.h"
 #include "Stage/CStage.h"
 #include "base/CException.h"
@@ -14,7 +15,7 @@ CLaunchReplay gLaunchReplay;
 void CLaunchReplay::fStart() {
     mStart = Clock::now();
     try {
-        gScene = std::make_unique<CStage>(mPath, true);
+        gScene = fMakeGameStage(mPath);
     } catch (const CException& e) {
         mRefusal = e.what();
         gQuitRequested = true;

@@ -4,7 +4,7 @@
 // is how an uploaded score is checked.
 #pragma once
 
-#include "GameMain/CScene.h"
+#include "GameMain/CSceneHolder.h"
 #include "Stage/SRunStats.h"
 
 #include <chrono>

@@ -1,16 +1,16 @@
 #include "GameMain/COptionMenu.h"
 
+#include "GameMain/COptionInfo.h"
 #include "GameMain/CStartMenu.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
 #include "GameMain/VolumeSettings.h"
+#include "audio/CSoundManager.h"
 #include "base/CException.h"
 #include "base/Check.h"
 #include "base/Log.h"
 #include "gui/GuiHelper.h"
-#include "util/CKeyManagerBase.h"
-#include "util/COptionInfo.h"
-#include "util/CSoundManager.h"
+#include "input/CKeyManagerBase.h"
 
 #include <algorithm>
 #include <array>

@@ -6,10 +6,10 @@
 //   gScene = std::make_unique<COptionMenu>();   // from the start menu's "option" item
 #pragma once
 
-#include "GameMain/CScene.h"
+#include "GameMain/CSceneHolder.h"
 #include "gui/CMainWindow.h"
-#include "util/CKeyRepeatManager.h"
-#include "util/Enums.h"
+#include "input/CKeyRepeatManager.h"
+#include "input/Enums.h"
 
 #include <memory>
 #include <string>

@@ -1,20 +1,21 @@
 #include "GameMain/CStartMenu.h"
 #include "base/GameFolders.h"
 
+#include "GameMain/CGameStageHost.h"
 #include "GameMain/COptionMenu.h"
 #include "GameMain/CTipsManager.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
 #include "Stage/CStage.h"
+#include "audio/CSoundManager.h"
 #include "base/CException.h"
 #include "base/Log.h"
-#include "base/ReplayFiles.h"
 #include "gui/GuiHelper.h"
 #include "gui/GuiStyle.h"
+#include "input/CKeyManagerBase.h"
 #include "net/RankingClient.h"
-#include "util/CImageManager.h"
-#include "util/CKeyManagerBase.h"
-#include "util/CSoundManager.h"
+#include "render/CImageManager.h"
+#include "replay/ReplayFiles.h"
 
 #include <cstdio>
 #include <dx/DxLib.h>
@@ -129,11 +130,11 @@ void CStartMenu::fShowNotice(const std::string& text) {
 void CStartMenu::fStartStage(const std::string& replayPath) {
     if (replayPath.empty()) {
         // A new run that cannot be built (its map is missing, say) ends the game with the reason.
-        gScene = std::make_unique<CStage>("", true);
+        gScene = fMakeGameStage("");
         return;
     }
     try {
-        gScene = std::make_unique<CStage>(replayPath, true);
+        gScene = fMakeGameStage(replayPath);
     } catch (const CException& e) {
         // A damaged replay is reported and the menu stays; nothing else is touched.
         fLogWarning(std::string("the replay cannot be played: ") + e.what());
@@ -186,6 +187,7 @@ void CStartMenu::fGetRankingList() {
     }
     mRankingWindow = std::make_unique<CShowRankingWindow>(std::move(list.entries));
     mRankingWindow->fSetOnClose([this] { mRankingWindow.reset(); });
+    mRankingWindow->fSetOnPlay([](const std::string& path) { gScene = fMakeGameStage(path); });
 }
 
 void CStartMenu::fUploadHighScore() {

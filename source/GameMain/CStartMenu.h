@@ -4,13 +4,13 @@
 // under a name, reads the tips, configures the gamepad or quits.
 #pragma once
 
-#include "GameMain/CScene.h"
+#include "GameMain/CSceneHolder.h"
 #include "Stage/CHighScoreInfo.h"
 #include "gui/CCommonMessageWindow.h"
 #include "gui/CMainWindow.h"
 #include "gui/CNameEntryWindowEx.h"
 #include "gui/CShowRankingWindow.h"
-#include "util/CKeyRepeatManager.h"
+#include "input/CKeyRepeatManager.h"
 
 #include <memory>
 #include <string>

@@ -3,7 +3,7 @@
 #include "base/CException.h"
 #include "base/CRandom.h"
 #include "base/Log.h"
-#include "util/CKeyManagerBase.h"
+#include "input/CKeyManagerBase.h"
 
 #include <algorithm>
 

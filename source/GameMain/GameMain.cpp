@@ -4,22 +4,22 @@
 #include "GameMain/VolumeSettings.h"
 #include "Stage/CStage.h"
 #include "base/GameFolders.h"
-#include "base/ReplayFiles.h"
+#include "replay/ReplayFiles.h"
 
-#include "GameMain/CScene.h"
+#include "GameMain/CFpsTimer.h"
+#include "GameMain/CProfiler.h"
+#include "GameMain/CSceneHolder.h"
 #include "GameMain/CStartMenu.h"
 #include "GameMain/CTipsManager.h"
 #include "GameMain/GameRecords.h"
 #include "Ziki/CZikiSprites.h"
+#include "audio/CSoundManager.h"
 #include "base/CException.h"
 #include "base/CRandom.h"
 #include "base/Log.h"
-#include "util/CFpsTimer.h"
-#include "util/CImageManager.h"
-#include "util/CKeyManager.h"
-#include "util/CProfiler.h"
-#include "util/CSoundManager.h"
-#include "util/Enums.h"
+#include "input/CKeyManager.h"
+#include "input/Enums.h"
+#include "render/CImageManager.h"
 
 #include <cstdio>
 #include <dx/DxLib.h>
@@ -30,40 +30,6 @@ bool gConfigWindowed = true;
 bool gConfigSound = true;
 bool gConfigNoPreAlloc = true;
 bool gQuitRequested = false;
-bool gLaunchNoWait = false;
-bool gLaunchTraceKeys = false;
-bool gLaunchTraceStage = false;
-int gLaunchDigestEvery = 0;
-bool gLaunchNoRender = false;
-std::string gLaunchResultScreenshot;
-bool gLaunchResultScreenshotSaved = false;
-bool gLaunchTraceMenu = false;
-int gLaunchSeed = -1;
-
-int gFont20 = -1;
-int gFont24Bold = -1;
-int gFont64 = -1;
-int gFont24 = -1;
-int gFont28 = -1;
-
-namespace {
-int fCreateFont(int size, int thick, int type) {
-    const int h = dx_CreateFontToHandle(nullptr, size, thick, type);
-    if (h == -1) {
-        throw CException("no Japanese font available: " + dx_GetLastError());
-    }
-    return h;
-}
-
-} // namespace
-
-void fCreateFonts() {
-    gFont20 = fCreateFont(20, 4, DX_FONTTYPE_ANTIALIASING_EDGE);
-    gFont24Bold = fCreateFont(24, 4, DX_FONTTYPE_ANTIALIASING_EDGE);
-    gFont64 = fCreateFont(64, 0, DX_FONTTYPE_ANTIALIASING_EDGE);
-    gFont24 = fCreateFont(24, 0, DX_FONTTYPE_ANTIALIASING);
-    gFont28 = fCreateFont(28, 9, DX_FONTTYPE_ANTIALIASING_EDGE);
-}
 
 void fInitialize() {
     gQuitRequested = false;

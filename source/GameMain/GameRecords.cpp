@@ -1,8 +1,8 @@
 #include "GameMain/GameRecords.h"
 
+#include "GameMain/COptionInfo.h"
 #include "base/Check.h"
 #include "base/serialization/RecordFile.h"
-#include "util/COptionInfo.h"
 
 using serialization::ClassRegister;
 using serialization::Serializer;
@@ -12,13 +12,6 @@ void fRegisterOptionInfo() {
     if (!ClassRegister::isRegistered(COptionInfo::kClassTag)) {
         ClassRegister::registerClass<COptionInfo>(COptionInfo::kClassTag,
                                                   [] { return std::make_shared<COptionInfo>(); });
-    }
-}
-
-void fRegisterHighScoreInfo() {
-    if (!ClassRegister::isRegistered(CHighScoreInfo::kClassTag)) {
-        ClassRegister::registerClass<CHighScoreInfo>(CHighScoreInfo::kClassTag,
-                                                     [] { return std::make_shared<CHighScoreInfo>(); });
     }
 }
 
@@ -33,10 +26,6 @@ serialization::RecordDescriber settingReader(std::shared_ptr<COptionInfo>& loade
                              " buttons instead of " + std::to_string(COptionInfo::kButtonCount));
         }
     };
-}
-
-serialization::RecordDescriber highScoreReader(std::shared_ptr<CHighScoreInfo>& loaded) {
-    return [&loaded](Serializer& s) { s.describe(loaded, Tracking::On); };
 }
 
 // A record is written as the one tracked reference the readers expect.
@@ -67,27 +56,5 @@ void fSaveSetting(const std::string& path) {
 
 std::vector<std::byte> fSettingBytes(const COptionInfo& setting) {
     auto record = std::make_shared<COptionInfo>(setting);
-    return serialization::fSaveRecordToBytes(recordWriter(record));
-}
-
-CHighScoreInfo fLoadHighScore(const std::string& path) {
-    std::shared_ptr<CHighScoreInfo> loaded;
-    const bool ok = serialization::fLoadRecordOrSetAside(path, highScoreReader(loaded));
-    return ok ? *loaded : CHighScoreInfo();
-}
-
-CHighScoreInfo fReadHighScore(std::span<const std::byte> bytes, const std::string& name) {
-    std::shared_ptr<CHighScoreInfo> loaded;
-    serialization::fLoadRecordFromBytes(bytes, name, highScoreReader(loaded));
-    return *loaded;
-}
-
-void fSaveHighScore(const CHighScoreInfo& highScore, const std::string& path) {
-    auto record = std::make_shared<CHighScoreInfo>(highScore);
-    serialization::fSaveRecord(path, recordWriter(record));
-}
-
-std::vector<std::byte> fHighScoreBytes(const CHighScoreInfo& highScore) {
-    auto record = std::make_shared<CHighScoreInfo>(highScore);
     return serialization::fSaveRecordToBytes(recordWriter(record));
 }

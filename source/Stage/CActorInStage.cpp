@@ -2,7 +2,7 @@
 
 #include "Stage/CStage.h"
 #include "base/Check.h"
-#include "util/ScreenGeometry.h"
+#include "render/ScreenGeometry.h"
 
 void CActorInStage::fDraw() {
     TAVONI_CHECK(mStage != nullptr, "Stage", "actor drawn without a stage");

@@ -2,7 +2,7 @@
 // by pushing into the stage's draw queue so that layers and depth sort correctly.
 #pragma once
 
-#include "util/CActor.h"
+#include "Stage/CActor.h"
 
 class CStage;
 

@@ -3,7 +3,7 @@
 #include "Stage/CStage.h"
 #include "base/CStateDigest.h"
 #include "base/Check.h"
-#include "util/ScreenGeometry.h"
+#include "render/ScreenGeometry.h"
 
 CEffect::CEffect() {
     mCallbacks.reserve(4);

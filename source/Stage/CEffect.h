@@ -3,8 +3,8 @@
 // callbacks keyed by frame number.
 #pragma once
 
+#include "Stage/CActor.h"
 #include "Stage/CEffectParam.h"
-#include "util/CActor.h"
 
 #include <functional>
 #include <memory>

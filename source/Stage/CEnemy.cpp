@@ -5,10 +5,10 @@
 #include "Stage/CStage.h"
 #include "StageData/CEnemyBehaviours.h"
 #include "Ziki/CZiki.h"
+#include "audio/CSoundManager.h"
 #include "base/CStateDigest.h"
 #include "base/Check.h"
-#include "util/CSoundManager.h"
-#include "util/ScreenGeometry.h"
+#include "render/ScreenGeometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 
 #include "Stage/CActorInStage.h"
 #include "Stage/CBullet.h"
-#include "util/CFrameCountdown.h"
+#include "Stage/CFrameCountdown.h"
 
 #include <functional>
 #include <memory>

@@ -4,7 +4,7 @@
 
 #include "Stage/CMapFile.h"
 #include "Stage/CMapObject.h"
-#include "util/CPoint.h"
+#include "geometry/CPoint.h"
 
 #include <array>
 #include <functional>

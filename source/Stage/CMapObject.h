@@ -1,7 +1,7 @@
 // One chip of the town: a small actor at the chip's centre, solid when it carries a hit rectangle.
 #pragma once
 
-#include "util/CActor.h"
+#include "Stage/CActor.h"
 
 class CMapObject : public CActor {
 public:

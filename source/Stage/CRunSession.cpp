@@ -1,15 +1,16 @@
 #include "Stage/CRunSession.h"
 #include "base/GameFolders.h"
 
-#include "GameMain/GameRecords.h"
+#include "Stage/HighScoreFile.h"
 #include "base/CArchiver.h"
 #include "base/CException.h"
 #include "base/CRandom.h"
 #include "base/Check.h"
 #include "base/Log.h"
-#include "base/ReplayFiles.h"
-#include "util/CKeyManager.h"
-#include "util/CKeyPlayer.h"
+#include "input/CKeyManager.h"
+#include "replay/CKeyPlayer.h"
+#include "replay/CKeyRecorder.h"
+#include "replay/ReplayFiles.h"
 
 #include <cstdio>
 #include <exception>
@@ -64,8 +65,11 @@ void CRunSession::fStart(std::int32_t seed) {
         } else {
             CKeyManager& keys = fLiveKeyManager();
             gRandom = std::make_unique<CRandom>(seed);
-            keys.fSetupRecord(fUserPath(kReplayKeyTmpPath), false, false, 0);
-            keys.fStartRecord();
+            auto recorder = std::make_shared<CKeyRecorder>();
+            recorder->fSetupRecord(fUserPath(kReplayKeyTmpPath), false, false, 0);
+            recorder->fStartRecord();
+            keys.fSetFrameListener(recorder);
+            mRecorder = std::move(recorder);
         }
     } catch (...) {
         gRandom = std::move(before);
@@ -86,7 +90,7 @@ bool CRunSession::fEnd(std::int32_t score, std::int32_t bestScore) {
         gKeyManager = std::make_unique<CKeyManager>();
         return false;
     }
-    fLiveKeyManager().fEndRecord();
+    fEndRecording();
     if (score <= bestScore) {
         fRemoveIfPresent(fUserPath(kReplayKeyTmpPath));
         return false;
@@ -104,8 +108,15 @@ void CRunSession::fAbandon() {
         }
         gKeyManager = std::make_unique<CKeyManager>();
     } else {
-        fLiveKeyManager().fEndRecord();
+        fEndRecording();
     }
+}
+
+void CRunSession::fEndRecording() {
+    TAVONI_CHECK(mRecorder != nullptr, "Stage", "a recorded run has a recorder");
+    // Dropping the recorder detaches it from the key manager.
+    const std::shared_ptr<CKeyRecorder> recorder = std::move(mRecorder);
+    recorder->fEndRecord();
 }
 
 void CRunSession::fStoreReplay(std::int32_t score) {

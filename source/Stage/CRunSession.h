@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+class CKeyRecorder;
 class CRandom;
 
 class CRunSession {
@@ -35,8 +36,12 @@ private:
     // The replay is packed beside the old one first, so a failure on the way leaves the old score and
     // replay together.
     static void fStoreReplay(std::int32_t score);
+    // Writes the recorded frames out and stops recording.
+    void fEndRecording();
 
     std::string mReplayPath;
     bool mRunning = false;
     std::unique_ptr<CRandom> mRandomBefore;
+    // The key manager holds only a weak reference: the recorder lives as long as the recording.
+    std::shared_ptr<CKeyRecorder> mRecorder;
 };

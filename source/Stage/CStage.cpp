@@ -1,27 +1,24 @@
 #include "Stage/CStage.h"
 #include "base/GameFolders.h"
 
-#include "GameMain/CLaunchReplay.h"
-#include "GameMain/CStartMenu.h"
-#include "GameMain/CTipsManager.h"
-#include "GameMain/GameMain.h"
-#include "GameMain/GameRecords.h"
 #include "Stage/CVarno.h"
 #include "Stage/Collision.h"
+#include "Stage/HighScoreFile.h"
 #include "StageData/CEnemyGenerator.h"
 #include "Ziki/CZiki.h"
+#include "audio/CSoundManager.h"
 #include "base/CRandom.h"
 #include "base/CStateDigest.h"
+#include "base/GameVersion.h"
+#include "base/LaunchFlags.h"
 #include "base/Log.h"
-#include "base/ReplayFiles.h"
 #include "base/TimeText.h"
-#include "util/CFpsTimer.h"
-#include "util/CKeyManager.h"
-#include "util/CKeyManagerBase.h"
-#include "util/CKeyPlayer.h"
-#include "util/CProfiler.h"
-#include "util/CSoundManager.h"
-#include "util/ScreenGeometry.h"
+#include "input/CKeyManager.h"
+#include "input/CKeyManagerBase.h"
+#include "render/GameFonts.h"
+#include "render/ScreenGeometry.h"
+#include "replay/CKeyPlayer.h"
+#include "replay/ReplayFiles.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -42,7 +39,6 @@ constexpr int kPlayerBulletCapacity = 200;
 constexpr int kEnemyCapacity = 1000;
 constexpr int kEffectCapacity = 1000;
 constexpr int kItemCapacity = 100;
-const char* const kGameTitle = "たぼに！(ver1.03)";
 } // namespace
 
 CStage::CIconManager::CIconManager(CStage& stage)
@@ -57,7 +53,13 @@ void CStage::CIconManager::fDraw() {
     }
 }
 
-CStage::CStage(const std::string& replayPath, bool start) : mRunSession(replayPath) {
+CStageHost& CStage::fNoHost() {
+    static CStageHost none;
+    return none;
+}
+
+CStage::CStage(const std::string& replayPath, bool start, CStageHost* host)
+    : mHost(host != nullptr ? host : &fNoHost()), mRunSession(replayPath) {
     gSoundManager->fStopAll();
     mEnemyBullets.fFill(kEnemyBulletCapacity, [] { return std::make_unique<CBullet>(); });
     mPlayerBullets.fFill(kPlayerBulletCapacity, [] { return std::make_unique<CBullet>(); });
@@ -121,7 +123,7 @@ void CStage::fDispose() {
     mEnemyBullets.fDestroy();
     mItems.fDestroy();
     mEffects.fDestroy();
-    gFpsTimer->fSetNoWait(gLaunchNoWait);
+    mHost->fRestoreFramePacing();
 }
 
 void CStage::fAgeMarkers() {
@@ -158,9 +160,7 @@ void CStage::fEndRun() {
     if (gLaunchTraceStage) {
         std::printf("stage end: score %d\n", mScore);
     }
-    if (mIsReplay && gLaunchReplay.fIsActive()) {
-        gLaunchReplay.fOnStageEnd(*this);
-    }
+    mHost->fOnStageEnd(*this);
     fDispose();
 }
 
@@ -172,7 +172,7 @@ void CStage::fSetSpecialState(ESpecialState kind) {
 }
 
 void CStage::fLeaveToMenu() {
-    gScene = std::make_unique<CStartMenu>();
+    mHost->fLeaveStage();
 }
 
 void CStage::fTrace() const {
@@ -203,9 +203,7 @@ void CStage::fInput() {
         if (mRunSession.fIsRunning()) {
             mRunSession.fAbandon();
         }
-        if (mIsReplay && gLaunchReplay.fIsActive()) {
-            gLaunchReplay.fOnStageEnd(*this);
-        }
+        mHost->fOnStageEnd(*this);
         if (gLaunchTraceStage) {
             std::printf("stage left with Esc at play frame %d\n", mFrameCounter);
         }
@@ -214,7 +212,7 @@ void CStage::fInput() {
         return;
     }
     if (gKeyManager->fIsKeyboardPushed(EGameKey::KEY_F1) && mIsReplay) {
-        gFpsTimer->fToggleNoWait();
+        mHost->fToggleFastForward();
     }
     if (mSpecialState) {
         if (mSpecialState->fGetKind() != ESpecialState::TIME_UP &&
@@ -224,7 +222,7 @@ void CStage::fInput() {
         return;
     }
     if (gKeyManager->fIsPush(EGameKey::KEY_F12, true)) {
-        gProfiler->fToggle();
+        mHost->fToggleProfiler();
     }
     CZiki& party = *mParty;
     const EDirectionTenkey dir = gKeyManager->fGetDirection();
@@ -264,10 +262,7 @@ void CStage::fUpdate() {
                 fEndRun();
                 fLeaveToMenu();
             } else {
-                if (gTipsManager) {
-                    gTipsManager->fUnlockTip();
-                    gTipsManager->fOpen(CTipsManager::EScene::STAGE);
-                }
+                mHost->fOpenTip();
                 fSetSpecialState(ESpecialState::TIPS);
             }
             break;
@@ -311,9 +306,9 @@ void CStage::fUpdate() {
     fUpdateAll(mItems);
     fUpdateAll(mEffects);
     fAgeMarkers();
-    gProfiler->fMeasureStart("col 01");
+    mHost->fMeasureStart("col 01");
     fCheckCollision();
-    gProfiler->fMeasureEnd("col 01");
+    mHost->fMeasureEnd("col 01");
     mEnemies.fCollectDead();
     mPlayerBullets.fCollectDead();
     mEnemyBullets.fCollectDead();
@@ -341,8 +336,8 @@ void CStage::fDraw() {
     }
     if (mFrameCounter % 60 == 0) {
         char caption[160];
-        std::snprintf(caption, sizeof caption, "%s FPS:%.1f プレイ時間 %s", kGameTitle, gFpsTimer->fGetFps(),
-                      fFramesToTimeText(mFrameCounter).c_str());
+        std::snprintf(caption, sizeof caption, "%s FPS:%.1f プレイ時間 %s", fGameTitle().c_str(),
+                      mHost->fGetFps(), fFramesToTimeText(mFrameCounter).c_str());
         dx_SetMainWindowText(caption);
     }
     mTerrain->fDrawLower();
@@ -382,9 +377,7 @@ void CStage::fDraw() {
             break;
         case ESpecialState::TIPS:
             // The tip this run unlocked.
-            if (gTipsManager) {
-                gTipsManager->fDraw();
-            }
+            mHost->fDrawTip();
             break;
         }
     }

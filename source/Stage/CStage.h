@@ -3,17 +3,18 @@
 // rank and time, runs the closing states (time up, result, tips) and hands back to the title.
 #pragma once
 
-#include "GameMain/CScene.h"
 #include "Stage/CBullet.h"
 #include "Stage/CEffect.h"
 #include "Stage/CEnemy.h"
 #include "Stage/CGeographicalFeatures.h"
 #include "Stage/CItem.h"
+#include "Stage/CObjectPool.h"
 #include "Stage/CRunSession.h"
+#include "Stage/CStageHost.h"
 #include "Stage/SRunStats.h"
 #include "Ziki/CFoodTables.h"
-#include "util/CDrawDataQueue.h"
-#include "util/CObjectPool.h"
+#include "base/CScene.h"
+#include "render/CDrawDataQueue.h"
 
 #include <cstdint>
 #include <memory>
@@ -72,7 +73,8 @@ public:
     static constexpr int kSpecialStateFrames = 240;
     static constexpr int kMaxRank = 19;
 
-    CStage(const std::string& replayPath, bool start);
+    // `host` hears of the stage's end and gives what lies above the world; null: a host that does nothing.
+    CStage(const std::string& replayPath, bool start, CStageHost* host = nullptr);
     ~CStage() override;
 
     void fUpdate() override;
@@ -157,9 +159,11 @@ private:
     };
 
     void fTrace() const;
-    // Every way out of the stage goes back to the same scene.
-    static void fLeaveToMenu();
+    // Every way out of the stage goes to the scene its host chooses.
+    void fLeaveToMenu();
+    static CStageHost& fNoHost();
 
+    CStageHost* mHost;
     CDrawDataQueue mDrawQueue;
     CFoodTables mFoodTables;
     int mRank = 0;

@@ -1,14 +1,15 @@
 #include "Stage/CVarno.h"
 #include "base/CStateDigest.h"
 
-#include "GameMain/GameMain.h"
 #include "Stage/CEffectCreator.h"
 #include "Stage/CStage.h"
 #include "Ziki/CZiki.h"
 #include "Ziki/CZikiSprites.h"
+#include "audio/CSoundManager.h"
 #include "base/CRandom.h"
-#include "util/CSoundManager.h"
-#include "util/Define.h"
+#include "base/LaunchFlags.h"
+#include "geometry/Define.h"
+#include "render/GameFonts.h"
 
 #include <cstdio>
 #include <dx/DxLib.h>

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "Stage/CActorInStage.h"
+#include "Stage/CFrameCountdown.h"
 #include "Ziki/CFoodTables.h"
-#include "util/CFrameCountdown.h"
-#include "util/Enums.h"
+#include "input/Enums.h"
 
 #include <array>
 #include <vector>

@@ -1,7 +1,7 @@
 // Contact tests shared by the collision pass, the terrain and the walkers.
 #pragma once
 
-#include "util/CPoint.h"
+#include "geometry/CPoint.h"
 
 // Circles touch when the distance of their centres is at most the sum of their radii.
 bool fIsHitCircle(const SCircleD& a, const SCircleD& b);

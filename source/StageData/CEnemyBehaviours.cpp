@@ -5,7 +5,7 @@
 #include "Stage/CStage.h"
 #include "base/CRandom.h"
 #include "base/CStateDigest.h"
-#include "util/CImageManager.h"
+#include "render/CImageManager.h"
 
 #include <algorithm>
 #include <cmath>

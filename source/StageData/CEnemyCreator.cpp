@@ -4,7 +4,7 @@
 #include "Stage/CStage.h"
 #include "StageData/CEnemyBehaviours.h"
 #include "base/Check.h"
-#include "util/CImageManager.h"
+#include "render/CImageManager.h"
 
 namespace {
 struct SEnemyImages {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "StageData/CEnemyCreator.h"
-#include "util/CPoint.h"
+#include "geometry/CPoint.h"
 
 #include <span>
 

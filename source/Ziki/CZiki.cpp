@@ -3,10 +3,10 @@
 
 #include "Stage/CStage.h"
 #include "Stage/CVarno.h"
+#include "audio/CSoundManager.h"
 #include "base/Check.h"
-#include "util/CImageManager.h"
-#include "util/CSoundManager.h"
-#include "util/Define.h"
+#include "geometry/Define.h"
+#include "render/CImageManager.h"
 
 #include <algorithm>
 #include <cstdio>

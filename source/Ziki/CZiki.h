@@ -3,12 +3,12 @@
 // be put to sleep, carries ingredients and feeds the hungry character.
 #pragma once
 
+#include "Stage/CFrameCountdown.h"
 #include "Ziki/CFireManagerBase.h"
 #include "Ziki/CFoodTables.h"
 #include "Ziki/CObjectWithAxisHistory.h"
 #include "Ziki/CZikiSprites.h"
-#include "util/CFrameCountdown.h"
-#include "util/Enums.h"
+#include "input/Enums.h"
 
 #include <array>
 #include <memory>

@@ -4,7 +4,7 @@
 #include "Stage/CStage.h"
 #include "Ziki/CZiki.h"
 #include "base/Check.h"
-#include "util/CImageManager.h"
+#include "render/CImageManager.h"
 
 #include <array>
 #include <iterator>

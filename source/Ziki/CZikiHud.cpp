@@ -1,11 +1,11 @@
 // The head-up display on the left of the screen: remaining time, the wished dishes, whether the first can
 // be cooked, the ingredients it needs against those carried, and the blinking popup of time changes.
-#include "GameMain/GameMain.h"
 #include "Stage/CStage.h"
 #include "Ziki/CZiki.h"
 #include "base/Check.h"
 #include "base/TimeText.h"
-#include "util/CImageManager.h"
+#include "render/CImageManager.h"
+#include "render/GameFonts.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // handles, three per keypad direction (positions 3d .. 3d+2), NEUTRAL using the downward row.
 #pragma once
 
-#include "util/CDrawData.h"
+#include "render/CDrawData.h"
 
 #include <array>
 

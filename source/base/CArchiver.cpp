@@ -14,7 +14,7 @@
 
 namespace {
 
-const char* const kReplayMembers[] = {"dat/replay/replay_key.dat", "dat/replay/replay.dat"};
+const char* const kReplayMembers[] = {kReplayKeyPath, kReplaySeedPath};
 constexpr std::size_t kReplayMemberCount = 2;
 constexpr std::size_t kKeyMember = 0;
 constexpr std::size_t kSeedMember = 1;
@@ -125,7 +125,7 @@ bool readMember(zip_file_t* member, zip_uint64_t size, std::vector<char>& bytes,
 
 void CArchiver::fCompress(const std::string& archiveName, const std::vector<std::string>& files,
                           bool deleteSources, const std::string& folder) {
-    TAVONI_CHECK(!files.empty(), "util/Define", "an archive needs at least one file");
+    TAVONI_CHECK(!files.empty(), "base/CArchiver", "an archive needs at least one file");
     int code = 0;
     ZipPtr archive(zip_open(archiveName.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code));
     if (archive == nullptr) {

@@ -1,6 +1,8 @@
 // Packs files into a ZIP archive (members deflated, named by the paths given) and unpacks replays.
 #pragma once
 
+#include "base/ReplayFormat.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -13,9 +15,9 @@ public:
     static constexpr std::uint64_t kMaxMemberSize = 64ull * 1024 * 1024;
     // The key record is whole frames of 28 little-endian 32-bit key states, and at most a few bytes that
     // the key player never reads; the seed member is one serialized int.
-    static constexpr std::uint64_t kKeyFrameBytes = 112;
-    static constexpr std::uint64_t kKeyTailBytes = 10;
-    static constexpr std::uint64_t kSeedMemberBytes = 4;
+    static constexpr std::uint64_t kKeyFrameBytes = kReplayFrameBytes;
+    static constexpr std::uint64_t kKeyTailBytes = kReplayTailBytes;
+    static constexpr std::uint64_t kSeedMemberBytes = kReplaySeedBytes;
     // Largest replay archive file read: both members at their largest, stored, with room for the headers.
     static constexpr std::uint64_t kMaxArchiveSize = 2 * kMaxMemberSize + 64 * 1024;
 

@@ -69,7 +69,7 @@ std::uint32_t CRandom::fNext() {
 }
 
 std::int32_t CRandom::fGetRand(std::int32_t min, std::int32_t max) {
-    TAVONI_CHECK(min <= max, "util/Define", "fGetRand needs min <= max");
+    TAVONI_CHECK(min <= max, "base/CRandom", "fGetRand needs min <= max");
     if (min == max) {
         return min;
     }

@@ -162,3 +162,8 @@ std::string fExecutablePath(const char* argv0) {
     }
     return {};
 }
+
+void fRemoveIfPresent(const std::string& path) {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+}

@@ -61,3 +61,6 @@ std::string fUserPath(std::string_view name);
 
 // The running program's own path ("" when it cannot be told).
 std::string fExecutablePath(const char* argv0);
+
+// Removes a file if it is there; a file that is not there, or cannot be removed, is no failure.
+void fRemoveIfPresent(const std::string& path);

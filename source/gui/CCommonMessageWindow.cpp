@@ -2,8 +2,8 @@
 
 #include "gui/GuiHelper.h"
 #include "gui/GuiStyle.h"
-#include "util/CImageManager.h"
-#include "util/CKeyManagerBase.h"
+#include "input/CKeyManagerBase.h"
+#include "render/CImageManager.h"
 
 #include <dx/DxLib.h>
 

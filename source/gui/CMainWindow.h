@@ -15,7 +15,7 @@
 #include "gui/CFocusBgInfo.h"
 #include "gui/CWindowBgInfo.h"
 #include "gui/GuiTypes.h"
-#include "util/CDrawData.h"
+#include "render/CDrawData.h"
 
 #include <any>
 #include <array>

@@ -2,7 +2,7 @@
 
 #include "base/CException.h"
 #include "gui/GuiStyle.h"
-#include "util/CKeyManagerBase.h"
+#include "input/CKeyManagerBase.h"
 
 #include <algorithm>
 #include <dx/DxLib.h>

@@ -1,12 +1,11 @@
 #include "gui/CShowRankingWindow.h"
 
-#include "GameMain/CScene.h"
-#include "Stage/CStage.h"
+#include "base/CException.h"
 #include "base/Log.h"
 #include "gui/GuiHelper.h"
+#include "input/CKeyManagerBase.h"
 #include "net/RankingClient.h"
-#include "util/CImageManager.h"
-#include "util/CKeyManagerBase.h"
+#include "render/CImageManager.h"
 
 #include <algorithm>
 #include <charconv>
@@ -192,7 +191,10 @@ void CShowRankingWindow::fDownloadAndPlay() {
 
 void CShowRankingWindow::fPlay(const std::string& path) {
     try {
-        gScene = std::make_unique<CStage>(path, true);
+        if (!mOnPlay) {
+            throw CException("nothing here plays replays");
+        }
+        mOnPlay(path);
         mPlaying = true;
     } catch (const std::exception& e) {
         fLogWarning("the replay " + path + " cannot be played: " + e.what());

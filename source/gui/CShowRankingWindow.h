@@ -7,13 +7,14 @@
 //
 //   mRanking = std::make_unique<CShowRankingWindow>(std::move(list.entries));
 //   mRanking->fSetOnClose([this] { mRanking.reset(); });
+//   mRanking->fSetOnPlay([](const std::string& path) { gScene = fMakeGameStage(path); });
 //   every frame: mRanking->fInput(); mRanking->fUpdate(); ... mRanking->fDraw();
 #pragma once
 
 #include "gui/CCommonMessageWindow.h"
 #include "gui/CWindowBase.h"
+#include "input/CKeyRepeatManager.h"
 #include "net/RankingList.h"
-#include "util/CKeyRepeatManager.h"
 
 #include <cstddef>
 #include <functional>
@@ -53,6 +54,9 @@ public:
 
     // Called by X or Esc; nothing of the window is touched after it returns.
     void fSetOnClose(std::function<void()> onClose) { mOnClose = std::move(onClose); }
+    // Z on a row downloads that replay and hands its path to `onPlay`, which starts the playback in place
+    // of the current scene; an exception from it means the replay cannot be played.
+    void fSetOnPlay(std::function<void(const std::string& path)> onPlay) { mOnPlay = std::move(onPlay); }
 
     // One row: place, name, score and the registration date without its seconds.
     static std::string fFormatRow(const SRankingData& entry);
@@ -86,4 +90,5 @@ private:
     EConnectTask mConnectTask = EConnectTask::NONE;
     bool mPlaying = false; // the playback's stage has replaced the scene
     std::function<void()> mOnClose;
+    std::function<void(const std::string&)> mOnPlay;
 };

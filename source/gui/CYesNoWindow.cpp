@@ -1,7 +1,7 @@
 #include "gui/CYesNoWindow.h"
 
 #include "gui/GuiStyle.h"
-#include "util/CKeyManagerBase.h"
+#include "input/CKeyManagerBase.h"
 
 #include <algorithm>
 #include <dx/DxLib.h>

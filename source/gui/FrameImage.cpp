@@ -1,7 +1,7 @@
 #include "gui/FrameImage.h"
 
 #include "base/CException.h"
-#include "util/ScreenGeometry.h"
+#include "render/ScreenGeometry.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
 #include "gui/GuiStyle.h"
 
-#include "GameMain/GameMain.h"
 #include "base/CException.h"
-#include "util/CImageManager.h"
+#include "render/CImageManager.h"
+#include "render/GameFonts.h"
 
 #include <dx/DxLib.h>
 

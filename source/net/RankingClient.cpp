@@ -5,7 +5,7 @@
 #include "base/CException.h"
 #include "base/FieldText.h"
 #include "base/Log.h"
-#include "base/ReplayFiles.h"
+#include "base/ReplayFormat.h"
 #include "net/CCurlWrapper.h"
 
 #include <algorithm>

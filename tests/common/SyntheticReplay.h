@@ -3,7 +3,7 @@
 #pragma once
 
 #include "base/CArchiver.h"
-#include "base/ReplayFiles.h"
+#include "replay/ReplayFiles.h"
 
 #include <filesystem>
 #include <fstream>

@@ -2,7 +2,7 @@
 #include "FuzzCheck.h"
 
 #include "base/CException.h"
-#include "util/CKeyRecord.h"
+#include "replay/CKeyRecord.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {

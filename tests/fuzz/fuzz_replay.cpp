@@ -5,8 +5,8 @@
 
 #include "base/CArchiver.h"
 #include "base/CException.h"
-#include "base/ReplayFiles.h"
-#include "util/CKeyRecord.h"
+#include "replay/CKeyRecord.h"
+#include "replay/ReplayFiles.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,8 +1,8 @@
 // Gamepads plugged in and pulled out while the game runs, through SDL's virtual joysticks: the same path a
 // real device takes, from its arrival to the game keys and the key configuration.
+#include "GameMain/COptionInfo.h"
 #include "GameMain/GameRecords.h"
 #include "GameRunner.h"
-#include "util/COptionInfo.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -2,7 +2,7 @@
 #include "GameRunner.h"
 
 #include "base/CArchiver.h"
-#include "base/ReplayFiles.h"
+#include "replay/ReplayFiles.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -3,9 +3,9 @@
 // exception makes a non-zero exit.
 #pragma once
 
+#include "GameMain/COptionInfo.h"
 #include "GameMain/GameRecords.h"
 #include "ToolGlobals.h"
-#include "util/COptionInfo.h"
 
 #include <cstdio>
 #include <dx/DxLib.h>

@@ -2,14 +2,14 @@
 // keys, profiler), without a scene: for the programs that drive a stage themselves (benchmarks, showcase).
 #pragma once
 
+#include "GameMain/CFpsTimer.h"
+#include "GameMain/CProfiler.h"
 #include "GameMain/GameMain.h"
 #include "Ziki/CZikiSprites.h"
+#include "audio/CSoundManager.h"
 #include "base/CRandom.h"
-#include "util/CFpsTimer.h"
-#include "util/CImageManager.h"
-#include "util/CKeyManager.h"
-#include "util/CProfiler.h"
-#include "util/CSoundManager.h"
+#include "input/CKeyManager.h"
+#include "render/CImageManager.h"
 
 #include <memory>
 

@@ -16,6 +16,7 @@
 // F is the loop frame of the stage's first input in the real game, the frame after the one that started the
 // run (which already updates the new stage);
 // each --prefix line is copied before the bot's keys. Comment lines record when each dish was eaten.
+#include "GameMain/COptionInfo.h"
 #include "GameMain/GameRecords.h"
 #include "Stage/CItem.h"
 #include "Stage/CStage.h"
@@ -23,8 +24,7 @@
 #include "Stage/Collision.h"
 #include "ToolGlobals.h"
 #include "Ziki/CZiki.h"
-#include "util/CKeyManagerBase.h"
-#include "util/COptionInfo.h"
+#include "input/CKeyManagerBase.h"
 
 #include <array>
 #include <cmath>

@@ -3,6 +3,9 @@
 // appearing in a hunting ground, the four shots of the two weapons and a charge being gathered. It builds a
 // real stage on the offscreen backend, places the actors, runs the stage's own frames and saves the screen.
 // Usage: tavoni_showcase OUTPUT_FOLDER, run from the game folder (the one holding dat/).
+#include "GameMain/CFpsTimer.h"
+#include "GameMain/COptionInfo.h"
+#include "GameMain/CProfiler.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
 #include "ShowcaseMain.h"
@@ -16,13 +19,10 @@
 #include "Ziki/CZiki.h"
 #include "Ziki/CZikiBulletCreator.h"
 #include "Ziki/CZikiSprites.h"
+#include "audio/CSoundManager.h"
 #include "base/CRandom.h"
-#include "util/CFpsTimer.h"
-#include "util/CImageManager.h"
-#include "util/CKeyManager.h"
-#include "util/COptionInfo.h"
-#include "util/CProfiler.h"
-#include "util/CSoundManager.h"
+#include "input/CKeyManager.h"
+#include "render/CImageManager.h"
 
 #include <cstdio>
 #include <dx/DxLib.h>

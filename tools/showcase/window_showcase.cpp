@@ -3,6 +3,7 @@
 // are the game's own, on the offscreen backend, over the title picture; the name is typed through the media
 // layer's scripted text input. Usage: tavoni_window_showcase OUTPUT_FOLDER, run from the game folder (the one
 // holding dat/).
+#include "GameMain/COptionInfo.h"
 #include "GameMain/COptionMenu.h"
 #include "GameMain/CTipsManager.h"
 #include "GameMain/GameRecords.h"
@@ -12,7 +13,6 @@
 #include "gui/CNameEntryWindowEx.h"
 #include "gui/CShowRankingWindow.h"
 #include "gui/GuiStyle.h"
-#include "util/COptionInfo.h"
 
 #include <cstdio>
 #include <dx/DxLib.h>

@@ -4,7 +4,7 @@
 //   tavoni_soundlevels se N [LEVEL]        sound effect N until it has finished
 //   tavoni_soundlevels bgm SECONDS [LEVEL] the music for SECONDS seconds
 // LEVEL is the player's volume from the option menu, 0 to 10 (10 by default).
-#include "util/CSoundManager.h"
+#include "audio/CSoundManager.h"
 
 #include <dx/DxLib.h>
 

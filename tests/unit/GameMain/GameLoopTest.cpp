@@ -1,9 +1,9 @@
-#include "GameMain/CScene.h"
+#include "GameMain/CFpsTimer.h"
+#include "GameMain/COptionInfo.h"
+#include "GameMain/CSceneHolder.h"
 #include "GameMain/GameMain.h"
 #include "base/Log.h"
-#include "util/CFpsTimer.h"
-#include "util/CKeyManager.h"
-#include "util/COptionInfo.h"
+#include "input/CKeyManager.h"
 
 #include <dx/DxLib.h>
 #include <filesystem>

@@ -1,13 +1,13 @@
 // The key configuration, driven like the game drives it: the live key manager over scripted keyboard and
 // pad events, one scene step per frame, saving into a scratch game folder.
+#include "GameMain/COptionInfo.h"
 #include "GameMain/COptionMenu.h"
 #include "GameMain/GameRecords.h"
 #include "GameMain/VolumeSettings.h"
+#include "ScratchFolder.h"
+#include "audio/CSoundManager.h"
 #include "gui/GuiTestEnv.h"
-#include "util/CKeyManager.h"
-#include "util/COptionInfo.h"
-#include "util/CSoundManager.h"
-#include "util/ScratchFolder.h"
+#include "input/CKeyManager.h"
 
 #include <filesystem>
 #include <fstream>

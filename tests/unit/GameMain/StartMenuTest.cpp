@@ -3,12 +3,12 @@
 #include "GameMain/CStartMenu.h"
 #include "GameMain/CTipsManager.h"
 #include "GameMain/GameRecords.h"
+#include "ScratchFolder.h"
+#include "audio/CSoundManager.h"
 #include "base/CRandom.h"
-#include "base/ReplayFiles.h"
 #include "gui/GuiTestEnv.h"
 #include "net/RankingClient.h"
-#include "util/CSoundManager.h"
-#include "util/ScratchFolder.h"
+#include "replay/ReplayFiles.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,8 +1,8 @@
 // The tips: which one a run unlocks, the file, and paging through them from the start menu.
 #include "GameMain/CTipsManager.h"
+#include "ScratchFolder.h"
 #include "base/CRandom.h"
 #include "gui/GuiTestEnv.h"
-#include "util/ScratchFolder.h"
 
 #include <filesystem>
 #include <fstream>

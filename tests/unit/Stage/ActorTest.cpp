@@ -1,4 +1,4 @@
-#include "util/CActor.h"
+#include "Stage/CActor.h"
 
 #include <gtest/gtest.h>
 

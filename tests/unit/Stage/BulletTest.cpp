@@ -87,7 +87,7 @@ TEST(KillCountManagerTest, MultiplierIsTheKillNumberFromTheSecondKillCappedAtEig
 #include "Stage/CEffect.h"
 #include "Stage/CEnemyBulletCreator.h"
 #include "base/CRandom.h"
-#include "util/CImageManager.h"
+#include "render/CImageManager.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "Stage/CombatTestEnv.h"
-#include "util/CImageManager.h"
+#include "render/CImageManager.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "Stage/CEffect.h"
-#include "util/CObjectPool.h"
+#include "Stage/CObjectPool.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

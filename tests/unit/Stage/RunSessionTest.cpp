@@ -1,13 +1,13 @@
 // A run's session: what is left behind when a stage fails half-built, and the order in which a new high
 // score and its replay are stored.
 #include "GameMain/GameRecords.h"
+#include "ScratchFolder.h"
 #include "Stage/StageTestEnv.h"
 #include "base/CArchiver.h"
 #include "base/CException.h"
-#include "base/ReplayFiles.h"
-#include "util/CKeyManager.h"
-#include "util/CKeyPlayer.h"
-#include "util/ScratchFolder.h"
+#include "input/CKeyManager.h"
+#include "replay/CKeyPlayer.h"
+#include "replay/ReplayFiles.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -3,17 +3,17 @@
 // Tests run with the repository root as the working directory, where dat/ and collision.png live.
 #pragma once
 
+#include "GameMain/CFpsTimer.h"
+#include "GameMain/COptionInfo.h"
+#include "GameMain/CProfiler.h"
 #include "Stage/CGeographicalFeatures.h"
 #include "Stage/CStage.h"
 #include "Ziki/CZiki.h"
 #include "Ziki/CZikiSprites.h"
+#include "audio/CSoundManager.h"
 #include "base/CRandom.h"
-#include "util/CFpsTimer.h"
-#include "util/CImageManager.h"
-#include "util/CKeyManagerBase.h"
-#include "util/COptionInfo.h"
-#include "util/CProfiler.h"
-#include "util/CSoundManager.h"
+#include "input/CKeyManagerBase.h"
+#include "render/CImageManager.h"
 
 #include <dx/DxLib.h>
 #include <gtest/gtest.h>

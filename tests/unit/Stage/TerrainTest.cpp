@@ -1,8 +1,8 @@
+#include "ScratchFolder.h"
 #include "Stage/CGeographicalFeatures.h"
 #include "Stage/Collision.h"
 #include "Stage/StageTestEnv.h"
 #include "base/CException.h"
-#include "util/ScratchFolder.h"
 
 #include <filesystem>
 #include <fstream>

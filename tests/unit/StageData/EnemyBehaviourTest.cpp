@@ -1,7 +1,7 @@
 #include "Stage/CBullet.h"
 #include "Stage/CombatTestEnv.h"
 #include "StageData/CEnemyBehaviours.h"
-#include "util/CImageManager.h"
+#include "render/CImageManager.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "Stage/CItem.h"
 #include "Stage/CombatTestEnv.h"
-#include "util/CImageManager.h"
+#include "render/CImageManager.h"
 
 #include <gtest/gtest.h>
 

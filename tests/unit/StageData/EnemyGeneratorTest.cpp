@@ -5,7 +5,7 @@
 #include "Stage/StageTestEnv.h"
 #include "StageData/CEnemyCreator.h"
 #include "StageData/CEnemyGenerator.h"
-#include "util/CImageManager.h"
+#include "render/CImageManager.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // counters per attack, the gauge and the aura.
 #include "Stage/CombatTestEnv.h"
 #include "Ziki/CFireManagerBase.h"
-#include "util/CImageManager.h"
+#include "render/CImageManager.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

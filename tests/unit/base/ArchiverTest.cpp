@@ -1,6 +1,6 @@
+#include "ScratchFolder.h"
 #include "base/CArchiver.h"
 #include "base/CException.h"
-#include "util/ScratchFolder.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

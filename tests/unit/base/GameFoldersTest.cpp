@@ -1,7 +1,7 @@
 // Which mode a start is in and where its files go, for the places a player or a package puts the game.
 #include "base/GameFolders.h"
 
-#include "util/ScratchFolder.h"
+#include "ScratchFolder.h"
 
 #include <filesystem>
 #include <fstream>

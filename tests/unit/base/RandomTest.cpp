@@ -1,6 +1,6 @@
+#include "GameMain/CProfiler.h"
+#include "base/CPair.h"
 #include "base/CRandom.h"
-#include "util/CPair.h"
-#include "util/CProfiler.h"
 
 #include <climits>
 #include <gtest/gtest.h>

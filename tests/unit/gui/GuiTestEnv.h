@@ -4,8 +4,8 @@
 
 #include "GameMain/GameMain.h"
 #include "Stage/StageTestEnv.h" // CScriptedKeys
-#include "util/CImageManager.h"
-#include "util/CKeyManagerBase.h"
+#include "input/CKeyManagerBase.h"
+#include "render/CImageManager.h"
 
 #include <dx/DxLib.h>
 #include <gtest/gtest.h>

@@ -1,14 +1,15 @@
 // The ranking window: pages of ten, places by score kept through the date sort, the blinking arrows, and
 // a chosen replay played from "downloaded_replay/" or fetched first, with a failed fetch leaving the list
 // usable.
-#include "GameMain/CScene.h"
+#include "GameMain/CGameStageHost.h"
+#include "GameMain/CSceneHolder.h"
 #include "GameMain/GameMain.h"
+#include "ScratchFolder.h"
 #include "Stage/StageTestEnv.h"
 #include "SyntheticReplay.h"
 #include "gui/CShowRankingWindow.h"
 #include "net/CScriptedHttpServer.h"
 #include "net/RankingClient.h"
-#include "util/ScratchFolder.h"
 
 #include <algorithm>
 #include <dx/DxLib.h>
@@ -64,6 +65,10 @@ protected:
         }
     }
 
+    // As the start menu does: a downloaded replay plays as the game's stage.
+    static void fPlayInGame(CShowRankingWindow& window) {
+        window.fSetOnPlay([](const std::string& path) { gScene = fMakeGameStage(path); });
+    }
     static std::string fInfoText(CShowRankingWindow& window) {
         return window.fGetInfoWindow().fGetWindow().fGetTextLabel("line0")->fGetText();
     }
@@ -202,6 +207,7 @@ TEST_F(RankingWindowTest, ZPlaysAKeptReplayWithoutTheNetwork) {
         scores.push_back(1200 - 100 * i);
     }
     CShowRankingWindow window(fEntries(scores));
+    fPlayInGame(window);
     fTapInput(window, EGameKey::RIGHT);
     fTapInput(window, EGameKey::DOWN);
     mKeys->fPress(EGameKey::KEY_Z);
@@ -227,6 +233,7 @@ TEST_F(RankingWindowTest, FailedDownloadKeepsNoFileAndLeavesTheListUsable) {
                           Case{damaged.fAddress(), "リプレイファイルのダウンロードに失敗しました"}}) {
         ASSERT_TRUE(fSetRankingServer(c.server));
         CShowRankingWindow window(fEntries({300, 200, 100}));
+        fPlayInGame(window);
         fTapInput(window, EGameKey::KEY_Z);
         EXPECT_EQ(window.fGetConnectTask(), Task::DOWNLOAD_REQUESTED);
         EXPECT_EQ(fInfoText(window), "リプレイファイルをダウンロード中です...");

@@ -2,10 +2,10 @@
 // give, and the ranking server itself for the round trip of a name.
 #include "net/RankingClient.h"
 #include "CRankingServer.h"
+#include "ScratchFolder.h"
 #include "SyntheticReplay.h"
 #include "net/CCurlWrapper.h"
 #include "net/CScriptedHttpServer.h"
-#include "util/ScratchFolder.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>

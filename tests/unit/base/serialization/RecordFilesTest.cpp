@@ -1,10 +1,10 @@
+#include "GameMain/COptionInfo.h"
 #include "GameMain/CTipsFile.h"
 #include "GameMain/GameRecords.h"
+#include "ScratchFolder.h"
 #include "base/CException.h"
-#include "base/ReplayFiles.h"
 #include "base/serialization/RecordFile.h"
-#include "util/COptionInfo.h"
-#include "util/ScratchFolder.h"
+#include "replay/ReplayFiles.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,10 +1,10 @@
 #include "base/serialization/Serializer.h"
+#include "GameMain/COptionInfo.h"
 #include "GameMain/GameRecords.h"
+#include "ScratchFolder.h"
 #include "Stage/CHighScoreInfo.h"
 #include "base/CException.h"
 #include "base/serialization/RecordFile.h"
-#include "util/COptionInfo.h"
-#include "util/ScratchFolder.h"
 
 #include <cstddef>
 #include <gtest/gtest.h>

@@ -1,0 +1,42 @@
+#include "replay/ReplayFiles.h"
+#include "base/GameFolders.h"
+
+#include "base/serialization/RecordFile.h"
+
+#include <chrono>
+#include <cstdio>
+
+void fWriteSeedFile(const std::string& path, std::int32_t seed) {
+    std::printf("Seed = %d\n", seed);
+    std::fflush(stdout);
+    serialization::fSaveRecord(path, [seed](serialization::Serializer& s) {
+        std::int32_t value = seed;
+        s.describe(value);
+    });
+}
+
+std::int32_t fReadSeedFile(const std::string& path) {
+    std::int32_t seed = 0;
+    serialization::fLoadRecord(path, [&seed](serialization::Serializer& s) { s.describe(seed); });
+    return seed;
+}
+
+std::int32_t fRunSeedFromTime(std::int64_t utcMilliseconds) {
+    const std::int64_t part = utcMilliseconds % 1000;
+    return static_cast<std::int32_t>(part < 0 ? part + 1000 : part);
+}
+
+std::int32_t fMakeRunSeed() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return fRunSeedFromTime(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+void fRemoveReplayPlaceholders() {
+    fRemoveIfPresent(fUserPath(kReplayFolder) + "dummy");
+    fRemoveIfPresent(fUserPath(kDownloadedReplayFolder) + "dummy");
+}
+
+void fRemoveLooseReplayFiles() {
+    fRemoveIfPresent(fUserPath(kReplaySeedPath));
+    fRemoveIfPresent(fUserPath(kReplayKeyPath));
+}
