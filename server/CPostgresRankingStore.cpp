@@ -2,6 +2,7 @@
 
 #include "PngFile.h"
 #include "RandomId.h"
+#include "RankingSql.h"
 #include "ServerLog.h"
 
 #include <climits>
@@ -48,8 +49,9 @@ std::optional<SRunSummary> fReadRun(const CPgRows& rows, int row) {
     return run;
 }
 
-// Columns: id, name, score, registered_at, rank, version, then the run's. What the database says is checked
-// as any input is: a row breaking the rules of the list reply would break the game's parsing of it.
+// Columns as RankingSql.h gives them: id, name, score, registered_at, rank, version, then the run's. What the
+// database says is checked as any input is: a row breaking the rules of the list reply would break the game's
+// parsing of it.
 SListedEntry fReadEntry(const CPgRows& rows, int row) {
     SListedEntry e;
     e.id = rows.fText(row, 0);
@@ -64,9 +66,6 @@ SListedEntry fReadEntry(const CPgRows& rows, int row) {
     }
     return e;
 }
-
-#define TAVONI_ENTRY_TAIL "version, frames, dishes, kills, max_rank, faints"
-constexpr const char* kEntryColumns = "id, name, score, registered_at, 0, " TAVONI_ENTRY_TAIL;
 
 // A run's column for the INSERT: frames, dishes, kills, max_rank, faints; NULL when not known.
 SPgValue fRunValue(const std::optional<SRunSummary>& run, int column) {
@@ -200,11 +199,8 @@ CRankingStore::SAdded CPostgresRankingStore::fAdd(const SNewEntry& added) {
                 stored.rank = fRankOf(db, added.score);
                 return std::optional<SAdded>(SAdded{stored, true});
             }
-            const CPgRows existing = db.fRun(std::string("SELECT ")
-                                                 .append(kEntryColumns)
-                                                 .append(" FROM entries WHERE sha256 = $1")
-                                                 .c_str(),
-                                             {SPgValue::fText(added.digest)});
+            const CPgRows existing =
+                db.fRun((fEntrySelectSql() + " WHERE sha256 = $1").c_str(), {SPgValue::fText(added.digest)});
             if (existing.fCount() == 1) {
                 SListedEntry known = fReadEntry(existing, 0);
                 known.rank = fRankOf(db, known.score);
@@ -229,9 +225,8 @@ CRankingStore::SAdded CPostgresRankingStore::fAdd(const SNewEntry& added) {
 
 std::optional<SListedEntry> CPostgresRankingStore::fFindReplay(const std::string& digest) {
     CPostgresConnections::CLease lease = mConnections.fTake();
-    const CPgRows rows = lease.fRun(
-        std::string("SELECT ").append(kEntryColumns).append(" FROM entries WHERE sha256 = $1").c_str(),
-        {SPgValue::fText(digest)});
+    const CPgRows rows =
+        lease.fRun((fEntrySelectSql() + " WHERE sha256 = $1").c_str(), {SPgValue::fText(digest)});
     if (rows.fCount() == 0) {
         return std::nullopt;
     }
@@ -241,16 +236,9 @@ std::optional<SListedEntry> CPostgresRankingStore::fFindReplay(const std::string
 }
 
 std::vector<SListedEntry> CPostgresRankingStore::fList(ERankingOrder order, int offset, int limit) {
-    const char* sql =
-        order == ERankingOrder::Score
-            ? "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), " TAVONI_ENTRY_TAIL
-              " FROM entries"
-              " ORDER BY score DESC, seq ASC LIMIT $1 OFFSET $2"
-            : "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), " TAVONI_ENTRY_TAIL
-              " FROM entries"
-              " ORDER BY registered_at DESC, seq DESC LIMIT $1 OFFSET $2";
+    const std::string sql = fListSelectSql(order) + " LIMIT $1 OFFSET $2";
     CPostgresConnections::CLease lease = mConnections.fTake();
-    const CPgRows rows = lease.fRun(sql, {SPgValue::fNumber(limit), SPgValue::fNumber(offset)});
+    const CPgRows rows = lease.fRun(sql.c_str(), {SPgValue::fNumber(limit), SPgValue::fNumber(offset)});
     std::vector<SListedEntry> entries;
     for (int i = 0; i < rows.fCount(); ++i) {
         entries.push_back(fReadEntry(rows, i));
@@ -291,9 +279,7 @@ std::optional<std::string> CPostgresRankingStore::fReplay(const std::string& id)
 
 std::optional<SListedEntry> CPostgresRankingStore::fEntry(const std::string& id) {
     CPostgresConnections::CLease lease = mConnections.fTake();
-    const CPgRows rows =
-        lease.fRun(std::string("SELECT ").append(kEntryColumns).append(" FROM entries WHERE id = $1").c_str(),
-                   {SPgValue::fText(id)});
+    const CPgRows rows = lease.fRun((fEntrySelectSql() + " WHERE id = $1").c_str(), {SPgValue::fText(id)});
     if (rows.fCount() == 0) {
         return std::nullopt;
     }

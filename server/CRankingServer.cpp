@@ -7,11 +7,13 @@
 #include "base/FieldText.h"
 #include "base/GameFolders.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 #include <string_view>
 #include <thread>
@@ -60,8 +62,82 @@ const char* const kUsage =
     "                        from its opening or its previous answer; it is closed then (default 30)\n"
     "  --help                this text\n";
 
-bool fParseNumber(std::string_view text, int low, int high, int& value) {
-    return fParseDecimalInt(text, value) && value >= low && value <= high;
+// An option taking a whole number from `low` to `high`.
+struct SNumberOption {
+    std::string_view name;
+    int low;
+    int high;
+    int* value;
+};
+
+// Strict: digits only, in range; else `message` says why.
+bool fReadNumber(const SNumberOption& option, std::string_view text, std::string& message) {
+    int value = 0;
+    if (!fParseDecimalInt(text, value) || value < option.low || value > option.high) {
+        message = "tavoni-ranking-server: " + std::string(option.name) + " needs a whole number from " +
+                  std::to_string(option.low) + " to " + std::to_string(option.high) + ", not \"" +
+                  std::string(text) + "\"\n";
+        return false;
+    }
+    *option.value = value;
+    return true;
+}
+
+bool fReadRole(std::string_view text, EServerRole& role, std::string& message) {
+    if (text == "all") {
+        role = EServerRole::All;
+    } else if (text == "web") {
+        role = EServerRole::Web;
+    } else if (text == "checker") {
+        role = EServerRole::Checker;
+    } else {
+        message = "tavoni-ranking-server: --role is all, web or checker, not \"" + std::string(text) + "\"\n";
+        return false;
+    }
+    return true;
+}
+
+// The options taking an address, a folder or a file; false when `name` is none of them.
+bool fReadWordOption(std::string_view name, std::string_view value, SServerOptions& options, bool& dataGiven,
+                     bool& databaseGiven) {
+    if (name == "--bind") {
+        options.front.bindAddress = value;
+    } else if (name == "--data") {
+        options.dataFolder = value;
+        dataGiven = true;
+    } else if (name == "--database") {
+        options.database = value;
+        databaseGiven = true;
+    } else if (name == "--import-sqlite") {
+        options.importSqlite = value;
+    } else if (name == "--game") {
+        options.game = value;
+    } else if (name == "--game-data") {
+        options.gameData = value;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// What holds only for the options together, once all are read.
+std::optional<SServerOptions> fCheckTogether(SServerOptions options, bool dataGiven, bool databaseGiven,
+                                             std::string& message) {
+    // The environment's database is the default store; a --data on the command line says SQLite.
+    const char* environment = std::getenv("TAVONI_RANKING_DATABASE");
+    if (!databaseGiven && !dataGiven && environment != nullptr) {
+        options.database = environment;
+    }
+    if (options.database.empty() && (options.role != EServerRole::All || !options.importSqlite.empty())) {
+        message = "tavoni-ranking-server: --role web, --role checker and --import-sqlite need --database "
+                  "(an SQLite ranking is served by one process)\n";
+        return std::nullopt;
+    }
+    if (options.leaseSeconds != 0 && options.leaseSeconds <= options.checkSeconds) {
+        message = "tavoni-ranking-server: --check-lease-seconds must be longer than --check-seconds\n";
+        return std::nullopt;
+    }
+    return options;
 }
 
 // Scratch folders of checkers killed before they could clean up, found by their process ids.
@@ -93,6 +169,20 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
     exitStatus = 2;
     bool dataGiven = false;
     bool databaseGiven = false;
+    int uploadMemoryMb = 0; // 0: not given
+    const SNumberOption numbers[] = {
+        {"--port", 0, 65535, &options.front.port},
+        {"--threads", 1, 256, &options.front.threads},
+        {"--checks", 1, 256, &options.parallelChecks},
+        {"--check-seconds", 1, 3600, &options.checkSeconds},
+        {"--check-lease-seconds", 2, 7200, &options.leaseSeconds},
+        {"--check-memory-mb", 0, 1048576, &options.checkMemoryMb},
+        {"--upload-memory-mb", 1, 65536, &uploadMemoryMb},
+        {"--uploads-per-hour", 1, 1000000, &options.front.uploadsPerHour},
+        {"--max-connections", 1, 1000000, &options.front.maxConnections},
+        {"--max-connections-per-ip", 1, 1000000, &options.front.maxConnectionsPerAddress},
+        {"--request-seconds", 1, 3600, &options.front.requestSeconds},
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -110,107 +200,25 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
             return std::nullopt;
         }
         const std::string_view value = argv[++i];
-        auto number = [&](int low, int high, int& out) {
-            if (!fParseNumber(value, low, high, out)) {
-                message = "tavoni-ranking-server: " + std::string(arg) + " needs a whole number from " +
-                          std::to_string(low) + " to " + std::to_string(high) + ", not \"" +
-                          std::string(value) + "\"\n";
-                return false;
-            }
-            return true;
-        };
-        if (arg == "--port") {
-            if (!number(0, 65535, options.front.port)) {
+        const auto number = std::find_if(std::begin(numbers), std::end(numbers),
+                                         [arg](const SNumberOption& option) { return option.name == arg; });
+        if (number != std::end(numbers)) {
+            if (!fReadNumber(*number, value, message)) {
                 return std::nullopt;
             }
-        } else if (arg == "--bind") {
-            options.front.bindAddress = value;
-        } else if (arg == "--data") {
-            options.dataFolder = value;
-            dataGiven = true;
-        } else if (arg == "--database") {
-            options.database = value;
-            databaseGiven = true;
-        } else if (arg == "--import-sqlite") {
-            options.importSqlite = value;
         } else if (arg == "--role") {
-            if (value == "all") {
-                options.role = EServerRole::All;
-            } else if (value == "web") {
-                options.role = EServerRole::Web;
-            } else if (value == "checker") {
-                options.role = EServerRole::Checker;
-            } else {
-                message = "tavoni-ranking-server: --role is all, web or checker, not \"" +
-                          std::string(value) + "\"\n";
+            if (!fReadRole(value, options.role, message)) {
                 return std::nullopt;
             }
-        } else if (arg == "--check-lease-seconds") {
-            if (!number(2, 7200, options.leaseSeconds)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--game") {
-            options.game = value;
-        } else if (arg == "--game-data") {
-            options.gameData = value;
-        } else if (arg == "--threads") {
-            if (!number(1, 256, options.front.threads)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--checks") {
-            if (!number(1, 256, options.parallelChecks)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--check-seconds") {
-            if (!number(1, 3600, options.checkSeconds)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--check-memory-mb") {
-            if (!number(0, 1048576, options.checkMemoryMb)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--upload-memory-mb") {
-            int megabytes = 0;
-            if (!number(1, 65536, megabytes)) {
-                return std::nullopt;
-            }
-            options.front.uploadMemoryBytes = static_cast<std::size_t>(megabytes) * 1024 * 1024;
-        } else if (arg == "--uploads-per-hour") {
-            if (!number(1, 1000000, options.front.uploadsPerHour)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--max-connections") {
-            if (!number(1, 1000000, options.front.maxConnections)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--max-connections-per-ip") {
-            if (!number(1, 1000000, options.front.maxConnectionsPerAddress)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--request-seconds") {
-            if (!number(1, 3600, options.front.requestSeconds)) {
-                return std::nullopt;
-            }
-        } else {
+        } else if (!fReadWordOption(arg, value, options, dataGiven, databaseGiven)) {
             message = "tavoni-ranking-server: unknown option " + std::string(arg) + "\n" + kUsage;
             return std::nullopt;
         }
     }
-    // The environment's database is the default store; a --data on the command line says SQLite.
-    const char* environment = std::getenv("TAVONI_RANKING_DATABASE");
-    if (!databaseGiven && !dataGiven && environment != nullptr) {
-        options.database = environment;
+    if (uploadMemoryMb != 0) {
+        options.front.uploadMemoryBytes = static_cast<std::size_t>(uploadMemoryMb) * 1024 * 1024;
     }
-    if (options.database.empty() && (options.role != EServerRole::All || !options.importSqlite.empty())) {
-        message = "tavoni-ranking-server: --role web, --role checker and --import-sqlite need --database "
-                  "(an SQLite ranking is served by one process)\n";
-        return std::nullopt;
-    }
-    if (options.leaseSeconds != 0 && options.leaseSeconds <= options.checkSeconds) {
-        message = "tavoni-ranking-server: --check-lease-seconds must be longer than --check-seconds\n";
-        return std::nullopt;
-    }
-    return options;
+    return fCheckTogether(std::move(options), dataGiven, databaseGiven, message);
 }
 
 CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(options)) {

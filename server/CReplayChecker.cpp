@@ -7,21 +7,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
+#include <cstdint>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <fstream>
-#include <iterator>
-#include <poll.h>
 #include <stdexcept>
-#include <sys/prctl.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -32,11 +23,13 @@ namespace {
 constexpr const char* kReplayName = "upload.replay";
 constexpr const char* kOutputName = "check.out";
 // A replay check writes only the two unpacked members (at most 64 MiB each) and logs.
-constexpr rlim_t kFileSizeLimit = 160ull * 1024 * 1024;
+constexpr std::uint64_t kFileSizeLimit = 160ull * 1024 * 1024;
 
 constexpr const char* kPictureName = "result.png";
 // The game's report is its last lines; what it printed before (up to the file size limit) is not read.
 constexpr std::size_t kReportTailBytes = 64 * 1024;
+// The game's answer to --version is one short line.
+constexpr std::size_t kVersionLineBytes = 256;
 
 std::string fReadTail(const fs::path& file, std::size_t bytes) {
     std::ifstream in(file, std::ios::binary | std::ios::ate);
@@ -47,6 +40,31 @@ std::string fReadTail(const fs::path& file, std::size_t bytes) {
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
     return text;
+}
+
+std::string fReadHead(const fs::path& file, std::size_t bytes) {
+    std::ifstream in(file, std::ios::binary);
+    std::string text(bytes, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return text;
+}
+
+// "tavoni 1.0.3" gives "1.0.3": letters, digits and . - + ~, at most 32 of them; empty when it is not that.
+std::string fParseVersion(const std::string& said) {
+    const std::string prefix = "tavoni ";
+    std::string version;
+    if (said.starts_with(prefix)) {
+        for (std::size_t i = prefix.size(); i < said.size() && version.size() < 32; ++i) {
+            const char c = said[i];
+            if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
+                  c == '~')) {
+                break;
+            }
+            version += c;
+        }
+    }
+    return version;
 }
 
 std::string fLastLine(const std::string& output) {
@@ -89,75 +107,28 @@ CReplayChecker::CReplayChecker(SCheckerOptions options) : mOptions(std::move(opt
 }
 
 std::string CReplayChecker::fAskVersion() const {
-    // Asked of the binary that runs the checks, so each entry names the version that really checked it.
-    const std::string game = fs::absolute(mOptions.game).string();
-    std::vector<std::string> args{game, "--version"};
-    std::vector<char*> argv{args[0].data(), args[1].data(), nullptr};
-    std::vector<std::string> env = fChildEnvironment(mOptions.scratchRoot);
-    std::vector<char*> envp;
-    for (std::string& e : env) {
-        envp.push_back(e.data());
-    }
-    envp.push_back(nullptr);
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) {
-        return "unknown";
-    }
-    const pid_t server = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != server) {
-            ::_exit(126);
-        }
-        ::setpgid(0, 0);
-        const int in = ::open("/dev/null", O_RDWR);
-        ::dup2(in, 0);
-        ::dup2(ends[1], 1);
-        ::dup2(in, 2);
-        ::syscall(SYS_close_range, 3u, ~0u, 0u);
-        ::execve(argv[0], argv.data(), envp.data());
-        ::_exit(127);
-    }
-    ::close(ends[1]);
+    // Asked of the binary that runs the checks, so each entry names the version that really checked it; a
+    // few seconds at most and a check's limits: whatever the binary is, it cannot hold the server up.
+    const fs::path folder = fNewScratch("version");
     std::string said;
-    if (pid > 0) {
-        ::setpgid(pid, pid);
-        // A few seconds at most, a line at most: whatever the binary is, it cannot hold the server up.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        char buffer[256];
-        while (said.size() < 256 && said.find('\n') == std::string::npos) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            pollfd watch{ends[0], POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&watch, 1, static_cast<int>(left.count())) <= 0) {
-                break;
-            }
-            const ssize_t n = ::read(ends[0], buffer, sizeof buffer);
-            if (n <= 0) {
-                break;
-            }
-            said.append(buffer, static_cast<std::size_t>(n));
+    try {
+        fs::create_directories(folder);
+        SChildOptions child = fGameChild(folder, {"--version"});
+        child.errors.clear(); // its warnings are not its answer
+        child.timeLimit = std::min<std::chrono::milliseconds>(child.timeLimit, std::chrono::seconds(5));
+        const SChildEnd end = CChildProcess(std::move(child)).fRun();
+        if (end.started && !end.timedOut && WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0) {
+            said = fReadHead(folder / kOutputName, kVersionLineBytes);
         }
-        ::kill(-pid, SIGKILL);
-        ::kill(pid, SIGKILL);
-        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-        }
+    } catch (const std::exception& e) {
+        fServerLog(std::string("check: ") + e.what());
     }
-    ::close(ends[0]);
-    const std::string prefix = "tavoni ";
-    std::string version;
-    if (said.starts_with(prefix)) {
-        for (std::size_t i = prefix.size(); i < said.size() && version.size() < 32; ++i) {
-            const char c = said[i];
-            if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
-                  c == '~')) {
-                break;
-            }
-            version += c;
-        }
-    }
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    const std::string version = fParseVersion(said);
     if (version.empty()) {
-        fServerLog("check: " + game + " --version did not give a version; entries are recorded as unknown");
+        fServerLog("check: " + fs::absolute(mOptions.game).string() +
+                   " --version did not give a version; entries are recorded as unknown");
         return "unknown";
     }
     return version;
@@ -192,100 +163,26 @@ void CReplayChecker::fPrepareScratch(const fs::path& folder) const {
     }
 }
 
-CReplayChecker::SChildEnd CReplayChecker::fRunChild(const fs::path& folder, std::vector<std::string> args,
-                                                    const std::atomic<bool>* cancel, int niceness) const {
-    // Everything the child needs is made before fork: a threaded process may only call async-signal-safe
-    // functions between fork and exec.
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    std::vector<std::string> env = fChildEnvironment(folder);
-    std::vector<char*> envp;
-    for (std::string& e : env) {
-        envp.push_back(e.data());
-    }
-    envp.push_back(nullptr);
-    const std::string workDir = folder.string();
-    const rlim_t memory = static_cast<rlim_t>(mOptions.memoryLimitBytes);
-    const rlim_t cpuSeconds = static_cast<rlim_t>(mOptions.timeLimitSeconds) + 1;
-
-    // The game dies with the server, even one killed with SIGKILL: the kernel kills it when the thread that
-    // forked it ends, and this thread waits below until the game has ended. Had the server died already
-    // before the request took effect, the game's parent is no longer this one.
-    SChildEnd end;
-    const pid_t server = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        return end;
-    }
-    if (pid == 0) {
-        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != server) {
-            ::_exit(126);
-        }
-        ::setpgid(0, 0);
-        if (::chdir(workDir.c_str()) != 0) {
-            ::_exit(126);
-        }
-        const int in = ::open("/dev/null", O_RDONLY);
-        const int out = ::open(kOutputName, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in < 0 || out < 0) {
-            ::_exit(126);
-        }
-        ::dup2(in, 0);
-        ::dup2(out, 1);
-        ::dup2(out, 2);
-        ::syscall(SYS_close_range, 3u, ~0u, 0u); // the server's sockets and files are not the game's
-        const rlimit cpu{cpuSeconds, cpuSeconds};
-        ::setrlimit(RLIMIT_CPU, &cpu);
-        const rlimit fileSize{kFileSizeLimit, kFileSizeLimit};
-        ::setrlimit(RLIMIT_FSIZE, &fileSize);
-        const rlimit core{0, 0};
-        ::setrlimit(RLIMIT_CORE, &core);
-        if (memory > 0) {
-            const rlimit as{memory, memory};
-            ::setrlimit(RLIMIT_AS, &as);
-        }
-        if (niceness > 0) {
-            ::setpriority(PRIO_PROCESS, 0, niceness);
-        }
-        ::execve(argv[0], argv.data(), envp.data());
-        ::_exit(127);
-    }
-    ::setpgid(pid, pid);
-    end.started = true;
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(mOptions.timeLimitSeconds);
-    for (;;) {
-        const pid_t done = ::waitpid(pid, &end.status, WNOHANG);
-        if (done == pid) {
-            break;
-        }
-        if (done < 0 && errno != EINTR) {
-            end.started = false;
-            return end;
-        }
-        end.timedOut = std::chrono::steady_clock::now() >= deadline;
-        end.cancelled = cancel != nullptr && cancel->load();
-        if (end.timedOut || end.cancelled) {
-            ::kill(-pid, SIGKILL);
-            ::kill(pid, SIGKILL);
-            while (::waitpid(pid, &end.status, 0) < 0 && errno == EINTR) {
-            }
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return end;
+SChildOptions CReplayChecker::fGameChild(const fs::path& folder, std::vector<std::string> gameArgs) const {
+    SChildOptions child;
+    child.args.push_back(fs::absolute(mOptions.game).string());
+    child.args.insert(child.args.end(), gameArgs.begin(), gameArgs.end());
+    child.environment = fChildEnvironment(folder);
+    child.workFolder = folder;
+    child.output = folder / kOutputName;
+    child.errors = child.output;
+    child.limits.cpuSeconds = static_cast<std::uint64_t>(mOptions.timeLimitSeconds) + 1;
+    child.limits.memoryBytes = mOptions.memoryLimitBytes;
+    child.limits.fileSizeBytes = kFileSizeLimit;
+    child.timeLimit = std::chrono::seconds(mOptions.timeLimitSeconds);
+    return child;
 }
 
 SCheckResult CReplayChecker::fRunGame(const fs::path& folder, int score) const {
-    const std::string game = fs::absolute(mOptions.game).string();
     const std::string scoreText = std::to_string(score);
-    const SChildEnd end = fRunChild(
-        folder, {game, "--no-render", "--no-wait", "--replay", kReplayName, "--expect-score", scoreText},
-        nullptr);
+    const SChildEnd end = CChildProcess(fGameChild(folder, {"--no-render", "--no-wait", "--replay",
+                                                            kReplayName, "--expect-score", scoreText}))
+                              .fRun();
     if (!end.started) {
         return {false, "the check could not start", std::nullopt};
     }
@@ -360,12 +257,12 @@ std::optional<std::string> CReplayChecker::fPaintResult(const std::string& repla
         why = fWriteReplay(folder, replay);
         if (why.empty()) {
             fPrepareScratch(folder);
-            const std::string game = fs::absolute(mOptions.game).string();
-            const SChildEnd end =
-                fRunChild(folder,
-                          {game, "--headless", "--no-wait", "--replay", kReplayName, "--expect-score",
-                           std::to_string(score), "--result-screenshot", kPictureName},
-                          &cancel, kPaintNiceness);
+            SChildOptions child =
+                fGameChild(folder, {"--headless", "--no-wait", "--replay", kReplayName, "--expect-score",
+                                    std::to_string(score), "--result-screenshot", kPictureName});
+            child.cancel = &cancel;
+            child.niceness = kPaintNiceness;
+            const SChildEnd end = CChildProcess(std::move(child)).fRun();
             if (!end.started || end.timedOut || end.cancelled || !WIFEXITED(end.status) ||
                 WEXITSTATUS(end.status) != 0) {
                 why = !end.started ? "the game could not start"

@@ -1,10 +1,11 @@
 // Decides whether an uploaded replay really reaches its score: the bytes must be a replay the game's
 // extractor accepts, and the game itself, run on them headless in a private scratch folder
 // (--no-render --no-wait --replay FILE --expect-score S), must end with that score. The game runs as a
-// child process (no shell) under a wall-clock limit, a CPU limit and a memory limit; at most a few checks
-// run at once, the others wait for a turn.
+// child process (CChildProcess) under a wall-clock limit, a CPU limit and a memory limit; at most a few
+// checks run at once, the others wait for a turn.
 #pragma once
 
+#include "CChildProcess.h"
 #include "SRunSummary.h"
 
 #include <atomic>
@@ -45,25 +46,18 @@ public:
     // without waiting for a check's turn; `cancel` stops it early.
     std::optional<std::string> fPaintResult(const std::string& replay, int score,
                                             const std::atomic<bool>& cancel);
-    // What the game said of itself at start ("tavoni 1.0.3" gives "1.0.3"); "unknown" when it did not say.
+    // What the game said of itself at start ("tavoni 1.0.3" gives "1.0.3"), asked under a check's limits and
+    // a few seconds at most; "unknown" when it did not say, or did not end soundly within them.
     const std::string& fGameVersion() const { return mVersion; }
 
 private:
-    struct SChildEnd {
-        bool started = false;
-        bool timedOut = false;
-        bool cancelled = false;
-        int status = 0; // as waitpid gives it
-    };
-
     std::filesystem::path fNewScratch(const char* kind) const;
     // Writes the replay into a new scratch folder; the reason (one line) when it is not a replay.
     std::string fWriteReplay(const std::filesystem::path& folder, const std::string& replay) const;
     void fPrepareScratch(const std::filesystem::path& folder) const;
-    // Runs the game in `folder` with `args` under the limits, until it ends, its time is up or `cancel`;
-    // `niceness` above 0 gives the processor to other work first.
-    SChildEnd fRunChild(const std::filesystem::path& folder, std::vector<std::string> args,
-                        const std::atomic<bool>* cancel, int niceness = 0) const;
+    // The game run in `folder` with `gameArgs` under a check's limits, its stdout and stderr in the
+    // folder's check.out.
+    SChildOptions fGameChild(const std::filesystem::path& folder, std::vector<std::string> gameArgs) const;
     SCheckResult fRunGame(const std::filesystem::path& folder, int score) const;
 
     std::string fAskVersion() const;

@@ -2,6 +2,7 @@
 
 #include "PngFile.h"
 #include "RandomId.h"
+#include "RankingSql.h"
 #include "ServerLog.h"
 
 #include <algorithm>
@@ -73,9 +74,6 @@ void fWriteDurably(const fs::path& path, const std::string& bytes) {
     }
     ::close(fd);
 }
-
-// The columns of an entry after its rank, as fReadEntry reads them.
-#define TAVONI_ENTRY_TAIL "version, frames, dishes, kills, max_rank, faints"
 
 // What the check saw, when every column of it is there and sound; a row from before it was kept, or one
 // edited by hand into nonsense, shows it as unknown.
@@ -151,6 +149,7 @@ void fPlaceDurably(const fs::path& folder, const std::string& name, const std::s
     fSyncPath(folder, O_RDONLY | O_DIRECTORY);
 }
 
+// Columns as RankingSql.h gives them.
 SListedEntry fReadEntry(sqlite3_stmt* s) {
     SListedEntry e;
     // A NULL where text belongs (a database edited by hand) reads as empty rather than crashing.
@@ -307,8 +306,7 @@ void CSqliteRankingStore::fRecover() {
 }
 
 std::optional<SListedEntry> CSqliteRankingStore::fFindByDigest(const std::string& digest) {
-    SStatement s(mDb, "SELECT id, name, score, registered_at, 0, " TAVONI_ENTRY_TAIL
-                      " FROM entries WHERE sha256 = ?1");
+    SStatement s(mDb, (fEntrySelectSql() + " WHERE sha256 = ?1").c_str());
     sqlite3_bind_text(s.statement, 1, digest.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(s.statement) != SQLITE_ROW) {
         return std::nullopt;
@@ -386,16 +384,9 @@ CRankingStore::SAdded CSqliteRankingStore::fAdd(const SNewEntry& added) {
 }
 
 std::vector<SListedEntry> CSqliteRankingStore::fList(ERankingOrder order, int offset, int limit) {
-    const char* sql =
-        order == ERankingOrder::Score
-            ? "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), " TAVONI_ENTRY_TAIL
-              " FROM entries"
-              " ORDER BY score DESC, seq ASC LIMIT ?1 OFFSET ?2"
-            : "SELECT id, name, score, registered_at, RANK() OVER (ORDER BY score DESC), " TAVONI_ENTRY_TAIL
-              " FROM entries"
-              " ORDER BY registered_at DESC, seq DESC LIMIT ?1 OFFSET ?2";
+    const std::string sql = fListSelectSql(order) + " LIMIT ?1 OFFSET ?2";
     const std::lock_guard<std::mutex> lock(mMutex);
-    SStatement s(mDb, sql);
+    SStatement s(mDb, sql.c_str());
     sqlite3_bind_int(s.statement, 1, limit);
     sqlite3_bind_int(s.statement, 2, offset);
     std::vector<SListedEntry> entries;
@@ -449,8 +440,7 @@ bool CSqliteRankingStore::fHasEntry(const std::string& id) {
 
 std::optional<SListedEntry> CSqliteRankingStore::fEntry(const std::string& id) {
     const std::lock_guard<std::mutex> lock(mMutex);
-    SStatement s(mDb, "SELECT id, name, score, registered_at, 0, " TAVONI_ENTRY_TAIL
-                      " FROM entries WHERE id = ?1");
+    SStatement s(mDb, (fEntrySelectSql() + " WHERE id = ?1").c_str());
     sqlite3_bind_text(s.statement, 1, id.c_str(), static_cast<int>(id.size()), SQLITE_TRANSIENT);
     if (sqlite3_step(s.statement) != SQLITE_ROW) {
         return std::nullopt;
