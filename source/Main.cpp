@@ -122,6 +122,82 @@ int fSetUpFolders(const char* argv0, const SLaunchOptions& options) {
     return -1;
 }
 
+// The player's settings, config.dat and the high score; false (and said why) for a config.dat that cannot
+// be used.
+bool fLoadPlayerFiles() {
+    fRemoveReplayPlaceholders();
+    fLoadSetting();
+    try {
+        const SConfig config = fLoadConfig();
+        gConfigWindowed = config.windowed;
+        gConfigSound = config.sound;
+        gConfigNoPreAlloc = config.noPreAlloc;
+    } catch (const SConfigError& e) {
+        std::fprintf(stderr, "tavoni: %s\n", e.message.c_str());
+        fWriteLog("config error: " + e.message, 0);
+        return false;
+    }
+    fRegisterHighScoreInfo();
+    return true;
+}
+
+// Grows the heap once before play rather than during it.
+void fPreallocateHeap() {
+    if (gConfigNoPreAlloc) {
+        return;
+    }
+    auto block = std::make_unique<char[]>(134217728);
+    volatile char* touch = block.get();
+    touch[0] = 0;
+}
+
+// Opens the window (or its stand-in) as the player left it; false (and said why) when the media layer
+// cannot start.
+bool fStartMediaLayer(const std::string& windowFile) {
+    dx_SetWindowIconID(100);
+    dx_SetMainWindowText("たぼに！(ver1.03)");
+    dx_SetGraphMode(640, 480, 32, 60);
+    // The first time, config.dat decides full screen and the media layer picks the largest whole multiple of
+    // 640 x 480 that fits the desktop.
+    const std::optional<SWindowSettings> window = fLoadWindowSettings(windowFile);
+    if (window) {
+        dx_SetStartWindowSize(window->width, window->height);
+    }
+    const bool windowed = window ? !window->fullScreen : gConfigWindowed;
+    dx_ChangeWindowMode(windowed ? 1 : 0);
+    dx_SetUseFPUPreserveFlag(1);
+    dx_SetWaitVSyncFlag(0);
+    if (dx_DxLib_Init() == -1) {
+        std::fprintf(stderr, "tavoni: the media layer could not start: %s\n", dx_GetLastError().c_str());
+        return false;
+    }
+    std::printf("SCREEN_WIDTH=%f\n", 640.0);
+    std::printf("tavoni: %s", fModeLine(fGameFolders()).c_str());
+    SWindowSettings shown;
+    int fullScreen = 0;
+    if (dx_GetWindowState(&shown.width, &shown.height, &fullScreen) == 0) {
+        std::printf("tavoni: window %dx%d%s\n", shown.width, shown.height, fullScreen ? ", full screen" : "");
+    }
+    dx_SetTransColor(255, 0, 255);
+    dx_SetDrawMode(1);
+    return true;
+}
+
+// The window comes back as the player left it next time.
+void fRememberWindow(const std::string& windowFile) {
+    SWindowSettings left;
+    int fullScreen = 0;
+    if (dx_GetWindowState(&left.width, &left.height, &fullScreen) != 0) {
+        return;
+    }
+    left.fullScreen = fullScreen != 0;
+    try {
+        fSaveWindowSettings(windowFile, left);
+    } catch (const std::exception& e) {
+        fLogWarning(std::string("the window's size could not be remembered: ") + e.what());
+    }
+}
+
 // Reads and applies the command line; returns -1 to go on, or the exit status to end with.
 int fTakeOptions(int argc, char** argv) {
     SLaunchOptions options;
@@ -149,70 +225,17 @@ int main(int argc, char** argv) {
     if (startStatus >= 0) {
         return startStatus;
     }
-
     std::printf("SCREEN_WIDTH=%f\n", 640.0);
-    fRemoveReplayPlaceholders();
-    fLoadSetting();
-
-    try {
-        const SConfig config = fLoadConfig();
-        gConfigWindowed = config.windowed;
-        gConfigSound = config.sound;
-        gConfigNoPreAlloc = config.noPreAlloc;
-    } catch (const SConfigError& e) {
-        std::fprintf(stderr, "tavoni: %s\n", e.message.c_str());
-        fWriteLog("config error: " + e.message, 0);
+    if (!fLoadPlayerFiles()) {
         return 2;
     }
-
-    fRegisterHighScoreInfo();
-
-    if (!gConfigNoPreAlloc) {
-        // Grow the heap once before play rather than during it.
-        auto block = std::make_unique<char[]>(134217728);
-        volatile char* touch = block.get();
-        touch[0] = 0;
-    }
-
-    dx_SetWindowIconID(100);
-    dx_SetMainWindowText("たぼに！(ver1.03)");
-    dx_SetGraphMode(640, 480, 32, 60);
-    // The window comes back as the player left it; the first time, config.dat decides full screen and the
-    // media layer picks the largest whole multiple of 640 x 480 that fits the desktop.
+    fPreallocateHeap();
     const std::string windowFile = fUserPath(kWindowSettingsFile);
-    const std::optional<SWindowSettings> window = fLoadWindowSettings(windowFile);
-    if (window) {
-        dx_SetStartWindowSize(window->width, window->height);
-    }
-    const bool windowed = window ? !window->fullScreen : gConfigWindowed;
-    dx_ChangeWindowMode(windowed ? 1 : 0);
-    dx_SetUseFPUPreserveFlag(1);
-    dx_SetWaitVSyncFlag(0);
-    if (dx_DxLib_Init() == -1) {
-        std::fprintf(stderr, "tavoni: the media layer could not start: %s\n", dx_GetLastError().c_str());
+    if (!fStartMediaLayer(windowFile)) {
         return 3;
     }
-    std::printf("SCREEN_WIDTH=%f\n", 640.0);
-    std::printf("tavoni: %s", fModeLine(fGameFolders()).c_str());
-    SWindowSettings shown;
-    int fullScreen = 0;
-    if (dx_GetWindowState(&shown.width, &shown.height, &fullScreen) == 0) {
-        std::printf("tavoni: window %dx%d%s\n", shown.width, shown.height, fullScreen ? ", full screen" : "");
-    }
-    dx_SetTransColor(255, 0, 255);
-    dx_SetDrawMode(1);
-
     const bool ranToItsEnd = fRunGame();
-
-    SWindowSettings left;
-    if (dx_GetWindowState(&left.width, &left.height, &fullScreen) == 0) {
-        left.fullScreen = fullScreen != 0;
-        try {
-            fSaveWindowSettings(windowFile, left);
-        } catch (const std::exception& e) {
-            fLogWarning(std::string("the window's size could not be remembered: ") + e.what());
-        }
-    }
+    fRememberWindow(windowFile);
     dx_DxLib_End();
     const int replayStatus = gLaunchReplay.fIsActive() ? gLaunchReplay.fReport() : 0;
     // A launcher or a script must be able to tell an error from a normal end.
