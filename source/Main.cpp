@@ -22,6 +22,9 @@
 
 namespace {
 
+// The version comes from the project, so the title and --version never disagree.
+const char* const kWindowTitle = "たぼに！(ver" TAVONI_VERSION ")";
+
 // Which mode this run is in and where its data comes from, in one line.
 std::string fModeLine(const SGameFolders& folders) {
     const std::string user = folders.user.empty() ? std::string("./") : folders.user;
@@ -155,7 +158,7 @@ void fPreallocateHeap() {
 // cannot start.
 bool fStartMediaLayer(const std::string& windowFile) {
     dx_SetWindowIconID(100);
-    dx_SetMainWindowText("たぼに！(ver1.03)");
+    dx_SetMainWindowText(kWindowTitle);
     dx_SetGraphMode(640, 480, 32, 60);
     // The first time, config.dat decides full screen and the media layer picks the largest whole multiple of
     // 640 x 480 that fits the desktop.
