@@ -118,143 +118,226 @@ bool lookupKey(const std::string& name, ScriptEvent& e, bool& isPad) {
     return false;
 }
 
-bool parseScript(const std::string& text, const std::string& source, std::string& error) {
+// What the script holds so far.
+struct ParsedScript {
     std::vector<ScriptEvent> events;
-    bool pad = false;
-    bool devicePad = false;
+    bool pad = false;       // a pad key is named
+    bool devicePad = false; // a virtual pad is attached or detached
+};
+
+// One line after its frame and action: `rest` is everything after the action word, from the blank that ends
+// it (empty when the line ends at the action).
+struct ScriptLine {
+    int frame = 0;
+    std::string action;
+    std::string rest;
+};
+
+// Each action reads its line into events; false with `why` when the line is malformed.
+using ActionReader = bool (*)(const ScriptLine& line, ParsedScript& out, std::string& why);
+
+bool readText(const ScriptLine& line, ParsedScript& out, std::string& why) {
+    if (line.rest.size() < 2) {
+        why = "\"text\" needs the characters to type";
+        return false;
+    }
+    ScriptEvent e;
+    e.frame = line.frame;
+    e.kind = ScriptEvent::Text;
+    // A comment runs to the end of the line, except inside typed text.
+    e.text = line.rest.substr(1);
+    if (!isValidUtf8(e.text)) {
+        why = "\"text\" holds bytes that are not UTF-8";
+        return false;
+    }
+    out.events.push_back(e);
+    return true;
+}
+
+// "pad attach [controller|joystick]" plugs in a virtual pad, "pad detach" pulls it out; while one is in, the
+// script's pad keys press its buttons.
+bool readPad(const ScriptLine& line, ParsedScript& out, std::string& why) {
+    std::istringstream words(line.rest);
+    std::string what, kind, extra;
+    words >> what;
+    const bool hasKind = static_cast<bool>(words >> kind) && kind[0] != '#';
+    if (hasKind && words >> extra && extra[0] != '#') {
+        why = "unexpected \"" + extra + "\" after the pad's kind";
+        return false;
+    }
+    ScriptEvent e;
+    e.frame = line.frame;
+    if (what == "attach" && (!hasKind || kind == "controller" || kind == "joystick")) {
+        e.kind = ScriptEvent::PadAttach;
+        e.code = hasKind && kind == "joystick" ? 0 : 1;
+    } else if (what == "detach" && !hasKind) {
+        e.kind = ScriptEvent::PadDetach;
+    } else {
+        why = "\"pad\" needs \"attach [controller|joystick]\" or \"detach\"";
+        return false;
+    }
+    out.devicePad = true;
+    out.events.push_back(e);
+    return true;
+}
+
+bool readFocus(const ScriptLine& line, ParsedScript& out, std::string& why) {
+    std::istringstream words(line.rest);
+    std::string which, extra;
+    if (!(words >> which) || (which != "out" && which != "in") || (words >> extra && extra[0] != '#')) {
+        why = "\"focus\" needs \"out\" or \"in\"";
+        return false;
+    }
+    ScriptEvent e;
+    e.frame = line.frame;
+    e.kind = which == "out" ? ScriptEvent::FocusOut : ScriptEvent::FocusIn;
+    out.events.push_back(e);
+    return true;
+}
+
+// The one key name of a down, up or tap line: `e` gets its code and frame, `isPad` whether it is a pad's.
+bool readKey(const ScriptLine& line, ParsedScript& out, ScriptEvent& e, bool& isPad, std::string& why) {
+    std::string rest = line.rest;
+    const std::size_t hash = rest.find('#');
+    if (hash != std::string::npos) {
+        rest.erase(hash);
+    }
+    std::istringstream words(rest);
+    std::string key, extra;
+    if (!(words >> key)) {
+        why = "\"" + line.action + "\" needs a key name";
+        return false;
+    }
+    if (words >> extra) {
+        why = "unexpected \"" + extra + "\" after the key name";
+        return false;
+    }
+    e.frame = line.frame;
+    if (!lookupKey(key, e, isPad)) {
+        why = "unknown key \"" + key + "\"";
+        return false;
+    }
+    out.pad = out.pad || isPad;
+    return true;
+}
+
+bool readDown(const ScriptLine& line, ParsedScript& out, std::string& why) {
+    ScriptEvent e;
+    bool isPad = false;
+    if (!readKey(line, out, e, isPad, why)) {
+        return false;
+    }
+    e.kind = isPad ? ScriptEvent::PadDown : ScriptEvent::KeyDown;
+    out.events.push_back(e);
+    return true;
+}
+
+bool readUp(const ScriptLine& line, ParsedScript& out, std::string& why) {
+    ScriptEvent e;
+    bool isPad = false;
+    if (!readKey(line, out, e, isPad, why)) {
+        return false;
+    }
+    e.kind = isPad ? ScriptEvent::PadUp : ScriptEvent::KeyUp;
+    out.events.push_back(e);
+    return true;
+}
+
+// Down in its frame, up in the next.
+bool readTap(const ScriptLine& line, ParsedScript& out, std::string& why) {
+    ScriptEvent e;
+    bool isPad = false;
+    if (!readKey(line, out, e, isPad, why)) {
+        return false;
+    }
+    e.kind = isPad ? ScriptEvent::PadDown : ScriptEvent::KeyDown;
+    out.events.push_back(e);
+    e.kind = isPad ? ScriptEvent::PadUp : ScriptEvent::KeyUp;
+    e.frame = line.frame + 1;
+    out.events.push_back(e);
+    return true;
+}
+
+struct NamedAction {
+    const char* name;
+    ActionReader read;
+};
+
+constexpr NamedAction kActions[] = {
+    {"down", readDown}, {"up", readUp},       {"tap", readTap},
+    {"text", readText}, {"focus", readFocus}, {"pad", readPad},
+};
+
+// "<frame> <action>[ <rest>]" from the first non-blank at `start`; false with `why` when either is missing.
+bool splitLine(const std::string& text, std::size_t start, ScriptLine& line, std::string& why) {
+    std::size_t p = start;
+    while (p < text.size() && isDigit(text[p])) {
+        ++p;
+    }
+    if (p == start) {
+        why = "expected a frame number at the start of the line";
+        return false;
+    }
+    if (p - start > 9) {
+        why = "frame number too large";
+        return false;
+    }
+    line.frame = std::stoi(text.substr(start, p - start));
+    const std::size_t a = p < text.size() && (text[p] == ' ' || text[p] == '\t')
+                              ? text.find_first_not_of(" \t", p)
+                              : std::string::npos;
+    if (a == std::string::npos) {
+        why = "expected an action (down, up, tap, text) after the frame number";
+        return false;
+    }
+    const std::size_t aEnd = text.find_first_of(" \t", a);
+    line.action = text.substr(a, aEnd == std::string::npos ? std::string::npos : aEnd - a);
+    line.rest = aEnd == std::string::npos ? "" : text.substr(aEnd);
+    return true;
+}
+
+// One line of the script into `out`; blank lines and comments add nothing.
+bool readLine(std::string text, ParsedScript& out, std::string& why) {
+    if (!text.empty() && text.back() == '\r') {
+        text.pop_back();
+    }
+    const std::size_t start = text.find_first_not_of(" \t");
+    if (start == std::string::npos || text[start] == '#') {
+        return true;
+    }
+    ScriptLine line;
+    if (!splitLine(text, start, line, why)) {
+        return false;
+    }
+    for (const NamedAction& action : kActions) {
+        if (line.action == action.name) {
+            return action.read(line, out, why);
+        }
+    }
+    why = "unknown action \"" + line.action + "\" (expected down, up, tap, text, focus or pad)";
+    return false;
+}
+
+bool parseScript(const std::string& text, const std::string& source, std::string& error) {
+    ParsedScript parsed;
     std::istringstream in(text);
     std::string line;
     int lineNo = 0;
-    auto fail = [&](const std::string& what) {
-        error = source + ":" + std::to_string(lineNo) + ": " + what;
-        return false;
-    };
     while (std::getline(in, line)) {
         ++lineNo;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        // A comment runs to the end of the line, except inside typed text.
-        std::string head = line;
-        std::size_t start = head.find_first_not_of(" \t");
-        if (start == std::string::npos || head[start] == '#') {
-            continue;
-        }
-        std::size_t p = start;
-        while (p < head.size() && isDigit(head[p])) {
-            ++p;
-        }
-        if (p == start) {
-            return fail("expected a frame number at the start of the line");
-        }
-        if (p - start > 9) {
-            return fail("frame number too large");
-        }
-        const int frame = std::stoi(head.substr(start, p - start));
-        if (p >= head.size() || (head[p] != ' ' && head[p] != '\t')) {
-            return fail("expected an action (down, up, tap, text) after the frame number");
-        }
-        std::size_t a = head.find_first_not_of(" \t", p);
-        if (a == std::string::npos) {
-            return fail("expected an action (down, up, tap, text) after the frame number");
-        }
-        std::size_t aEnd = head.find_first_of(" \t", a);
-        const std::string action = head.substr(a, aEnd == std::string::npos ? std::string::npos : aEnd - a);
-        if (action == "text") {
-            if (aEnd == std::string::npos || aEnd + 1 >= head.size()) {
-                return fail("\"text\" needs the characters to type");
-            }
-            ScriptEvent e;
-            e.frame = frame;
-            e.kind = ScriptEvent::Text;
-            e.text = head.substr(aEnd + 1);
-            if (!isValidUtf8(e.text)) {
-                return fail("\"text\" holds bytes that are not UTF-8");
-            }
-            events.push_back(e);
-            continue;
-        }
-        if (action == "pad") {
-            // "pad attach [controller|joystick]" plugs in a virtual pad, "pad detach" pulls it out; while one
-            // is in, the script's pad keys press its buttons.
-            std::istringstream words(aEnd == std::string::npos ? "" : head.substr(aEnd));
-            std::string what, kind, extra;
-            words >> what;
-            const bool hasKind = static_cast<bool>(words >> kind) && kind[0] != '#';
-            if (hasKind && words >> extra && extra[0] != '#') {
-                return fail("unexpected \"" + extra + "\" after the pad's kind");
-            }
-            ScriptEvent e;
-            e.frame = frame;
-            if (what == "attach" && (!hasKind || kind == "controller" || kind == "joystick")) {
-                e.kind = ScriptEvent::PadAttach;
-                e.code = hasKind && kind == "joystick" ? 0 : 1;
-            } else if (what == "detach" && !hasKind) {
-                e.kind = ScriptEvent::PadDetach;
-            } else {
-                return fail("\"pad\" needs \"attach [controller|joystick]\" or \"detach\"");
-            }
-            devicePad = true;
-            events.push_back(e);
-            continue;
-        }
-        if (action == "focus") {
-            std::istringstream words(aEnd == std::string::npos ? "" : head.substr(aEnd));
-            std::string which, extra;
-            if (!(words >> which) || (which != "out" && which != "in") ||
-                (words >> extra && extra[0] != '#')) {
-                return fail("\"focus\" needs \"out\" or \"in\"");
-            }
-            ScriptEvent e;
-            e.frame = frame;
-            e.kind = which == "out" ? ScriptEvent::FocusOut : ScriptEvent::FocusIn;
-            events.push_back(e);
-            continue;
-        }
-        if (action != "down" && action != "up" && action != "tap") {
-            return fail("unknown action \"" + action + "\" (expected down, up, tap, text, focus or pad)");
-        }
-        std::string rest = aEnd == std::string::npos ? "" : head.substr(aEnd);
-        std::size_t hash = rest.find('#');
-        if (hash != std::string::npos) {
-            rest.erase(hash);
-        }
-        std::istringstream words(rest);
-        std::string key, extra;
-        if (!(words >> key)) {
-            return fail("\"" + action + "\" needs a key name");
-        }
-        if (words >> extra) {
-            return fail("unexpected \"" + extra + "\" after the key name");
-        }
-        ScriptEvent e;
-        e.frame = frame;
-        bool isPad = false;
-        if (!lookupKey(key, e, isPad)) {
-            return fail("unknown key \"" + key + "\"");
-        }
-        pad = pad || isPad;
-        const auto downKind = isPad ? ScriptEvent::PadDown : ScriptEvent::KeyDown;
-        const auto upKind = isPad ? ScriptEvent::PadUp : ScriptEvent::KeyUp;
-        if (action == "down" || action == "tap") {
-            e.kind = downKind;
-            events.push_back(e);
-        }
-        if (action == "up" || action == "tap") {
-            e.kind = upKind;
-            if (action == "tap") {
-                e.frame = frame + 1;
-            }
-            events.push_back(e);
+        std::string why;
+        if (!readLine(line, parsed, why)) {
+            error = source + ":" + std::to_string(lineNo) + ": " + why;
+            return false;
         }
     }
-    std::stable_sort(events.begin(), events.end(),
+    std::stable_sort(parsed.events.begin(), parsed.events.end(),
                      [](const ScriptEvent& l, const ScriptEvent& r) { return l.frame < r.frame; });
     State& s = st();
-    s.script = std::move(events);
+    s.script = std::move(parsed.events);
     s.scriptNext = 0;
     // With a virtual device the pad keys are its buttons; otherwise a pad that is always there carries them.
-    s.scriptPad = pad && !devicePad;
+    s.scriptPad = parsed.pad && !parsed.devicePad;
     s.scriptPadBits = 0;
     return true;
 }
