@@ -1,5 +1,6 @@
 #include "base/GameFolders.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -46,6 +47,24 @@ std::string fDefaultUserFolder(const SFolderSearch& search) {
     return {};
 }
 
+// The checkout a build tree's note beside its programs names; empty without a note. Only the first line
+// counts, and a note that cannot be a path is passed over rather than half read.
+std::string fNotedCheckout(const fs::path& folder) {
+    std::ifstream in(folder / kCheckoutNote, std::ios::binary);
+    if (!in) {
+        return {};
+    }
+    std::string text(4096, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    text.resize(std::min(text.find_first_of("\r\n"), text.size()));
+    if (text.empty() || text.find('\0') != std::string::npos) {
+        return {};
+    }
+    // A relative path is taken from the note's folder, as the note is read from there.
+    return fAsFolder(folder / text);
+}
+
 } // namespace
 
 std::vector<std::string> fDataCandidates(const std::string& executable) {
@@ -53,8 +72,14 @@ std::vector<std::string> fDataCandidates(const std::string& executable) {
         return {};
     }
     const fs::path folder = fs::path(executable).parent_path();
-    return {fAsFolder(folder / ".." / "share" / "tavoni"), fAsFolder(folder / ".."),
-            fAsFolder(folder / ".." / "..")};
+    std::vector<std::string> candidates = {fAsFolder(folder / ".." / "share" / "tavoni"),
+                                           fAsFolder(folder / ".."), fAsFolder(folder / ".." / "..")};
+    // Read last, so installed data and a build tree inside its checkout are found as they always were.
+    const std::string noted = fNotedCheckout(folder);
+    if (!noted.empty() && std::find(candidates.begin(), candidates.end(), noted) == candidates.end()) {
+        candidates.push_back(noted);
+    }
+    return candidates;
 }
 
 std::string fFindInstalledData(const std::string& executable) {

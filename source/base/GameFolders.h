@@ -4,9 +4,10 @@
 //
 // Game folder mode: the working directory holds the game's data (dat/image/); both folders are the working
 // directory and every path is the bare name, exactly as a game run from its own folder always worked.
-// Installed mode: otherwise. The data is <prefix>/share/tavoni, found from the executable; the player's
-// folder is --data-dir, TAVONI_DATA_DIR, $XDG_DATA_HOME/tavoni or ~/.local/share/tavoni, in that order.
-// The names inside the player's folder are those of the game folder, so saves can be copied between them.
+// Installed mode: otherwise. The data is <prefix>/share/tavoni, found from the executable (or, for a build
+// tree, the checkout it was built from); the player's folder is --data-dir, TAVONI_DATA_DIR,
+// $XDG_DATA_HOME/tavoni or ~/.local/share/tavoni, in that order. The names inside the player's folder are
+// those of the game folder, so saves can be copied between them.
 #pragma once
 
 #include <string>
@@ -36,12 +37,16 @@ struct SFolderResult {
 
 // The relative name whose presence marks a folder as holding the game's data.
 inline constexpr const char* kGameDataMarker = "dat/image";
+// The file the build writes beside its programs naming the checkout they were built from, so a build tree
+// anywhere finds its data; it is never installed. The CMakeLists write it under this name.
+inline constexpr const char* kCheckoutNote = "tavoni-checkout";
 
 // Decides the mode and both folders. Looks at the file system only to see where game data is; creates
 // nothing.
 SFolderResult fFindGameFolders(const SFolderSearch& search);
 // The folders a program's data is looked for in, from the executable's path, in order: the installed
-// <prefix>/share/tavoni, then the two folders above the program (a build tree inside the checkout).
+// <prefix>/share/tavoni, then the two folders above the program (a build tree inside the checkout), then the
+// checkout named by a kCheckoutNote beside the program (a build tree elsewhere).
 std::vector<std::string> fDataCandidates(const std::string& executable);
 // The first candidate holding game data, as a folder path ending in "/"; empty when there is none.
 std::string fFindInstalledData(const std::string& executable);

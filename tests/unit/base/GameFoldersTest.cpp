@@ -11,15 +11,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A checkout with a build tree, an installed prefix, a prefix without data and an unrelated folder.
+// A checkout with a build tree, an installed prefix, a prefix without data and an unrelated folder; build
+// trees outside the checkout, one whose note names the checkout, one a checkout since moved away.
 struct SLayout {
     CScratchFolder scratch;
     std::string root = scratch.path().string() + "/";
     SLayout() {
-        for (const char* folder : {"checkout/dat/image", "checkout/build/release",
-                                   "usr/share/tavoni/dat/image", "usr/bin", "bare/bin", "elsewhere"}) {
+        for (const char* folder :
+             {"checkout/dat/image", "checkout/build/release", "usr/share/tavoni/dat/image", "usr/bin",
+              "bare/bin", "elsewhere", "outside/build", "stale/build"}) {
             fs::create_directories(scratch.path() / folder);
         }
+        std::ofstream(scratch.path() / "outside/build" / kCheckoutNote) << root << "checkout\n";
+        std::ofstream(scratch.path() / "stale/build" / kCheckoutNote) << root << "moved\n";
     }
 };
 
@@ -54,6 +58,12 @@ const SCase kCases[] = {
      "usr/share/tavoni/", "/opt/", nullptr},
     {"a build tree run from elsewhere finds its checkout", "elsewhere", "checkout/build/release/tavoni", "",
      "", "/xdg", "/h", true, "checkout/", "/xdg/tavoni/", nullptr},
+    {"a build tree outside the checkout finds it by its note", "elsewhere", "outside/build/tavoni", "", "",
+     "/xdg", "/h", true, "checkout/", "/xdg/tavoni/", nullptr},
+    {"run from the checkout, a build tree outside it still uses the game folder", "checkout",
+     "outside/build/tavoni", "", "", "/xdg", "/h", false, "", "", nullptr},
+    {"a note naming a checkout moved away is named where it looked", "elsewhere", "stale/build/tavoni", "",
+     "", "/xdg", "/h", true, "", "", "moved/dat/image"},
     {"the installed data folder is never a game folder", "usr/share/tavoni", "usr/bin/tavoni", "", "", "/xdg",
      "/h", true, "usr/share/tavoni/", "/xdg/tavoni/", nullptr},
     {"no data anywhere names where it looked", "elsewhere", "bare/bin/tavoni", "", "", "/xdg", "/h", true, "",
