@@ -6,6 +6,7 @@
 #include "LaunchOptions.h"
 #include "base/FieldText.h"
 #include "base/GameFolders.h"
+#include "base/GameVersion.h"
 #include "base/Log.h"
 #include "net/RankingClient.h"
 #include "replay/ReplayFiles.h"
@@ -21,9 +22,6 @@
 #include <string_view>
 
 namespace {
-
-// The version comes from the project, so the title and --version never disagree.
-const char* const kWindowTitle = "たぼに！(ver" TAVONI_VERSION ")";
 
 // Which mode this run is in and where its data comes from, in one line.
 std::string fModeLine(const SGameFolders& folders) {
@@ -158,7 +156,7 @@ void fPreallocateHeap() {
 // cannot start.
 bool fStartMediaLayer(const std::string& windowFile) {
     dx_SetWindowIconID(100);
-    dx_SetMainWindowText(kWindowTitle);
+    dx_SetMainWindowText(fGameTitle().c_str());
     dx_SetGraphMode(640, 480, 32, 60);
     // The first time, config.dat decides full screen and the media layer picks the largest whole multiple of
     // 640 x 480 that fits the desktop.
@@ -212,7 +210,7 @@ int fTakeOptions(int argc, char** argv) {
     }
     if (options.version) {
         // The ranking server records which version checked each entry.
-        std::printf("tavoni %s\n", TAVONI_VERSION);
+        std::printf("tavoni %s\n", fGameVersion());
         return 0;
     }
     if (!fApplyOptions(options)) {
