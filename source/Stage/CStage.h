@@ -158,6 +158,16 @@ private:
         std::vector<size_t> mStart;
     };
 
+    // The steps of the collision pass, in its order.
+    void fCheckBulletAgainstTerrain(CBullet& bullet);
+    void fCheckPlayerBulletAgainstEnemies(CBullet& bullet, const std::vector<SCircleD>& bulletCircles);
+    void fEraseEnemyBulletsTouching(const std::vector<SCircleD>& bulletCircles);
+    // The party against items, enemy bullets and enemies, one of its circles at a time.
+    void fCheckParty();
+    void fPickUpItemsTouching(const SCircleD& partyCircle);
+    void fCheckEnemyBulletsAgainstParty(const SCircleD& partyCircle);
+    void fCheckEnemiesAgainstParty(const SCircleD& partyCircle);
+
     void fTrace() const;
     // Every way out of the stage goes to the scene its host chooses.
     void fLeaveToMenu();

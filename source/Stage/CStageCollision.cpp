@@ -31,98 +31,128 @@ template <typename T> void CStage::CPlacedCircles::fPlace(const std::vector<T*>&
 }
 
 void CStage::fCheckCollision() {
-    auto terrainTest = [this](CBullet& bullet) {
-        if (bullet.mIgnoresTerrain) {
-            return;
-        }
-        mTerrain->fForEachTerrainHit(bullet.mPosition, bullet.fGetHitRects(), [&bullet] { bullet.fOnHit(); });
-    };
-
     for (CBullet* b : mEnemyBullets.fGetActive()) {
-        terrainTest(*b);
+        fCheckBulletAgainstTerrain(*b);
     }
 
     // Nothing in the pass moves an enemy or an enemy bullet, so their circles are placed once, not once for
     // every player bullet.
-    std::vector<CEnemy*>& enemies = mEnemies.fGetActive();
-    std::vector<CBullet*>& enemyBullets = mEnemyBullets.fGetActive();
-    mEnemyCircles.fPlace(enemies);
-    mEnemyBulletCircles.fPlace(enemyBullets);
+    mEnemyCircles.fPlace(mEnemies.fGetActive());
+    mEnemyBulletCircles.fPlace(mEnemyBullets.fGetActive());
 
     for (CBullet* b : mPlayerBullets.fGetActive()) {
-        terrainTest(*b);
+        fCheckBulletAgainstTerrain(*b);
         const std::vector<SCircleD> bulletCircles = b->fGetHitCircles();
-        for (size_t i = 0; i < enemies.size(); ++i) {
-            CEnemy* e = enemies[i];
-            if (!e->fIsAlive() || e->mShotProof) {
-                continue;
-            }
-            for (const SCircleD& ec : mEnemyCircles.fOf(i)) {
-                for (const SCircleD& bc : bulletCircles) {
-                    if (fIsHitCircle(ec, bc)) {
-                        e->fDamage(b->mBurns, b->mKnock, b->mKillCounter, b->mAttack);
-                        if (b->mVanishesOnHit) {
-                            b->fOnHit();
-                        }
-                    }
-                }
-            }
-        }
+        fCheckPlayerBulletAgainstEnemies(*b, bulletCircles);
         if (b->mErasesEnemyBullets) {
-            for (size_t i = 0; i < enemyBullets.size(); ++i) {
-                CBullet* eb = enemyBullets[i];
-                if (!eb->mVanishesOnHit) {
-                    continue;
-                }
-                for (const SCircleD& ec : mEnemyBulletCircles.fOf(i)) {
-                    for (const SCircleD& bc : bulletCircles) {
-                        if (fIsHitCircle(ec, bc)) {
-                            eb->fOnHit();
-                        }
+            fEraseEnemyBulletsTouching(bulletCircles);
+        }
+    }
+
+    fCheckParty();
+}
+
+void CStage::fCheckBulletAgainstTerrain(CBullet& bullet) {
+    if (bullet.mIgnoresTerrain) {
+        return;
+    }
+    mTerrain->fForEachTerrainHit(bullet.mPosition, bullet.fGetHitRects(), [&bullet] { bullet.fOnHit(); });
+}
+
+void CStage::fCheckPlayerBulletAgainstEnemies(CBullet& bullet, const std::vector<SCircleD>& bulletCircles) {
+    const std::vector<CEnemy*>& enemies = mEnemies.fGetActive();
+    for (size_t i = 0; i < enemies.size(); ++i) {
+        CEnemy* e = enemies[i];
+        if (!e->fIsAlive() || e->mShotProof) {
+            continue;
+        }
+        // Every pair of circles in contact is a hit of its own.
+        for (const SCircleD& ec : mEnemyCircles.fOf(i)) {
+            for (const SCircleD& bc : bulletCircles) {
+                if (fIsHitCircle(ec, bc)) {
+                    e->fDamage(bullet.mBurns, bullet.mKnock, bullet.mKillCounter, bullet.mAttack);
+                    if (bullet.mVanishesOnHit) {
+                        bullet.fOnHit();
                     }
                 }
             }
         }
     }
+}
 
-    CZiki& party = *mParty;
-    if (const auto* state = party.fGetSpecialState();
+void CStage::fEraseEnemyBulletsTouching(const std::vector<SCircleD>& bulletCircles) {
+    const std::vector<CBullet*>& enemyBullets = mEnemyBullets.fGetActive();
+    for (size_t i = 0; i < enemyBullets.size(); ++i) {
+        CBullet* eb = enemyBullets[i];
+        if (!eb->mVanishesOnHit) {
+            continue;
+        }
+        for (const SCircleD& ec : mEnemyBulletCircles.fOf(i)) {
+            for (const SCircleD& bc : bulletCircles) {
+                if (fIsHitCircle(ec, bc)) {
+                    eb->fOnHit();
+                }
+            }
+        }
+    }
+}
+
+void CStage::fCheckParty() {
+    if (const auto* state = mParty->fGetSpecialState();
         state && state->fGetType() == CZiki::CSpecialState::FAINTED) {
         return;
     }
+    // The party's circles are in screen space, everything else in the map's.
     const SPointD scroll = mTerrain->fGetScrollOffset();
-    for (SCircleD pc : party.fGetHitCircles()) {
+    for (SCircleD pc : mParty->fGetHitCircles()) {
         pc.x -= scroll.x;
         pc.y -= scroll.y;
-        const std::vector<SCircleD> mine{pc};
-        for (CItem* item : mItems.fGetActive()) {
-            if (fCirclesTouch(item->fGetHitCircles(), mine) && !party.fIsIngredientFull(item->mKind)) {
-                party.fAddIngredient(item->mKind);
-                item->fKill();
-            }
+        fPickUpItemsTouching(pc);
+        fCheckEnemyBulletsAgainstParty(pc);
+        fCheckEnemiesAgainstParty(pc);
+    }
+}
+
+void CStage::fPickUpItemsTouching(const SCircleD& partyCircle) {
+    CZiki& party = *mParty;
+    const std::vector<SCircleD> mine{partyCircle};
+    for (CItem* item : mItems.fGetActive()) {
+        if (fCirclesTouch(item->fGetHitCircles(), mine) && !party.fIsIngredientFull(item->mKind)) {
+            party.fAddIngredient(item->mKind);
+            item->fKill();
         }
-        for (size_t i = 0; i < enemyBullets.size(); ++i) {
-            CBullet* eb = enemyBullets[i];
-            for (const SCircleD& ec : mEnemyBulletCircles.fOf(i)) {
-                if (!fIsHitCircle(ec, pc)) {
-                    continue;
-                }
-                if (!eb->mHarmless) {
-                    party.fDamage(eb->mAttack, eb->mPosition.fGetAngleTo(party.fGetWorldPosition()));
-                } else if (party.fGetLeader() == pelka) {
-                    party.fSleep();
-                }
-            }
-        }
-        for (size_t i = 0; i < enemies.size(); ++i) {
-            CEnemy* e = enemies[i];
-            if (e->mLife <= 0 || e->mTouchSafe) {
+    }
+}
+
+void CStage::fCheckEnemyBulletsAgainstParty(const SCircleD& partyCircle) {
+    CZiki& party = *mParty;
+    const std::vector<CBullet*>& enemyBullets = mEnemyBullets.fGetActive();
+    for (size_t i = 0; i < enemyBullets.size(); ++i) {
+        CBullet* eb = enemyBullets[i];
+        for (const SCircleD& ec : mEnemyBulletCircles.fOf(i)) {
+            if (!fIsHitCircle(ec, partyCircle)) {
                 continue;
             }
-            for (const SCircleD& ec : mEnemyCircles.fOf(i)) {
-                if (fIsHitCircle(ec, pc)) {
-                    party.fDamage(e->mTouchAttack, e->mPosition.fGetAngleTo(party.fGetWorldPosition()));
-                }
+            if (!eb->mHarmless) {
+                party.fDamage(eb->mAttack, eb->mPosition.fGetAngleTo(party.fGetWorldPosition()));
+            } else if (party.fGetLeader() == pelka) {
+                party.fSleep();
+            }
+        }
+    }
+}
+
+void CStage::fCheckEnemiesAgainstParty(const SCircleD& partyCircle) {
+    CZiki& party = *mParty;
+    const std::vector<CEnemy*>& enemies = mEnemies.fGetActive();
+    for (size_t i = 0; i < enemies.size(); ++i) {
+        CEnemy* e = enemies[i];
+        if (e->mLife <= 0 || e->mTouchSafe) {
+            continue;
+        }
+        for (const SCircleD& ec : mEnemyCircles.fOf(i)) {
+            if (fIsHitCircle(ec, partyCircle)) {
+                party.fDamage(e->mTouchAttack, e->mPosition.fGetAngleTo(party.fGetWorldPosition()));
             }
         }
     }
