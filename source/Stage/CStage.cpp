@@ -240,39 +240,42 @@ void CStage::fInput() {
     party.fMove(dir);
 }
 
-void CStage::fUpdate() {
-    if (mSpecialState) {
-        if (!mSpecialState->fIsFinished()) {
-            mSpecialState->fUpdate();
-            return;
-        }
-        switch (mSpecialState->fGetKind()) {
-        case ESpecialState::TIME_UP:
-            fSetSpecialState(ESpecialState::RESULT);
-            // The dishes' bonus goes straight onto the score, not through fAddScore: it is not this
-            // stage's play.
-            if (gLaunchTraceStage) {
-                std::printf("stage bonus %d: score %d -> %d\n", mVarno->fGetBonus(), mScore,
-                            mScore + mVarno->fGetBonus());
-            }
-            mScore += mVarno->fGetBonus();
-            break;
-        case ESpecialState::RESULT:
-            if (mIsReplay) {
-                fEndRun();
-                fLeaveToMenu();
-            } else {
-                mHost->fOpenTip();
-                fSetSpecialState(ESpecialState::TIPS);
-            }
-            break;
-        case ESpecialState::TIPS:
-            fEndRun();
-            fLeaveToMenu();
-            break;
-        }
+// A closing state shows for its frames, then leads to the next: time up, the result, the tip (a new run
+// only), the title.
+void CStage::fUpdateSpecialState() {
+    if (!mSpecialState->fIsFinished()) {
+        mSpecialState->fUpdate();
         return;
     }
+    switch (mSpecialState->fGetKind()) {
+    case ESpecialState::TIME_UP:
+        fSetSpecialState(ESpecialState::RESULT);
+        // The dishes' bonus goes straight onto the score, not through fAddScore: it is not this
+        // stage's play.
+        if (gLaunchTraceStage) {
+            std::printf("stage bonus %d: score %d -> %d\n", mVarno->fGetBonus(), mScore,
+                        mScore + mVarno->fGetBonus());
+        }
+        mScore += mVarno->fGetBonus();
+        break;
+    case ESpecialState::RESULT:
+        if (mIsReplay) {
+            fEndRun();
+            fLeaveToMenu();
+        } else {
+            mHost->fOpenTip();
+            fSetSpecialState(ESpecialState::TIPS);
+        }
+        break;
+    case ESpecialState::TIPS:
+        fEndRun();
+        fLeaveToMenu();
+        break;
+    }
+}
+
+// The clock runs faster late in a long run.
+void CStage::fCountDownTime() {
     if (mTimeLeft > 0) {
         mTimeLeft -= 1;
         if (mFrameCounter > 54000) {
@@ -282,6 +285,24 @@ void CStage::fUpdate() {
             mTimeLeft -= 2;
         }
     }
+}
+
+void CStage::fMarkGroundsVisited() {
+    if (mEnemyGenerator) {
+        const SPointI feet = fToMapCell(mParty->fGetWorldPosition() + SPointD(0.0, 8.0));
+        for (int i = 0; i < CEnemyGenerator::kAreaCount; ++i) {
+            mStats.groundsVisited[static_cast<std::size_t>(i)] |=
+                mEnemyGenerator->fGetArea(i).fIsInside(feet);
+        }
+    }
+}
+
+void CStage::fUpdate() {
+    if (mSpecialState) {
+        fUpdateSpecialState();
+        return;
+    }
+    fCountDownTime();
     if (mTimeLeft <= 0) {
         fSetSpecialState(ESpecialState::TIME_UP);
         return;
@@ -294,13 +315,7 @@ void CStage::fUpdate() {
     fUpdateAll(mEnemies);
     mVarno->fUpdate();
     mParty->fUpdate();
-    if (mEnemyGenerator) {
-        const SPointI feet = fToMapCell(mParty->fGetWorldPosition() + SPointD(0.0, 8.0));
-        for (int i = 0; i < CEnemyGenerator::kAreaCount; ++i) {
-            mStats.groundsVisited[static_cast<std::size_t>(i)] |=
-                mEnemyGenerator->fGetArea(i).fIsInside(feet);
-        }
-    }
+    fMarkGroundsVisited();
     fUpdateAll(mPlayerBullets);
     fUpdateAll(mEnemyBullets);
     fUpdateAll(mItems);

@@ -158,6 +158,12 @@ private:
         std::vector<size_t> mStart;
     };
 
+    // The steps of fUpdate that are not the world's own updates.
+    void fUpdateSpecialState();
+    void fCountDownTime();
+    // The hunting grounds the party's feet stand in count as visited.
+    void fMarkGroundsVisited();
+
     // The steps of the collision pass, in its order.
     void fCheckBulletAgainstTerrain(CBullet& bullet);
     void fCheckPlayerBulletAgainstEnemies(CBullet& bullet, const std::vector<SCircleD>& bulletCircles);
