@@ -119,45 +119,55 @@ void CEnemy::fUpdate() {
     }
 
     if (fIsFlashing()) {
+        // A flashing enemy neither acts nor moves by itself; only the knock-back moves it.
         const SPointD before = mPosition;
         fUpdateBase();
-        mPosition = mPosition + mKnockVector;
-        if (fIsBlockedHere()) {
-            mPosition = before;
-        }
+        fMoveByKnock(before);
     } else if (mLife <= 0) {
-        fKill();
-        int multiplier = 1;
-        if (mLastKillCounter) {
-            multiplier = mLastKillCounter->fCountKill();
-        }
-        if (multiplier > 1) {
-            CEffectCreator::fCreate(mStage->fGetNewEffect(), *mStage, EFFECT_SCORE_RATE, mPosition, 0.0, 0.0,
-                                    std::make_shared<CEffectParam_SCORE_RATE>(multiplier));
-        }
-        mStage->fAddScore(fGetScore() * multiplier);
-        SRunStats& stats = mStage->fGetStats();
-        if (mKind >= 0 && mKind < SRunStats::kEnemyKinds) {
-            ++stats.kills[static_cast<std::size_t>(mKind)];
-        }
-        stats.bestMultiKill =
-            std::max(stats.bestMultiKill, mLastKillCounter ? mLastKillCounter->fGetCount() : 1);
-        if (mOnDeath) {
-            mOnDeath(*this);
-        }
+        fDie();
     } else {
         if (mBehaviour) {
             mBehaviour(*this);
         }
         const SPointD before = mPosition;
         CActor::fUpdate();
-        mPosition = mPosition + mKnockVector;
-        if (fIsBlockedHere()) {
-            mPosition = before;
-        }
+        fMoveByKnock(before);
     }
 
-    // Facing: the images look left, so they are mirrored while the enemy heads right (up to down).
+    fFaceHeading();
+    mKnockTimer.fUpdate();
+}
+
+void CEnemy::fMoveByKnock(SPointD before) {
+    mPosition = mPosition + mKnockVector;
+    if (fIsBlockedHere()) {
+        mPosition = before;
+    }
+}
+
+void CEnemy::fDie() {
+    fKill();
+    int multiplier = 1;
+    if (mLastKillCounter) {
+        multiplier = mLastKillCounter->fCountKill();
+    }
+    if (multiplier > 1) {
+        CEffectCreator::fCreate(mStage->fGetNewEffect(), *mStage, EFFECT_SCORE_RATE, mPosition, 0.0, 0.0,
+                                std::make_shared<CEffectParam_SCORE_RATE>(multiplier));
+    }
+    mStage->fAddScore(fGetScore() * multiplier);
+    SRunStats& stats = mStage->fGetStats();
+    if (mKind >= 0 && mKind < SRunStats::kEnemyKinds) {
+        ++stats.kills[static_cast<std::size_t>(mKind)];
+    }
+    stats.bestMultiKill = std::max(stats.bestMultiKill, mLastKillCounter ? mLastKillCounter->fGetCount() : 1);
+    if (mOnDeath) {
+        mOnDeath(*this);
+    }
+}
+
+void CEnemy::fFaceHeading() {
+    // The images look left, so they are mirrored while the enemy heads right (up to down).
     mDirection = std::fmod(mDirection, 360.0);
     if (mDirection < 0.0) {
         mDirection += 360.0;
@@ -166,7 +176,6 @@ void CEnemy::fUpdate() {
         mDirection = 0.0;
     }
     mDrawData.fSetTurn(mDirection < 180.0);
-    mKnockTimer.fUpdate();
 }
 
 void CEnemy::fDrawShadow() {

@@ -75,6 +75,13 @@ public:
 private:
     // Does the town block the enemy where it stands now?
     bool fIsBlockedHere();
+    // The knock-back moves the enemy on from where its own step left it, unless the town is in the way:
+    // then it goes back to `before`.
+    void fMoveByKnock(SPointD before);
+    // The death step: score with the multi-kill multiplier, the run's statistics, then the drop.
+    void fDie();
+    // Facing follows the heading, kept in [0, 360).
+    void fFaceHeading();
 
     // The hit rectangles placed at the position, kept so that the per-frame wall test allocates nothing.
     std::vector<SRectD> mPlacedRects;
