@@ -221,41 +221,35 @@ bool readKey(const ScriptLine& line, ParsedScript& out, ScriptEvent& e, bool& is
     return true;
 }
 
-bool readDown(const ScriptLine& line, ParsedScript& out, std::string& why) {
+// Reads the line's key and adds its going down, its going up, or both (a tap: up in the next frame).
+bool readKeyEvents(const ScriptLine& line, ParsedScript& out, std::string& why, bool down, bool up) {
     ScriptEvent e;
     bool isPad = false;
     if (!readKey(line, out, e, isPad, why)) {
         return false;
     }
-    e.kind = isPad ? ScriptEvent::PadDown : ScriptEvent::KeyDown;
-    out.events.push_back(e);
+    if (down) {
+        e.kind = isPad ? ScriptEvent::PadDown : ScriptEvent::KeyDown;
+        out.events.push_back(e);
+        e.frame = line.frame + 1;
+    }
+    if (up) {
+        e.kind = isPad ? ScriptEvent::PadUp : ScriptEvent::KeyUp;
+        out.events.push_back(e);
+    }
     return true;
+}
+
+bool readDown(const ScriptLine& line, ParsedScript& out, std::string& why) {
+    return readKeyEvents(line, out, why, true, false);
 }
 
 bool readUp(const ScriptLine& line, ParsedScript& out, std::string& why) {
-    ScriptEvent e;
-    bool isPad = false;
-    if (!readKey(line, out, e, isPad, why)) {
-        return false;
-    }
-    e.kind = isPad ? ScriptEvent::PadUp : ScriptEvent::KeyUp;
-    out.events.push_back(e);
-    return true;
+    return readKeyEvents(line, out, why, false, true);
 }
 
-// Down in its frame, up in the next.
 bool readTap(const ScriptLine& line, ParsedScript& out, std::string& why) {
-    ScriptEvent e;
-    bool isPad = false;
-    if (!readKey(line, out, e, isPad, why)) {
-        return false;
-    }
-    e.kind = isPad ? ScriptEvent::PadDown : ScriptEvent::KeyDown;
-    out.events.push_back(e);
-    e.kind = isPad ? ScriptEvent::PadUp : ScriptEvent::KeyUp;
-    e.frame = line.frame + 1;
-    out.events.push_back(e);
-    return true;
+    return readKeyEvents(line, out, why, true, true);
 }
 
 struct NamedAction {
