@@ -1,8 +1,8 @@
-#include "GameMain/COptionInfo.h"
 #include "ScratchFolder.h"
 #include "base/CException.h"
 #include "input/CKeyManager.h"
 #include "input/CKeyRepeatManager.h"
+#include "input/LiveKeysTest.h"
 
 #include <algorithm>
 #include <array>
@@ -14,23 +14,7 @@ using D = EDirectionTenkey;
 
 namespace {
 
-class KeyManagerTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        gOptionInfo = std::make_unique<COptionInfo>();
-        dx_TestSetKeyState({}, 0, false);
-    }
-    void TearDown() override {
-        dx_TestClearKeyState();
-        gOptionInfo.reset();
-    }
-    // Keys down for the next frame, then the frame's sampling.
-    static void frame(CKeyManager& keys, const std::vector<int>& down, int pad = 0,
-                      bool padAttached = false) {
-        dx_TestSetKeyState(down, pad, padAttached);
-        keys.fUpdate();
-    }
-};
+class KeyManagerTest : public CLiveKeysTest {};
 
 } // namespace
 

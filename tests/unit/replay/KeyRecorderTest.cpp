@@ -1,9 +1,9 @@
 // The recording half of live input: what the key manager samples, written frame by frame to a key
 // record file.
-#include "GameMain/COptionInfo.h"
 #include "ScratchFolder.h"
 #include "base/CException.h"
 #include "input/CKeyManager.h"
+#include "input/LiveKeysTest.h"
 #include "replay/CKeyRecorder.h"
 
 #include <dx/DxLib.h>
@@ -12,26 +12,17 @@
 
 namespace {
 
-class KeyRecorderTest : public ::testing::Test {
+class KeyRecorderTest : public CLiveKeysTest {
 protected:
-    void SetUp() override {
-        gOptionInfo = std::make_unique<COptionInfo>();
-        dx_TestSetKeyState({}, 0, false);
-    }
-    void TearDown() override {
-        dx_TestClearKeyState();
-        gOptionInfo.reset();
-    }
-    static std::shared_ptr<CKeyRecorder> fAttach(CKeyManager& keys) {
+    // A recorder attached to `keys`, recording into `path` from the next frame.
+    static std::shared_ptr<CKeyRecorder> fRecording(CKeyManager& keys, const std::string& path,
+                                                    bool append = false, bool stopWhenIdle = false,
+                                                    int idleLimit = 0) {
         auto recorder = std::make_shared<CKeyRecorder>();
         keys.fSetFrameListener(recorder);
+        recorder->fSetupRecord(path, append, stopWhenIdle, idleLimit);
+        recorder->fStartRecord();
         return recorder;
-    }
-    // Keys down for the next frame, then the frame's sampling.
-    static void frame(CKeyManager& keys, const std::vector<int>& down, int pad = 0,
-                      bool padAttached = false) {
-        dx_TestSetKeyState(down, pad, padAttached);
-        keys.fUpdate();
     }
 };
 
@@ -54,7 +45,8 @@ TEST_F(KeyRecorderTest, RecordingWritesOne112ByteRecordPerFrame) {
     const std::string path = folder.file("keys.tmp");
     fWriteBytes(path, std::vector<unsigned char>(50, 7)); // truncated by the set-up
     CKeyManager keys;
-    const std::shared_ptr<CKeyRecorder> keysRec = fAttach(keys);
+    const auto keysRec = std::make_shared<CKeyRecorder>();
+    keys.fSetFrameListener(keysRec);
     frame(keys, {KEY_INPUT_Z}); // not recording yet
     keysRec->fSetupRecord(path, false, false, 0);
     EXPECT_TRUE(fReadBytes(path).empty());
@@ -83,9 +75,7 @@ TEST_F(KeyRecorderTest, StopAndFlushAndAppend) {
     CScratchFolder folder;
     const std::string path = folder.file("keys.tmp");
     CKeyManager keys;
-    const std::shared_ptr<CKeyRecorder> keysRec = fAttach(keys);
-    keysRec->fSetupRecord(path, false, false, 0);
-    keysRec->fStartRecord();
+    const std::shared_ptr<CKeyRecorder> keysRec = fRecording(keys, path);
     frame(keys, {KEY_INPUT_Z});
     keysRec->fFlushRecord();
     EXPECT_EQ(fReadBytes(path).size(), 112u);
@@ -97,9 +87,7 @@ TEST_F(KeyRecorderTest, StopAndFlushAndAppend) {
     EXPECT_EQ(fReadBytes(path).size(), 224u);
 
     CKeyManager more;
-    const std::shared_ptr<CKeyRecorder> moreRec = fAttach(more);
-    moreRec->fSetupRecord(path, true, false, 0);
-    moreRec->fStartRecord();
+    const std::shared_ptr<CKeyRecorder> moreRec = fRecording(more, path, true);
     frame(more, {KEY_INPUT_X});
     moreRec->fEndRecord();
     const std::vector<std::uint32_t> values = readRecords(path);
@@ -111,9 +99,7 @@ TEST_F(KeyRecorderTest, IdleFramesPastTheLimitAreDroppedWhenAsked) {
     CScratchFolder folder;
     const std::string path = folder.file("idle.tmp");
     CKeyManager keys;
-    const std::shared_ptr<CKeyRecorder> keysRec = fAttach(keys);
-    keysRec->fSetupRecord(path, false, true, 2);
-    keysRec->fStartRecord();
+    const std::shared_ptr<CKeyRecorder> keysRec = fRecording(keys, path, false, true, 2);
     frame(keys, {KEY_INPUT_Z});
     for (int i = 0; i < 5; ++i) {
         frame(keys, {}); // idle 1 is recorded, idle 2.. are not
@@ -126,9 +112,8 @@ TEST_F(KeyRecorderTest, IdleFramesPastTheLimitAreDroppedWhenAsked) {
 
 TEST_F(KeyRecorderTest, RecordFileThatCannotBeCreatedIsAnError) {
     CScratchFolder folder;
-    CKeyManager keys;
-    const std::shared_ptr<CKeyRecorder> keysRec = fAttach(keys);
-    EXPECT_THROW(keysRec->fSetupRecord(folder.file("no/such/folder/keys.tmp"), false, false, 0), CException);
+    CKeyRecorder recorder;
+    EXPECT_THROW(recorder.fSetupRecord(folder.file("no/such/folder/keys.tmp"), false, false, 0), CException);
 }
 
 TEST_F(KeyRecorderTest, DroppedRecorderStillWritesItsFrames) {
@@ -136,9 +121,7 @@ TEST_F(KeyRecorderTest, DroppedRecorderStillWritesItsFrames) {
     const std::string path = folder.file("keys.tmp");
     {
         CKeyManager keys;
-        const std::shared_ptr<CKeyRecorder> keysRec = fAttach(keys);
-        keysRec->fSetupRecord(path, false, false, 0);
-        keysRec->fStartRecord();
+        const std::shared_ptr<CKeyRecorder> keysRec = fRecording(keys, path);
         frame(keys, {KEY_INPUT_Z});
         frame(keys, {KEY_INPUT_Z});
     }
