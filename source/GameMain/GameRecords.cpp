@@ -4,15 +4,11 @@
 #include "base/Check.h"
 #include "base/serialization/RecordFile.h"
 
-using serialization::ClassRegister;
 using serialization::Serializer;
 using serialization::Tracking;
 
 void fRegisterOptionInfo() {
-    if (!ClassRegister::isRegistered(COptionInfo::kClassTag)) {
-        ClassRegister::registerClass<COptionInfo>(COptionInfo::kClassTag,
-                                                  [] { return std::make_shared<COptionInfo>(); });
-    }
+    serialization::fRegisterRecordClass<COptionInfo>();
 }
 
 namespace {
@@ -26,11 +22,6 @@ serialization::RecordDescriber settingReader(std::shared_ptr<COptionInfo>& loade
                              " buttons instead of " + std::to_string(COptionInfo::kButtonCount));
         }
     };
-}
-
-// A record is written as the one tracked reference the readers expect.
-template <class T> serialization::RecordDescriber recordWriter(std::shared_ptr<T>& record) {
-    return [&record](Serializer& s) { s.describe(record, Tracking::On); };
 }
 } // namespace
 
@@ -51,10 +42,10 @@ COptionInfo fReadSetting(std::span<const std::byte> bytes, const std::string& na
 void fSaveSetting(const std::string& path) {
     TAVONI_CHECK(gOptionInfo != nullptr, "GameMain", "settings saved before they were loaded");
     auto record = std::make_shared<COptionInfo>(*gOptionInfo);
-    serialization::fSaveRecord(path, recordWriter(record));
+    serialization::fSaveRecord(path, serialization::fTrackedRecord(record));
 }
 
 std::vector<std::byte> fSettingBytes(const COptionInfo& setting) {
     auto record = std::make_shared<COptionInfo>(setting);
-    return serialization::fSaveRecordToBytes(recordWriter(record));
+    return serialization::fSaveRecordToBytes(serialization::fTrackedRecord(record));
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+// --no-wait: frames run as fast as the machine can, without waiting for the next sixtieth of a second.
 extern bool gLaunchNoWait;
 // Print the held game keys of every frame (scripted-input tests).
 extern bool gLaunchTraceKeys;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -14,6 +15,18 @@
 namespace serialization {
 
 using RecordDescriber = std::function<void(Serializer&)>;
+
+// A record file holds one tracked reference to its record: this reads or writes it.
+template <class T> RecordDescriber fTrackedRecord(std::shared_ptr<T>& record) {
+    return [&record](Serializer& s) { s.describe(record, Tracking::On); };
+}
+
+// Registers the record's class under its tag (T::kClassTag) unless that tag is already registered.
+template <class T> void fRegisterRecordClass() {
+    if (!ClassRegister::isRegistered(T::kClassTag)) {
+        ClassRegister::registerClass<T>(T::kClassTag, [] { return std::make_shared<T>(); });
+    }
+}
 
 // Writes the record to path + ".new" and renames it over path, so a crash leaves the old record or the new
 // one, never none. Failures are CExceptions naming the file.
