@@ -191,10 +191,8 @@ std::vector<std::byte> readArchiveFile(const std::string& archiveName) {
     return bytes;
 }
 
-// Reads and checks a replay archive without writing anything; a refusal is a CException.
-void readReplay(std::span<const std::byte> bytes, const std::string& archiveName,
-                std::vector<char> (&contents)[kReplayMemberCount]) {
-    const std::string refused = "The replay archive '" + archiveName + "' is refused: ";
+// Opens a replay archive read-only from memory; a CException when it cannot.
+ZipPtr openReplay(std::span<const std::byte> bytes, const std::string& archiveName) {
     zip_error_t error;
     zip_error_init(&error);
     // libzip reads the buffer in place and never writes to it.
@@ -212,19 +210,25 @@ void readReplay(std::span<const std::byte> bytes, const std::string& archiveName
         throw CException("Cannot open the replay archive '" + archiveName + "': " + why);
     }
     zip_error_fini(&error);
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    return archive;
+}
+
+// Checks a replay archive's listing: exactly the two members, each named and sized as a replay's member
+// must be. Gives each member's slot by its index; nothing is expanded. A refusal is a CException.
+std::vector<std::size_t> checkListing(zip_t* archive, const std::string& refused) {
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
     if (count != static_cast<zip_int64_t>(kReplayMemberCount)) {
         throw CException(refused + "it holds " + std::to_string(count < 0 ? 0 : count) +
                          " members instead of the replay's 2");
     }
-
+    std::vector<std::size_t> slots;
     bool seen[kReplayMemberCount] = {false, false};
     for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i) {
         zip_stat_t stat;
         zip_stat_init(&stat);
-        if (zip_stat_index(archive.get(), i, 0, &stat) != 0 || (stat.valid & ZIP_STAT_NAME) == 0 ||
+        if (zip_stat_index(archive, i, 0, &stat) != 0 || (stat.valid & ZIP_STAT_NAME) == 0 ||
             (stat.valid & ZIP_STAT_SIZE) == 0) {
-            throw CException(refused + "a member cannot be read: " + zip_strerror(archive.get()));
+            throw CException(refused + "a member cannot be read: " + zip_strerror(archive));
         }
         const std::string name = stat.name;
         std::size_t slot = kReplayMemberCount;
@@ -244,13 +248,29 @@ void readReplay(std::span<const std::byte> bytes, const std::string& archiveName
         if (!badSize.empty()) {
             throw CException(refused + "the member '" + name + "' " + badSize);
         }
+        slots.push_back(slot);
+    }
+    return slots;
+}
+
+// Reads and checks a replay archive without writing anything; a refusal is a CException.
+void readReplay(std::span<const std::byte> bytes, const std::string& archiveName,
+                std::vector<char> (&contents)[kReplayMemberCount]) {
+    const std::string refused = "The replay archive '" + archiveName + "' is refused: ";
+    const ZipPtr archive = openReplay(bytes, archiveName);
+    const std::vector<std::size_t> slots = checkListing(archive.get(), refused);
+    for (zip_uint64_t i = 0; i < slots.size(); ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        zip_stat_index(archive.get(), i, 0, &stat);
+        const std::string name = stat.name;
         std::unique_ptr<zip_file_t, ZipFileCloser> member(zip_fopen_index(archive.get(), i, 0));
         if (member == nullptr) {
             throw CException(refused + "the member '" + name +
                              "' cannot be opened: " + zip_strerror(archive.get()));
         }
         std::string damage;
-        if (!readMember(member.get(), stat.size, contents[slot], damage)) {
+        if (!readMember(member.get(), stat.size, contents[slots[i]], damage)) {
             throw CException(refused + "the member '" + name + "' is damaged: " + damage);
         }
     }
@@ -269,6 +289,11 @@ void CArchiver::fExtract(const std::string& archiveName, const std::string& fold
 void CArchiver::fCheckReplayBytes(std::span<const std::byte> archive, const std::string& name) {
     std::vector<char> contents[kReplayMemberCount];
     readReplay(archive, name, contents);
+}
+
+void CArchiver::fCheckReplayListing(std::span<const std::byte> archive, const std::string& name) {
+    const ZipPtr opened = openReplay(archive, name);
+    checkListing(opened.get(), "The replay archive '" + name + "' is refused: ");
 }
 
 void CArchiver::fExtractBytes(std::span<const std::byte> archive, const std::string& name,

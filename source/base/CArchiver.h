@@ -42,4 +42,8 @@ public:
     static void fExtractBytes(std::span<const std::byte> archive, const std::string& name,
                               const std::string& folder = "");
     static void fCheckReplayBytes(std::span<const std::byte> archive, const std::string& name);
+    // The checks that need no member expanded: the archive opens, and holds the two members, named and
+    // sized (as its listing says) as a replay's must be. Memory stays that of the archive, whatever its
+    // members would expand to.
+    static void fCheckReplayListing(std::span<const std::byte> archive, const std::string& name);
 };
