@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -41,6 +44,8 @@ CChildProcess::CChildProcess(SChildOptions options) : mOptions(std::move(options
     };
     mOutput = file(mOptions.output);
     mErrors = file(mOptions.errors);
+    mProgram.len = static_cast<unsigned short>(mOptions.seccompFilter.size() / sizeof(sock_filter));
+    mProgram.filter = reinterpret_cast<sock_filter*>(mOptions.seccompFilter.data());
 }
 
 SChildEnd CChildProcess::fRun() {
@@ -52,18 +57,36 @@ SChildEnd CChildProcess::fRun() {
     // forked it ends, and this thread waits below until the child has ended. Had the server died already
     // before the request took effect, the child's parent is no longer this one.
     const pid_t server = ::getpid();
+    // The filter handed to the child on a descriptor; close-on-exec, so no other child forked meanwhile
+    // keeps it.
+    int filterFile = -1;
+    if (mOptions.filterOnDescriptor3 && !mOptions.seccompFilter.empty()) {
+        filterFile = ::memfd_create("tavoni-seccomp", MFD_CLOEXEC);
+        const std::string& filter = mOptions.seccompFilter;
+        if (filterFile < 0 ||
+            ::write(filterFile, filter.data(), filter.size()) != static_cast<ssize_t>(filter.size()) ||
+            ::lseek(filterFile, 0, SEEK_SET) != 0) {
+            if (filterFile >= 0) {
+                ::close(filterFile);
+            }
+            return end;
+        }
+    }
     const pid_t pid = ::fork();
+    if (pid == 0) {
+        fBecomeChild(server, filterFile);
+    }
+    if (filterFile >= 0) {
+        ::close(filterFile);
+    }
     if (pid < 0) {
         return end;
-    }
-    if (pid == 0) {
-        fBecomeChild(server);
     }
     ::setpgid(pid, pid); // as the child does, so the group is there whichever of the two runs first
     return fAwait(pid);
 }
 
-void CChildProcess::fBecomeChild(pid_t server) const {
+void CChildProcess::fBecomeChild(pid_t server, int filterFile) const {
     if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != server) {
         ::_exit(126);
     }
@@ -82,7 +105,14 @@ void CChildProcess::fBecomeChild(pid_t server) const {
     if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
         ::_exit(126);
     }
-    ::syscall(SYS_close_range, 3u, ~0u, 0u); // the server's sockets and files are not the child's
+    if (filterFile >= 0) {
+        // dup2 onto itself would keep close-on-exec.
+        if ((filterFile == 3 ? ::fcntl(3, F_SETFD, 0) : ::dup2(filterFile, 3)) < 0) {
+            ::_exit(126);
+        }
+    }
+    // The server's sockets and files are not the child's.
+    ::syscall(SYS_close_range, filterFile >= 0 ? 4u : 3u, ~0u, 0u);
     const SChildLimits& limits = mOptions.limits;
     if (limits.cpuSeconds > 0) {
         fLimit(RLIMIT_CPU, limits.cpuSeconds);
@@ -97,8 +127,24 @@ void CChildProcess::fBecomeChild(pid_t server) const {
     if (mOptions.niceness > 0) {
         ::setpriority(PRIO_PROCESS, 0, mOptions.niceness);
     }
+    fFence();
     ::execve(mArgv[0], mArgv.data(), mEnvp.data());
     ::_exit(127);
+}
+
+void CChildProcess::fFence() const {
+    if (mOptions.limits.tasks > 0) {
+        fLimit(RLIMIT_NPROC, mOptions.limits.tasks);
+    }
+    if ((mOptions.noNewPrivileges || !mOptions.seccompFilter.empty()) &&
+        ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
+        ::_exit(126);
+    }
+    // Last, just before exec: from here on the child's calls pass the filter.
+    if (!mOptions.seccompFilter.empty() && !mOptions.filterOnDescriptor3 &&
+        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &mProgram) != 0) {
+        ::_exit(126);
+    }
 }
 
 SChildEnd CChildProcess::fAwait(pid_t pid) const {
@@ -125,5 +171,9 @@ SChildEnd CChildProcess::fAwait(pid_t pid) const {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     fKillGroupAndReap(pid, end.status);
+    if (mOptions.signalAsExitStatus && WIFEXITED(end.status) && WEXITSTATUS(end.status) > 128 &&
+        WEXITSTATUS(end.status) < 128 + 65) {
+        end.status = WEXITSTATUS(end.status) - 128; // as waitpid tells a death by that signal
+    }
     return end;
 }

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <linux/filter.h>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct SChildLimits {
     std::uint64_t cpuSeconds = 0;    // processor time; 0: none
     std::uint64_t memoryBytes = 0;   // address space; 0: none (the sanitizers' shadow memory needs that)
     std::uint64_t fileSizeBytes = 0; // largest file it may write; 0: none
+    std::uint64_t tasks = 0;         // processes and threads of its user (RLIMIT_NPROC); 0: none
 };
 
 struct SChildOptions {
@@ -30,6 +32,14 @@ struct SChildOptions {
     int niceness = 0; // above 0 gives the processors to other work first
     std::chrono::milliseconds timeLimit{30000};
     const std::atomic<bool>* cancel = nullptr; // when set, the child is stopped early
+    // The sandbox's part (CSandbox::fApply): the child may gain no privileges (no_new_privs); a seccomp
+    // program (struct sock_filter records) the child loads before exec, or, with filterOnDescriptor3, hands
+    // to the program on descriptor 3 (bubblewrap's --seccomp 3); and the program reports its own child's
+    // death by signal N as exit status 128 + N, as bubblewrap does, which is read back as that signal.
+    bool noNewPrivileges = false;
+    std::string seccompFilter;
+    bool filterOnDescriptor3 = false;
+    bool signalAsExitStatus = false;
 };
 
 struct SChildEnd {
@@ -51,7 +61,8 @@ public:
     SChildEnd fRun();
 
 private:
-    [[noreturn]] void fBecomeChild(pid_t server) const;
+    [[noreturn]] void fBecomeChild(pid_t server, int filterFile) const;
+    void fFence() const;
     SChildEnd fAwait(pid_t pid) const;
 
     SChildOptions mOptions;
@@ -61,4 +72,5 @@ private:
     std::string mWorkFolder;
     std::string mOutput;
     std::string mErrors;
+    sock_fprog mProgram{}; // the seccomp filter the child loads itself
 };

@@ -60,6 +60,9 @@ const char* const kUsage =
     "                        open connections from one client address (default 16)\n"
     "  --request-seconds N   time a connection has to send a whole request, headers and body, counted\n"
     "                        from its opening or its previous answer; it is closed then (default 30)\n"
+    "  --sandbox MODE        how every run of the game on an upload is fenced in: auto (default) with\n"
+    "                        every layer this machine offers, each named in the log at start; require:\n"
+    "                        refuse to start without all of them; off: with the server's own rights\n"
     "  --help                this text\n";
 
 // An option taking a whole number from `low` to `high`.
@@ -210,6 +213,12 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
             if (!fReadRole(value, options.role, message)) {
                 return std::nullopt;
             }
+        } else if (arg == "--sandbox") {
+            if (!fParseSandboxMode(value, options.sandbox)) {
+                message = "tavoni-ranking-server: --sandbox is require, auto or off, not \"" +
+                          std::string(value) + "\"\n";
+                return std::nullopt;
+            }
         } else if (!fReadWordOption(arg, value, options, dataGiven, databaseGiven)) {
             message = "tavoni-ranking-server: unknown option " + std::string(arg) + "\n" + kUsage;
             return std::nullopt;
@@ -245,7 +254,6 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
         mOptions.dataFolder = fs::absolute(mOptions.dataFolder);
         mStore = std::make_unique<CSqliteRankingStore>(mOptions.dataFolder);
         mQueue = std::make_unique<CLocalCheckQueue>();
-        scratch = mOptions.dataFolder / "checks";
     } else {
         // Each HTTP thread and checker may hold one at a time; the uploads waiting for a verdict take one
         // for a moment now and then.
@@ -254,7 +262,10 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
         mConnections = std::make_unique<CPostgresConnections>(mOptions.database, std::min(connections, 64));
         mStore = std::make_unique<CPostgresRankingStore>(*mConnections);
         mQueue = std::make_unique<CPostgresCheckQueue>(*mConnections);
-        // Several checkers may share a machine: each has its own scratch folder, none on a web node.
+    }
+    if (checks) {
+        // Several checkers may share a machine: each has its own scratch folder, none on a web node; outside
+        // the data folder, so that not even a check without its sandbox finds the ranking beside it.
         fRemoveScratchOfDeadCheckers();
         static std::atomic<int> servers{0};
         scratch = fs::temp_directory_path() /
@@ -268,6 +279,7 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
         checker.timeLimitSeconds = mOptions.checkSeconds;
         checker.memoryLimitBytes = static_cast<std::uint64_t>(mOptions.checkMemoryMb) * 1024 * 1024;
         checker.parallelChecks = mOptions.parallelChecks;
+        checker.sandbox = mOptions.sandbox;
         mChecker = std::make_unique<CReplayChecker>(checker);
         mPainter = std::make_unique<CResultPainter>(*mChecker, *mStore);
         mWorkers = std::make_unique<CCheckWorkers>(*mQueue, *mStore, *mChecker, mPainter.get(),
@@ -293,7 +305,7 @@ CRankingServer::~CRankingServer() {
     mFront.reset();
     mWorkers.reset();
     mPainter.reset();
-    if (mConnections != nullptr && mChecker != nullptr) {
+    if (mChecker != nullptr) {
         std::error_code ignored;
         fs::remove_all(mScratch, ignored);
     }

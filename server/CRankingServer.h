@@ -31,6 +31,7 @@ struct SServerOptions {
     int checkMemoryMb = 1024;
     int parallelChecks = 0;             // 0: one per processor
     std::filesystem::path importSqlite; // not empty: move this SQLite ranking into the database, and stop
+    ESandboxMode sandbox = ESandboxMode::Auto; // around every run of the game on an upload
 };
 
 // Reads the command line (and TAVONI_RANKING_DATABASE); nullopt with `message` set for --help (and

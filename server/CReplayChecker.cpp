@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <span>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -67,6 +68,18 @@ std::string fParseVersion(const std::string& said) {
     return version;
 }
 
+// "digest 0123456789abcdef" in the game's report: the hexadecimal digits, or empty.
+std::string fReportedDigest(const std::string& output) {
+    const std::size_t at = output.rfind("\ndigest ");
+    std::string digest;
+    for (std::size_t i = at == std::string::npos ? output.size() : at + 8;
+         i < output.size() && std::isxdigit(static_cast<unsigned char>(output[i])) && digest.size() < 64;
+         ++i) {
+        digest += output[i];
+    }
+    return digest;
+}
+
 std::string fLastLine(const std::string& output) {
     std::string text = output;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
@@ -103,6 +116,15 @@ CReplayChecker::CReplayChecker(SCheckerOptions options) : mOptions(std::move(opt
     // Scratch folders of a previous run are of no use any more.
     fs::remove_all(mOptions.scratchRoot);
     fs::create_directories(mOptions.scratchRoot);
+    for (const fs::directory_entry& entry : fs::directory_iterator(mOptions.gameData / "dat")) {
+        if (entry.is_directory() && entry.path().filename() != "replay") {
+            mDataFolders.push_back(entry.path().filename().string());
+        }
+    }
+    mSandbox = std::make_unique<CSandbox>(mOptions.sandbox, mOptions.game, mOptions.scratchRoot);
+    if (mOptions.sandbox != ESandboxMode::Off) {
+        fServerLog(mSandbox->fDescription());
+    }
     mVersion = fAskVersion();
 }
 
@@ -142,20 +164,21 @@ constexpr int kPaintNiceness = 10;
 } // namespace
 
 void CReplayChecker::fPrepareScratch(const fs::path& folder) const {
-    // The game runs with its working directory holding dat/. Folders it only reads are linked; files are
-    // copied, so nothing the game might write can reach the real data; dat/replay/, where it unpacks the
-    // replay, is the check's own.
+    // The game runs with its working directory holding dat/. Folders it only reads are shown read-only in
+    // the sandbox (linked without one); files are copied, so nothing the game might write can reach the
+    // real data; dat/replay/, where it unpacks the replay, is the check's own.
     const fs::path data = fs::absolute(mOptions.gameData);
     fs::create_directories(folder / "dat" / "replay");
-    for (const fs::directory_entry& entry : fs::directory_iterator(data / "dat")) {
-        const std::string name = entry.path().filename().string();
-        if (name == "replay") {
-            continue;
+    for (const std::string& name : mDataFolders) {
+        if (mSandbox->fOn()) {
+            fs::create_directory(folder / "dat" / name);
+        } else {
+            fs::create_directory_symlink(data / "dat" / name, folder / "dat" / name);
         }
-        if (entry.is_directory()) {
-            fs::create_directory_symlink(entry.path(), folder / "dat" / name);
-        } else if (entry.is_regular_file()) {
-            fs::copy_file(entry.path(), folder / "dat" / name);
+    }
+    for (const fs::directory_entry& entry : fs::directory_iterator(data / "dat")) {
+        if (entry.is_regular_file()) {
+            fs::copy_file(entry.path(), folder / "dat" / entry.path().filename());
         }
     }
     if (fs::exists(data / "collision.png")) {
@@ -175,6 +198,13 @@ SChildOptions CReplayChecker::fGameChild(const fs::path& folder, std::vector<std
     child.limits.memoryBytes = mOptions.memoryLimitBytes;
     child.limits.fileSizeBytes = kFileSizeLimit;
     child.timeLimit = std::chrono::seconds(mOptions.timeLimitSeconds);
+    SSandboxView view;
+    view.program = child.args.front();
+    view.scratch = folder;
+    for (const std::string& name : mDataFolders) {
+        view.readOnly.emplace_back(fs::absolute(mOptions.gameData) / "dat" / name, fs::path("dat") / name);
+    }
+    mSandbox->fApply(child, view);
     return child;
 }
 
@@ -184,35 +214,40 @@ SCheckResult CReplayChecker::fRunGame(const fs::path& folder, int score) const {
                                                             kReplayName, "--expect-score", scoreText}))
                               .fRun();
     if (!end.started) {
-        return {false, "the check could not start", std::nullopt};
+        return {false, "the check could not start", std::nullopt, {}};
     }
     const std::string output = fReadTail(folder / kOutputName, kReportTailBytes);
     const std::string said = fLastLine(output);
     if (end.timedOut) {
         return {false,
                 "the replay took longer than " + std::to_string(mOptions.timeLimitSeconds) + " s to check",
-                std::nullopt};
+                std::nullopt,
+                {}};
     }
     const int status = end.status;
     if (WIFSIGNALED(status)) {
-        return {false, "the game crashed on the replay (signal " + std::to_string(WTERMSIG(status)) + ")",
-                std::nullopt};
+        return {false,
+                "the game crashed on the replay (signal " + std::to_string(WTERMSIG(status)) + ")",
+                std::nullopt,
+                {}};
     }
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     switch (code) {
     case 0:
-        return {true, {}, fParseRunReport(output)};
+        return {true, {}, fParseRunReport(output), fReportedDigest(output)};
     case 1:
-        return {false, "the replay does not reach the score " + scoreText + (said.empty() ? "" : ": " + said),
-                std::nullopt};
+        return {false,
+                "the replay does not reach the score " + scoreText + (said.empty() ? "" : ": " + said),
+                std::nullopt,
+                {}};
     case 2:
-        return {false, "the game refused the replay" + (said.empty() ? "" : ": " + said), std::nullopt};
+        return {false, "the game refused the replay" + (said.empty() ? "" : ": " + said), std::nullopt, {}};
     case 3:
-        return {false, "the game ended on an error" + (said.empty() ? "" : ": " + said), std::nullopt};
+        return {false, "the game ended on an error" + (said.empty() ? "" : ": " + said), std::nullopt, {}};
     case 127:
-        return {false, "the game could not be started", std::nullopt};
+        return {false, "the game could not be started", std::nullopt, {}};
     default:
-        return {false, "the check failed with exit status " + std::to_string(code), std::nullopt};
+        return {false, "the check failed with exit status " + std::to_string(code), std::nullopt, {}};
     }
 }
 
@@ -235,15 +270,9 @@ std::string CReplayChecker::fWriteReplay(const fs::path& folder, const std::stri
         }
     }
     try {
-        CArchiver::fCheckReplay(replayFile.string());
+        CArchiver::fCheckReplayListing(std::as_bytes(std::span(replay.data(), replay.size())), kReplayName);
     } catch (const std::exception& e) {
-        // The scratch folder's path says nothing to the uploader.
-        std::string why = e.what();
-        const std::string path = replayFile.string();
-        for (std::size_t at = why.find(path); at != std::string::npos; at = why.find(path)) {
-            why.replace(at, path.size(), kReplayName);
-        }
-        return "not a replay: " + fLogSafe(why);
+        return "not a replay: " + fLogSafe(e.what());
     }
     return {};
 }
@@ -305,7 +334,7 @@ SCheckResult CReplayChecker::fCheck(const std::string& replay, int score) {
         const std::string refused = fWriteReplay(folder, replay);
         if (!refused.empty()) {
             fs::remove_all(folder, ignored);
-            return {false, refused, std::nullopt};
+            return {false, refused, std::nullopt, {}};
         }
         fPrepareScratch(folder);
         mTurns->acquire();
@@ -318,7 +347,7 @@ SCheckResult CReplayChecker::fCheck(const std::string& replay, int score) {
         mTurns->release();
     } catch (const std::exception& e) {
         fServerLog(std::string("check: ") + e.what());
-        result = {false, "the check could not run", std::nullopt};
+        result = {false, "the check could not run", std::nullopt, {}};
     }
     fs::remove_all(folder, ignored);
     return result;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "CChildProcess.h"
+#include "CSandbox.h"
 #include "SRunSummary.h"
 
 #include <atomic>
@@ -24,12 +25,14 @@ struct SCheckerOptions {
     int timeLimitSeconds = 30;
     std::uint64_t memoryLimitBytes = 1024ull * 1024 * 1024; // 0: no limit (sanitizer builds need that)
     int parallelChecks = 2;
+    ESandboxMode sandbox = ESandboxMode::Off; // the server's default is auto (--sandbox)
 };
 
 struct SCheckResult {
     bool accepted = false;
     std::string reason;             // why not, one line
     std::optional<SRunSummary> run; // what the game said of an accepted run, when it said it
+    std::string digest;             // the digest of the run's final state the game said; empty: none
 };
 
 class CReplayChecker {
@@ -49,10 +52,13 @@ public:
     // What the game said of itself at start ("tavoni 1.0.3" gives "1.0.3"), asked under a check's limits and
     // a few seconds at most; "unknown" when it did not say, or did not end soundly within them.
     const std::string& fGameVersion() const { return mVersion; }
+    // The sandbox's layers, as the start-up line names them.
+    std::string fSandboxDescription() const { return mSandbox->fDescription(); }
 
 private:
     std::filesystem::path fNewScratch(const char* kind) const;
-    // Writes the replay into a new scratch folder; the reason (one line) when it is not a replay.
+    // Writes the replay into a new scratch folder; the reason (one line) when it is plainly not a replay.
+    // Its members are not expanded here: the game does that, in its sandbox.
     std::string fWriteReplay(const std::filesystem::path& folder, const std::string& replay) const;
     void fPrepareScratch(const std::filesystem::path& folder) const;
     // The game run in `folder` with `gameArgs` under a check's limits, its stdout and stderr in the
@@ -63,6 +69,8 @@ private:
     std::string fAskVersion() const;
 
     SCheckerOptions mOptions;
+    std::unique_ptr<CSandbox> mSandbox;
+    std::vector<std::string> mDataFolders; // the folders of the game's dat/ (but replay/), by name
     std::string mVersion;
     std::unique_ptr<std::counting_semaphore<256>> mTurns;
 };

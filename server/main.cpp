@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <exception>
 #include <pthread.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 
 int main(int argc, char** argv) {
@@ -20,6 +21,9 @@ int main(int argc, char** argv) {
         std::fputs(message.c_str(), exitStatus == 0 ? stdout : stderr);
         return exitStatus;
     }
+    // No core dump, and no /proc/<pid>/ of the server (its environment, command line, memory, files) open
+    // to another process of its user: a check gone wrong included.
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
     // A client that hangs up must not end the server; the stop signals are awaited below, not handled.
     std::signal(SIGPIPE, SIG_IGN);
     sigset_t stop;

@@ -41,7 +41,7 @@ TEST_P(RankingServerDurability, KilledDuringUploadsLosesNoAcknowledgedUpload) {
         replays.push_back(fMakeSyntheticReplay(temp.fPath() / "make", 1 + i, i));
     }
     std::vector<std::string> args = fStoreArgs(data);
-    args.insert(args.end(), {"--game", game.string(), "--check-memory-mb", "0"});
+    args.insert(args.end(), {"--game", game.string(), "--check-memory-mb", "0", "--sandbox", "off"});
 
     std::map<std::string, std::string> acknowledged; // name -> replay bytes
     std::size_t next = 0;
@@ -133,7 +133,7 @@ TEST_P(RankingServerDurability, KilledServerLeavesNoCheckRunning) {
         fWriteFakeGame(temp.fPath() / "game.sh", "echo $$ > '" + pidFile.string() + "'\nexec sleep 30");
     const std::string replay = fMakeSyntheticReplay(temp.fPath() / "make", 10, 5);
     std::vector<std::string> args = fStoreArgs(temp.fPath() / "data");
-    args.insert(args.end(), {"--game", game.string(), "--check-memory-mb", "0"});
+    args.insert(args.end(), {"--game", game.string(), "--check-memory-mb", "0", "--sandbox", "off"});
     CServerProcess server(args);
     std::thread upload([&] { fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?a?10"), replay); });
     pid_t pid = 0;

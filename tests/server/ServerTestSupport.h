@@ -261,7 +261,9 @@ inline std::vector<std::string> fStoreArgs(const fs::path& data) {
 }
 
 // Options for a server on a free loopback port. The sanitizers' shadow memory does not fit an
-// address-space limit, so their builds check without one.
+// address-space limit, so their builds check without one. The real game checks in the sandbox, which the
+// server requires; a stand-in written as a shell script needs a shell and the system's tools, which the
+// sandbox does not show, and runs without it (those tests are of the server's handling of outcomes).
 inline SServerOptions fTestOptions(const fs::path& data, const fs::path& game = TAVONI_BINARY) {
     SServerOptions options;
     options.dataFolder = data;
@@ -272,6 +274,7 @@ inline SServerOptions fTestOptions(const fs::path& data, const fs::path& game = 
     options.front.port = 0;
     options.checkMemoryMb = TAVONI_SANITIZED ? 0 : 1024;
     options.checkSeconds = TAVONI_SANITIZED ? 120 : 30;
+    options.sandbox = game == fs::path(TAVONI_BINARY) ? ESandboxMode::Require : ESandboxMode::Off;
     return options;
 }
 

@@ -126,7 +126,9 @@ TEST(SeveralMachines, KilledWebNodeAndCheckerLoseNoAcknowledgedUploadAndLetNoFor
     const std::vector<std::string> store{"--database", database};
     const std::vector<std::string> checker = fWith(
         store, {"--role", "checker", "--game", game.string(), "--game-data", TAVONI_SOURCE_DIR, "--checks",
-                "2", "--check-memory-mb", "0", "--check-seconds", "5", "--check-lease-seconds", "6"});
+                "2", "--check-memory-mb", "0", "--check-seconds", "5", "--check-lease-seconds", "6",
+                // The real game checks in the sandbox; the shell script stand-in needs what it hides.
+                "--sandbox", TAVONI_SANITIZED ? "off" : "require"});
     const std::vector<std::string> web = fWith(store, {"--role", "web", "--uploads-per-hour", "1000",
                                                        "--check-seconds", "5", "--check-lease-seconds", "6"});
     auto checkerA = std::make_unique<CServerProcess>(checker, false, temp.fPath() / "checker-a.log");
@@ -279,7 +281,7 @@ TEST(SeveralMachines, SqliteRankingMovesIntoPostgresqlWithTheSameEntriesAndRepla
         EXPECT_NE(said.find(expected), std::string::npos) << said; // run again, it adds nothing
     }
 
-    CServerProcess server({"--database", database, "--game", game.string()});
+    CServerProcess server({"--database", database, "--game", game.string(), "--sandbox", "off"});
     const std::string after =
         fHttp("GET", "http://127.0.0.1:" + std::to_string(server.fPort()) + "/api/ranking").body;
     EXPECT_EQ(after, before);

@@ -250,6 +250,7 @@ TEST(RankingClient, UploadedNameArrivesIntactAtTheRankingServer) {
     SServerOptions options;
     options.dataFolder = scratch.path() / "server";
     options.game = fWriteFakeGame(scratch.path() / "accept.sh", "exit 0");
+    options.sandbox = ESandboxMode::Off; // a shell script needs what the sandbox hides
     options.gameData = TAVONI_SOURCE_DIR;
     options.front.bindAddress = "127.0.0.1";
     options.front.port = 0;
