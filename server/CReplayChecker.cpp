@@ -122,9 +122,7 @@ CReplayChecker::CReplayChecker(SCheckerOptions options) : mOptions(std::move(opt
         }
     }
     mSandbox = std::make_unique<CSandbox>(mOptions.sandbox, mOptions.game, mOptions.scratchRoot);
-    if (mOptions.sandbox != ESandboxMode::Off) {
-        fServerLog(mSandbox->fDescription());
-    }
+    fServerLog(mSandbox->fDescription());
     mVersion = fAskVersion();
 }
 

@@ -198,6 +198,18 @@ void CSandbox::fFindLibraryFolders(const fs::path& program, const fs::path& work
             break;
         }
     }
+    // A folder inside another is shown with it (pulseaudio/ in the multiarch folder).
+    std::vector<fs::path> outermost;
+    for (const fs::path& folder : mLibraryFolders) {
+        const bool inside =
+            std::any_of(mLibraryFolders.begin(), mLibraryFolders.end(), [&folder](const fs::path& other) {
+                return folder.string().starts_with(other.string() + "/");
+            });
+        if (!inside) {
+            outermost.push_back(folder);
+        }
+    }
+    mLibraryFolders = std::move(outermost);
 }
 
 std::string CSandbox::fDescription() const {
