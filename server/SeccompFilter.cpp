@@ -64,11 +64,21 @@ const char* const kRefused[] = {
 constexpr unsigned long kNewNamespaces[] = {CLONE_NEWNS,  CLONE_NEWUSER, CLONE_NEWPID,   CLONE_NEWNET,
                                             CLONE_NEWIPC, CLONE_NEWUTS,  CLONE_NEWCGROUP};
 
+// A comparison of the call's first argument (libseccomp's SCMP_A0 is a C compound literal).
+scmp_arg_cmp fFirstArgument(scmp_compare op, scmp_datum_t a, scmp_datum_t b = 0) {
+    scmp_arg_cmp compare{};
+    compare.arg = 0;
+    compare.op = op;
+    compare.datum_a = a;
+    compare.datum_b = b;
+    return compare;
+}
+
 bool fAddRules(scmp_filter_ctx filter) {
     // Sockets of the local kind only (there is nothing to reach with them in the sandbox's empty
     // folders); no network of any family.
-    if (seccomp_rule_add(filter, SCMP_ACT_ERRNO(EAFNOSUPPORT), SCMP_SYS(socket), 1,
-                         SCMP_A0(SCMP_CMP_NE, static_cast<scmp_datum_t>(AF_UNIX))) != 0) {
+    const scmp_arg_cmp notLocal = fFirstArgument(SCMP_CMP_NE, AF_UNIX);
+    if (seccomp_rule_add_array(filter, SCMP_ACT_ERRNO(EAFNOSUPPORT), SCMP_SYS(socket), 1, &notLocal) != 0) {
         return false;
     }
     for (const char* name : kRefused) {
@@ -78,8 +88,8 @@ bool fAddRules(scmp_filter_ctx filter) {
         }
     }
     for (const unsigned long flag : kNewNamespaces) {
-        if (seccomp_rule_add(filter, SCMP_ACT_ERRNO(EPERM), SCMP_SYS(clone), 1,
-                             SCMP_A0(SCMP_CMP_MASKED_EQ, flag, flag)) != 0) {
+        const scmp_arg_cmp hasFlag = fFirstArgument(SCMP_CMP_MASKED_EQ, flag, flag);
+        if (seccomp_rule_add_array(filter, SCMP_ACT_ERRNO(EPERM), SCMP_SYS(clone), 1, &hasFlag) != 0) {
             return false;
         }
     }
