@@ -111,6 +111,11 @@ TEST(Sandbox, AGameTurnedHostileReachesNothingAndLeavesNothingBehind) {
                                     "\nport=" + std::to_string(port) + "\nsecret=" + secret + "\n";
         reply = fHttp("POST", fScriptUrl(port, "UploadRanking?second?10"),
                       fReplayHolding(temp.fPath() / "targets", targets));
+        // A game that dies of a signal is told apart from one that refuses, through the sandbox too.
+        EXPECT_EQ(fHttp("POST", fScriptUrl(port, "UploadRanking?third?10"),
+                        fReplayHolding(temp.fPath() / "dies", "die=\n"))
+                      .body,
+                  "UploadFailed?the game crashed on the replay (signal 9)");
     }
     ::unsetenv("TAVONI_TEST_SECRET");
     const std::string said = "UploadFailed?the game refused the replay: escaped: ";
