@@ -76,9 +76,13 @@ struct ScriptEvent {
         FocusOut,
         FocusIn,
         PadAttach,
-        PadDetach
+        PadDetach,
+        Close,
+        Signal
     } kind = KeyDown;
-    int code = 0; // SDL scancode, pad bit index, or for PadAttach 1 for a controller and 0 for a joystick
+    // SDL scancode, pad bit index, for PadAttach 1 for a controller and 0 for a joystick,
+    // for Signal the signal's number
+    int code = 0;
     std::string text;
 };
 

@@ -127,6 +127,7 @@ int fSetUpFolders(const char* argv0, const SLaunchOptions& options) {
 // be used.
 bool fLoadPlayerFiles() {
     fRemoveReplayPlaceholders();
+    fRemoveCutOffRecording();
     fLoadSetting();
     try {
         const SConfig config = fLoadConfig();
