@@ -6,6 +6,7 @@
 #include "CSqliteRankingStore.h"
 #include "base/FieldText.h"
 #include "base/GameFolders.h"
+#include "base/GameVersion.h"
 
 #include <algorithm>
 #include <atomic>
@@ -60,6 +61,7 @@ const char* const kUsage =
     "                        open connections from one client address (default 16)\n"
     "  --request-seconds N   time a connection has to send a whole request, headers and body, counted\n"
     "                        from its opening or its previous answer; it is closed then (default 30)\n"
+    "  --version             print the server's version (the game's it was built with) and leave\n"
     "  --help                this text\n";
 
 // An option taking a whole number from `low` to `high`.
@@ -187,6 +189,11 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             message = kUsage;
+            exitStatus = 0;
+            return std::nullopt;
+        }
+        if (arg == "--version") {
+            message = std::string("tavoni-ranking-server ") + fGameVersion() + "\n";
             exitStatus = 0;
             return std::nullopt;
         }
