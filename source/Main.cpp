@@ -9,6 +9,7 @@
 #include "base/GameVersion.h"
 #include "base/Log.h"
 #include "net/RankingClient.h"
+#include "net/RankingServerSetting.h"
 #include "replay/ReplayFiles.h"
 
 #include <cstdio>
@@ -128,6 +129,8 @@ int fSetUpFolders(const char* argv0, const SLaunchOptions& options) {
 bool fLoadPlayerFiles() {
     fRemoveReplayPlaceholders();
     fRemoveCutOffRecording();
+    // A replay check writes nothing it was not asked for.
+    fLoadRankingServerSetting(fUserPath(kRankingServerFile), !gLaunchReplay.fIsActive());
     fLoadSetting();
     try {
         const SConfig config = fLoadConfig();
