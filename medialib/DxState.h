@@ -62,7 +62,8 @@ struct KeyInput {
     int maxLen = 0;
     bool cancelValid = false, singleByte = false, digits = false;
     std::string text;
-    int state = 0; // 0 typing, 1 ended, 2 cancelled
+    int state = 0;   // 0 typing, 1 ended, 2 cancelled
+    int refused = 0; // characters typed that the field did not take
 };
 
 struct ScriptEvent {
