@@ -17,6 +17,7 @@ namespace {
 // A run of the replay corpus that scores 2050 from nothing with the seed 11. Its time is up at loop frame
 // 8937; the result screen shows from about 9180 and the tip from about 9420 to 9660.
 constexpr int kScore = 2050;
+constexpr int kDuringTimeUp = 9050;
 constexpr int kOnResult = 9300;
 constexpr int kOnTip = 9550;
 constexpr int kMidRun = 5000;
@@ -48,7 +49,7 @@ struct SQuitCase {
     const char* name;
     std::string events; // appended to the run's script
     int frames;         // --frames, or 0 for none
-    int state;          // the closing state quit in (2 result, 3 tip), or 0 mid-run
+    int state;          // the closing state quit in (1 time up, 2 result, 3 tip), or 0 mid-run
 };
 
 } // namespace
@@ -63,6 +64,7 @@ TEST(QuitGame, QuittingAfterTimeUpKeepsTheRecordAndMidRunAbandonsIt) {
         {"the window closed on the tip", tip + " close\n", 0, 3},
         {"Alt+F4 on the result screen", result + " down Alt\n" + result + " tap F4\n", 0, 2},
         {"SIGTERM on the result screen", result + " signal TERM\n", 0, 2},
+        {"SIGTERM during time up, before the bonus", std::to_string(kDuringTimeUp) + " signal TERM\n", 0, 1},
         {"SIGINT on the tip", tip + " signal INT\n", 0, 3},
         {"the end of --frames on the result screen", "", kOnResult, 2},
         {"the window closed mid-run", std::to_string(kMidRun) + " close\n", 0, 0},
