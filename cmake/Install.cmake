@@ -1,7 +1,8 @@
 # What `cmake --install` puts where, and the .deb and .tar.gz that CPack makes of it.
 #   bin/tavoni, bin/tavoni-ranking-server
 #   share/tavoni/dat/...      the read-only game data (images, sounds, the town map), share/tavoni/collision.png
-#   share/applications/, share/icons/hicolor/<N>x<N>/apps/, share/metainfo/, share/man/man6/tavoni.6
+#   share/applications/, share/icons/hicolor/<N>x<N>/apps/, share/metainfo/, share/man/man6/tavoni.6,
+#   share/man/man8/tavoni-ranking-server.8
 #   lib/systemd/system/tavoni-ranking-server.service
 include(GNUInstallDirs)
 
@@ -10,7 +11,8 @@ set(TAVONI_APP_ID jp.tavoni.Tavoni)
 install(TARGETS tavoni tavoni-ranking-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The player's files (dat/replay/, downloaded_replay/) are never part of the installed data.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/dat/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tavoni/dat
-        PATTERN replay EXCLUDE PATTERN setting.dat EXCLUDE PATTERN tips.dat EXCLUDE)
+        PATTERN replay EXCLUDE PATTERN setting.dat EXCLUDE PATTERN tips.dat EXCLUDE PATTERN volume.dat EXCLUDE
+        PATTERN window.dat EXCLUDE PATTERN ranking_server.txt EXCLUDE)
 install(FILES ${CMAKE_SOURCE_DIR}/collision.png DESTINATION ${CMAKE_INSTALL_DATADIR}/tavoni)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/${TAVONI_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/${TAVONI_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -19,6 +21,7 @@ foreach(size 48 128 256)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 install(FILES ${CMAKE_SOURCE_DIR}/dist/tavoni.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${CMAKE_SOURCE_DIR}/dist/tavoni-ranking-server.8 DESTINATION ${CMAKE_INSTALL_MANDIR}/man8)
 # The unit names the installed programs, so it is written at install time, when the prefix is known.
 install(CODE "
     set(TAVONI_INSTALL_FULL_BINDIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")

@@ -62,7 +62,8 @@ struct KeyInput {
     int maxLen = 0;
     bool cancelValid = false, singleByte = false, digits = false;
     std::string text;
-    int state = 0; // 0 typing, 1 ended, 2 cancelled
+    int state = 0;   // 0 typing, 1 ended, 2 cancelled
+    int refused = 0; // characters typed that the field did not take
 };
 
 struct ScriptEvent {
@@ -76,9 +77,13 @@ struct ScriptEvent {
         FocusOut,
         FocusIn,
         PadAttach,
-        PadDetach
+        PadDetach,
+        Close,
+        Signal
     } kind = KeyDown;
-    int code = 0; // SDL scancode, pad bit index, or for PadAttach 1 for a controller and 0 for a joystick
+    // SDL scancode, pad bit index, for PadAttach 1 for a controller and 0 for a joystick,
+    // for Signal the signal's number
+    int code = 0;
     std::string text;
 };
 

@@ -2,6 +2,7 @@
 
 #include "ServerLog.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 CCheckWorkers::CCheckWorkers(CCheckQueue& queue, CRankingStore& store, CReplayChecker& checker,
@@ -65,7 +66,8 @@ SVerdict CCheckWorkers::fDecide(const SCheckJob& job) {
             return {422, "UploadFailed?the replay could not be checked"};
         }
         // Another upload of the same bytes may have been stored while this one waited.
-        if (std::optional<SVerdict> answer = fAnswerKnownReplay(mStore, job.digest, job.score, who)) {
+        if (std::optional<SVerdict> answer =
+                fAnswerKnownReplay(mStore, job.digest, job.score, job.name, who)) {
             return *answer;
         }
         const SCheckResult check = mChecker.fCheck(job.replay, job.score);
@@ -81,11 +83,15 @@ SVerdict CCheckWorkers::fDecide(const SCheckJob& job) {
         entry.version = mChecker.fGameVersion();
         entry.run = check.run;
         const CRankingStore::SAdded added = mStore.fAdd(entry);
-        if (added.stored && mPainter != nullptr) {
+        if (!added.stored) {
+            // Stored meanwhile by another upload of the same bytes, perhaps under another name.
+            return fAnswerStoredEntry(added.entry, job.score, job.name, who);
+        }
+        if (mPainter != nullptr) {
             mPainter->fSubmit(added.entry.id, job.replay, job.score);
         }
-        fServerLog(who + (added.stored ? ": stored as " : ": already registered as ") + added.entry.id +
-                   ", rank " + std::to_string(added.entry.rank) + ", checked by tavoni " + entry.version);
+        fServerLog(who + ": stored as " + added.entry.id + ", rank " + std::to_string(added.entry.rank) +
+                   ", checked by tavoni " + entry.version);
         return {200, "UploadSuccess?" + std::to_string(added.entry.rank)};
     } catch (const std::exception& e) {
         fServerLog(who + ": failed, " + e.what());
@@ -93,17 +99,44 @@ SVerdict CCheckWorkers::fDecide(const SCheckJob& job) {
     }
 }
 
+namespace {
+// A stored name inside a reply: the protocol splits replies at "?" and lines at "\n".
+std::string fReplyText(const std::string& text) {
+    // At most 64 bytes, cut between whole UTF-8 characters.
+    std::size_t n = std::min<std::size_t>(text.size(), 64);
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xc0) == 0x80) {
+        --n;
+    }
+    std::string out;
+    for (const char c : text.substr(0, n)) {
+        out += c == '?' || c == '\n' || c == '\r' ? '-' : c;
+    }
+    return out;
+}
+} // namespace
+
 std::optional<SVerdict> fAnswerKnownReplay(CRankingStore& store, const std::string& digest, int score,
-                                           const std::string& who) {
+                                           const std::string& name, const std::string& who) {
     const std::optional<SListedEntry> known = store.fFindReplay(digest);
     if (!known) {
         return std::nullopt;
     }
-    if (known->score != score) {
-        fServerLog(who + ": refused, the replay is registered with the score " +
-                   std::to_string(known->score));
+    return fAnswerStoredEntry(*known, score, name, who);
+}
+
+SVerdict fAnswerStoredEntry(const SListedEntry& known, int score, const std::string& name,
+                            const std::string& who) {
+    if (known.score != score) {
+        fServerLog(who + ": refused, the replay is registered with the score " + std::to_string(known.score));
         return SVerdict{422, "UploadFailed?this replay is registered with another score"};
     }
-    fServerLog(who + ": already registered as " + known->id + ", rank " + std::to_string(known->rank));
-    return SVerdict{200, "UploadSuccess?" + std::to_string(known->rank)};
+    if (known.name != name) {
+        // One run is one entry: a second name would take over someone's entry, or list the run twice.
+        fServerLog(who + ": refused, the replay is registered as " + known.id + " under \"" +
+                   fLogSafe(known.name) + "\"");
+        return SVerdict{422, "UploadFailed?this replay is registered under the name \"" +
+                                 fReplyText(known.name) + "\""};
+    }
+    fServerLog(who + ": already registered as " + known.id + ", rank " + std::to_string(known.rank));
+    return SVerdict{200, "UploadSuccess?" + std::to_string(known.rank)};
 }

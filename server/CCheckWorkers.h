@@ -16,10 +16,14 @@
 #include <thread>
 #include <vector>
 
-// The answer to an upload whose replay is already stored: its rank when the score is the stored one, a
-// refusal otherwise; nothing when the replay is new. `who` starts the log line.
+// The answer to an upload whose replay is already stored: its rank when the score and the name are the
+// stored ones (a retry after a lost reply), a refusal otherwise, naming the stored name; nothing when the
+// replay is new. `who` starts the log line.
 std::optional<SVerdict> fAnswerKnownReplay(CRankingStore& store, const std::string& digest, int score,
-                                           const std::string& who);
+                                           const std::string& name, const std::string& who);
+// The same for an entry already found (`known`, the stored one, for `score` and `name` sent).
+SVerdict fAnswerStoredEntry(const SListedEntry& known, int score, const std::string& name,
+                            const std::string& who);
 
 class CCheckWorkers {
 public:

@@ -46,6 +46,14 @@ CHttpFront::SAnswer fRefuse(int status, const std::string& reason) {
     return answer;
 }
 
+// The same for the pages people open in a browser: the reason on a page of the site's own look.
+CHttpFront::SAnswer fRefusePage(int status, const std::string& reason) {
+    CHttpFront::SAnswer answer = fRefuse(status, reason);
+    answer.contentType = "text/html; charset=utf-8";
+    answer.body = CRankingPage::fErrorHtml(status, reason);
+    return answer;
+}
+
 std::string fClientAddress(MHD_Connection* connection) {
     const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
     if (info == nullptr || info->client_addr == nullptr) {
@@ -256,13 +264,13 @@ CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
     mDaemon = MHD_start_daemon(
         MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG,
         static_cast<std::uint16_t>(options.port), nullptr, nullptr, &fAnswerConnection, this,
-        MHD_OPTION_THREAD_POOL_SIZE, count(options.threads), MHD_OPTION_SOCK_ADDR,
-        reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK, &fKeepTarget, nullptr,
-        MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this, MHD_OPTION_NOTIFY_CONNECTION, &fConnectionEvent,
-        this, MHD_OPTION_CONNECTION_TIMEOUT, count(options.requestSeconds), MHD_OPTION_CONNECTION_LIMIT,
-        count(options.maxConnections), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
-        count(options.maxConnectionsPerAddress), MHD_OPTION_EXTERNAL_LOGGER, &fDaemonLog, nullptr,
-        MHD_OPTION_END);
+        // The logger first: libmicrohttpd warns about any option read before it.
+        MHD_OPTION_EXTERNAL_LOGGER, &fDaemonLog, nullptr, MHD_OPTION_THREAD_POOL_SIZE, count(options.threads),
+        MHD_OPTION_SOCK_ADDR, reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK,
+        &fKeepTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this, MHD_OPTION_NOTIFY_CONNECTION,
+        &fConnectionEvent, this, MHD_OPTION_CONNECTION_TIMEOUT, count(options.requestSeconds),
+        MHD_OPTION_CONNECTION_LIMIT, count(options.maxConnections), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+        count(options.maxConnectionsPerAddress), MHD_OPTION_END);
     if (mDaemon == nullptr) {
         throw std::runtime_error("cannot listen on port " + std::to_string(options.port) + ": " +
                                  std::strerror(errno));
@@ -514,7 +522,7 @@ CHttpFront::SAnswer CHttpFront::fRankingScript(const std::string& method, const 
 CHttpFront::SAnswer CHttpFront::fWebPage(const std::string& query) {
     const auto form = fParseFormQuery(query);
     if (!form) {
-        return fRefuse(MHD_HTTP_BAD_REQUEST, "malformed query");
+        return fRefusePage(MHD_HTTP_BAD_REQUEST, "malformed query");
     }
     ERankingOrder order = ERankingOrder::Score;
     int page = 1;
@@ -522,12 +530,12 @@ CHttpFront::SAnswer CHttpFront::fWebPage(const std::string& query) {
         if (it->second == "date") {
             order = ERankingOrder::Date;
         } else if (it->second != "score") {
-            return fRefuse(MHD_HTTP_BAD_REQUEST, "sort is score or date");
+            return fRefusePage(MHD_HTTP_BAD_REQUEST, "sort is score or date");
         }
     }
     if (auto it = form->find("page"); it != form->end()) {
         if (!fParseDecimalInt(it->second, page) || page < 1) {
-            return fRefuse(MHD_HTTP_BAD_REQUEST, "page is a whole number from 1");
+            return fRefusePage(MHD_HTTP_BAD_REQUEST, "page is a whole number from 1");
         }
     }
     CRankingStore& store = mService.fStore();
@@ -590,12 +598,12 @@ CHttpFront::SAnswer CHttpFront::fReplayFile(const std::string& id) {
 
 CHttpFront::SAnswer CHttpFront::fEntryPage(const std::string& id) {
     if (!fIsServerReplayId(id)) {
-        return fRefuse(MHD_HTTP_BAD_REQUEST, "malformed replay id");
+        return fRefusePage(MHD_HTTP_BAD_REQUEST, "malformed replay id");
     }
     CRankingStore& store = mService.fStore();
     const std::optional<SListedEntry> entry = store.fEntry(id);
     if (!entry) {
-        return fRefuse(MHD_HTTP_NOT_FOUND, "no such entry");
+        return fRefusePage(MHD_HTTP_NOT_FOUND, "no such entry");
     }
     // The picture is checked before the page offers it, so a damaged one is a notice, not a broken image.
     CEntryPage::EPicture picture = CEntryPage::EPicture::Missing;

@@ -150,8 +150,12 @@ void CPostgresRankingStore::fMigrate() {
                     " FOR EACH STATEMENT EXECUTE FUNCTION tavoni_entries_changed()");
         }
         if (version != kSchemaVersion) {
-            fServerLog("store: schema version " + std::to_string(version) + " upgraded to " +
-                       std::to_string(kSchemaVersion) + " in " + mConnections.fDescription());
+            // A new store is created, not upgraded from a version it never had.
+            fServerLog(version == 0
+                           ? "store: created with schema version " + std::to_string(kSchemaVersion) + " in " +
+                                 mConnections.fDescription()
+                           : "store: schema version " + std::to_string(version) + " upgraded to " +
+                                 std::to_string(kSchemaVersion) + " in " + mConnections.fDescription());
             db.fRun("DELETE FROM schema_version");
             db.fRun("INSERT INTO schema_version (version) VALUES ($1)", {SPgValue::fNumber(kSchemaVersion)});
         }

@@ -171,3 +171,11 @@ std::string CRankingPage::fJson(const std::vector<SListedEntry>& rows, int total
     json += "]}\n";
     return json;
 }
+
+std::string CRankingPage::fErrorHtml(int status, std::string_view reason) {
+    const std::string heading = status == 404 ? "ページが見つかりません" : "ページを表示できません";
+    return fPageStart(heading + " - たぼに！ ランキング") +
+           "<h1><a href=\"/\">たぼに！ ランキング</a></h1>\n" + "<h2 id=\"error\">" + heading + " (" +
+           std::to_string(status) + ")</h2>\n<p id=\"reason\">" + fEscapeHtml(reason) +
+           "</p>\n<p><a href=\"/\">ランキングへ戻る</a></p>\n" + fPageEnd();
+}

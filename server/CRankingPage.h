@@ -25,4 +25,6 @@ public:
     // The start of every page, up to and with the opening of <body>, and its end.
     static std::string fPageStart(std::string_view title);
     static std::string fPageEnd();
+    // What a browser is shown when a page cannot be: the status, the reason and a way back.
+    static std::string fErrorHtml(int status, std::string_view reason);
 };

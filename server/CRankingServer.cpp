@@ -6,6 +6,7 @@
 #include "CSqliteRankingStore.h"
 #include "base/FieldText.h"
 #include "base/GameFolders.h"
+#include "base/GameVersion.h"
 
 #include <algorithm>
 #include <atomic>
@@ -63,6 +64,7 @@ const char* const kUsage =
     "  --sandbox MODE        how every run of the game on an upload is fenced in: auto (default) with\n"
     "                        every layer this machine offers, each named in the log at start; require:\n"
     "                        refuse to start without all of them; off: with the server's own rights\n"
+    "  --version             print the server's version (the game's it was built with) and leave\n"
     "  --help                this text\n";
 
 // An option taking a whole number from `low` to `high`.
@@ -190,6 +192,11 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             message = kUsage;
+            exitStatus = 0;
+            return std::nullopt;
+        }
+        if (arg == "--version") {
+            message = std::string("tavoni-ranking-server ") + fGameVersion() + "\n";
             exitStatus = 0;
             return std::nullopt;
         }

@@ -37,7 +37,7 @@ SUploadOutcome CRankingService::fUpload(const std::string& name, int score, cons
         // A replay already in the ranking has been checked at its score; it is not stored again.
         // Hashed once: the same digest finds a known replay now and is stored with a new one later.
         const std::string digest = fReplayDigest(replay);
-        if (std::optional<SVerdict> answer = fAnswerKnownReplay(mStore, digest, score, who)) {
+        if (std::optional<SVerdict> answer = fAnswerKnownReplay(mStore, digest, score, name, who)) {
             return *answer;
         }
         SCheckJob job;

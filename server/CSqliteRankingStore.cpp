@@ -253,8 +253,11 @@ void CSqliteRankingStore::fMigrate() {
             }
         }
         if (version != kSchemaVersion) {
-            fServerLog("store: schema version " + std::to_string(version) + " upgraded to " +
-                       std::to_string(kSchemaVersion));
+            // A new store is created, not upgraded from a version it never had.
+            fServerLog(version == 0 ? "store: created with schema version " + std::to_string(kSchemaVersion) +
+                                          " in " + mDatabase.string()
+                                    : "store: schema version " + std::to_string(version) + " upgraded to " +
+                                          std::to_string(kSchemaVersion) + " in " + mDatabase.string());
             fExec("DELETE FROM schema_version");
             fExec(("INSERT INTO schema_version (version) VALUES (" + std::to_string(kSchemaVersion) + ")")
                       .c_str());

@@ -9,6 +9,7 @@
 #include "base/GameVersion.h"
 #include "base/Log.h"
 #include "net/RankingClient.h"
+#include "net/RankingServerSetting.h"
 #include "replay/ReplayFiles.h"
 
 #include <cstdio>
@@ -41,6 +42,9 @@ std::string fFileList(const SGameFolders& folders) {
            "dat/tips.dat           the tips unlocked\n" + "  " + user +
            "downloaded_replay/     other players' replays\n" + "  " + user +
            "config.dat             window, sound, memory (optional)\n" + "  " + user +
+           "dat/ranking_server.txt the ranking server (written at the first start)\n" + "  " + user +
+           "dat/volume.dat         the music and effects volumes\n" + "  " + user +
+           "dat/window.dat         the window's size and full-screen state\n" + "  " + user +
            "<UTC ms>.log           error and warning logs\n";
 }
 
@@ -99,6 +103,7 @@ int fSetUpFolders(const char* argv0, const SLaunchOptions& options) {
     const SFolderResult found = fFindGameFolders(search);
     if (options.help) {
         std::fputs(kLaunchUsage, stdout);
+        std::printf("the built-in ranking server: %s\n", kDefaultRankingServer);
         std::fputs("\nThis run: ", stdout);
         const std::string where =
             found.error.empty() ? fModeLine(found.folders) + fFileList(found.folders) : found.error + "\n";
@@ -127,6 +132,9 @@ int fSetUpFolders(const char* argv0, const SLaunchOptions& options) {
 // be used.
 bool fLoadPlayerFiles() {
     fRemoveReplayPlaceholders();
+    fRemoveCutOffRecording();
+    // A replay check writes nothing it was not asked for.
+    fLoadRankingServerSetting(fUserPath(kRankingServerFile), !gLaunchReplay.fIsActive());
     fLoadSetting();
     try {
         const SConfig config = fLoadConfig();

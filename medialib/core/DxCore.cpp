@@ -260,6 +260,10 @@ int dx_ProcessMessage() {
         while (SDL_PollEvent(&e)) {
             if (e.type == SDL_QUIT) {
                 s.closed = true;
+            } else if (e.type == SDL_KEYDOWN && e.key.keysym.scancode == SDL_SCANCODE_F4 &&
+                       (e.key.keysym.mod & KMOD_ALT) && !e.key.repeat) {
+                // Alt+F4 closes the window under every window manager, as it does on Windows.
+                s.closed = true;
             } else if (e.type == SDL_KEYDOWN && e.key.keysym.scancode == SDL_SCANCODE_RETURN &&
                        (e.key.keysym.mod & KMOD_ALT) && !e.key.repeat) {
                 backend().setFullScreen(!backend().fullScreen());

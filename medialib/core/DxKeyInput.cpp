@@ -1,6 +1,7 @@
 // Text fields: typed characters from SDL text input, Backspace, Enter to end, Esc to cancel.
 #include "DxState.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace dxi {
@@ -36,31 +37,26 @@ void keyInputOnText(const char* text) {
     if (!in) {
         return;
     }
-    for (const char* p = text; *p; ++p) {
-        const unsigned char c = static_cast<unsigned char>(*p);
-        if (c < 0x20 || c >= 0x7f) {
-            if (in->singleByte || in->digits) {
-                continue;
-            }
-        }
-        if (in->digits && (c < '0' || c > '9')) {
-            continue;
-        }
-        if (static_cast<int>(in->text.size()) >= in->maxLen) {
-            break;
-        }
-        if (c >= 0x80) {
+    // Character by character: one that the field does not take (not single-byte, not a digit, or past the
+    // length) is counted, so the caller can tell the player.
+    const std::size_t size = std::strlen(text);
+    for (std::size_t i = 0; i < size;) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const std::size_t len = std::min<std::size_t>(c >= 0xf0   ? 4
+                                                      : c >= 0xe0 ? 3
+                                                      : c >= 0xc0 ? 2
+                                                                  : 1,
+                                                      size - i);
+        const bool plain = c >= 0x20 && c < 0x7f;
+        const bool wrongKind =
+            ((in->singleByte || in->digits) && !plain) || (in->digits && (c < '0' || c > '9'));
+        if (wrongKind || static_cast<int>(in->text.size() + len) > in->maxLen) {
+            in->refused++;
+        } else {
             // Multi-byte characters go in whole or not at all.
-            std::size_t len = (c >= 0xf0) ? 4 : (c >= 0xe0) ? 3 : (c >= 0xc0) ? 2 : 1;
-            len = std::min(len, std::strlen(p));
-            if (static_cast<int>(in->text.size() + len) > in->maxLen) {
-                break;
-            }
-            in->text.append(p, len);
-            p += len - 1;
-            continue;
+            in->text.append(text + i, len);
         }
-        in->text.push_back(static_cast<char>(c));
+        i += len;
     }
 }
 
@@ -145,6 +141,11 @@ int dx_GetKeyInputString(char* buffer, int inputHandle) {
     }
     std::memcpy(buffer, in->text.c_str(), in->text.size() + 1);
     return 0;
+}
+
+int dx_GetKeyInputRefusedCount(int inputHandle) {
+    KeyInput* in = keyInput(inputHandle);
+    return in ? in->refused : -1;
 }
 
 int dx_DrawKeyInputString(int x, int y, int inputHandle) {

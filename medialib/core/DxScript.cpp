@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -195,6 +196,42 @@ bool readFocus(const ScriptLine& line, ParsedScript& out, std::string& why) {
     return true;
 }
 
+// Nothing after the action but a comment.
+bool restIsEmpty(const ScriptLine& line) {
+    std::istringstream words(line.rest);
+    std::string extra;
+    return !(words >> extra) || extra[0] == '#';
+}
+
+// "close": the window's close button.
+bool readClose(const ScriptLine& line, ParsedScript& out, std::string& why) {
+    if (!restIsEmpty(line)) {
+        why = "\"close\" takes nothing after it";
+        return false;
+    }
+    ScriptEvent e;
+    e.frame = line.frame;
+    e.kind = ScriptEvent::Close;
+    out.events.push_back(e);
+    return true;
+}
+
+// "signal TERM|INT": the process gets that signal, as from kill or Ctrl+C in a terminal.
+bool readSignal(const ScriptLine& line, ParsedScript& out, std::string& why) {
+    std::istringstream words(line.rest);
+    std::string which, extra;
+    if (!(words >> which) || (which != "TERM" && which != "INT") || (words >> extra && extra[0] != '#')) {
+        why = "\"signal\" needs \"TERM\" or \"INT\"";
+        return false;
+    }
+    ScriptEvent e;
+    e.frame = line.frame;
+    e.kind = ScriptEvent::Signal;
+    e.code = which == "TERM" ? SIGTERM : SIGINT;
+    out.events.push_back(e);
+    return true;
+}
+
 // The one key name of a down, up or tap line: `e` gets its code and frame, `isPad` whether it is a pad's.
 bool readKey(const ScriptLine& line, ParsedScript& out, ScriptEvent& e, bool& isPad, std::string& why) {
     std::string rest = line.rest;
@@ -258,8 +295,8 @@ struct NamedAction {
 };
 
 constexpr NamedAction kActions[] = {
-    {"down", readDown}, {"up", readUp},       {"tap", readTap},
-    {"text", readText}, {"focus", readFocus}, {"pad", readPad},
+    {"down", readDown},   {"up", readUp},   {"tap", readTap},     {"text", readText},
+    {"focus", readFocus}, {"pad", readPad}, {"close", readClose}, {"signal", readSignal},
 };
 
 // "<frame> <action>[ <rest>]" from the first non-blank at `start`; false with `why` when either is missing.
@@ -308,7 +345,8 @@ bool readLine(std::string text, ParsedScript& out, std::string& why) {
             return action.read(line, out, why);
         }
     }
-    why = "unknown action \"" + line.action + "\" (expected down, up, tap, text, focus or pad)";
+    why =
+        "unknown action \"" + line.action + "\" (expected down, up, tap, text, focus, pad, close or signal)";
     return false;
 }
 
@@ -416,6 +454,16 @@ void injectScriptEvents(int frame) {
             break;
         case ScriptEvent::Text:
             pushText(e.text);
+            break;
+        case ScriptEvent::Close: {
+            SDL_Event q;
+            std::memset(&q, 0, sizeof q);
+            q.type = SDL_QUIT;
+            SDL_PushEvent(&q);
+            break;
+        }
+        case ScriptEvent::Signal:
+            std::raise(e.code);
             break;
         case ScriptEvent::FocusOut:
         case ScriptEvent::FocusIn: {

@@ -22,6 +22,29 @@
 #include <filesystem>
 
 namespace {
+// The server's reason on lines the notice can hold: broken at a space before 50 bytes where there is one.
+std::string fWrapReason(const std::string& reason) {
+    constexpr std::size_t kLine = 50;
+    std::string wrapped;
+    std::size_t start = 0;
+    while (reason.size() - start > kLine) {
+        std::size_t cut = reason.rfind(' ', start + kLine);
+        if (cut == std::string::npos || cut <= start) {
+            // No space: cut between whole UTF-8 characters.
+            cut = start + kLine;
+            while (cut > start && (static_cast<unsigned char>(reason[cut]) & 0xc0) == 0x80) {
+                --cut;
+            }
+            wrapped += reason.substr(start, cut - start) + "\n";
+            start = cut;
+        } else {
+            wrapped += reason.substr(start, cut - start) + "\n";
+            start = cut + 1;
+        }
+    }
+    return wrapped + reason.substr(start);
+}
+
 constexpr CStartMenu::SItem kStart{"start", "スタート", "ゲームを開始します"};
 constexpr CStartMenu::SItem kReplay{"replay", "自分のリプレイ", "自分のリプレイを再生します"};
 constexpr CStartMenu::SItem kShowRanking{
@@ -194,7 +217,9 @@ void CStartMenu::fUploadHighScore() {
     const SUploadResult result = fUploadRanking(mHighScore.score, mUploadName);
     mNameEntry.reset();
     if (!result.ok) {
-        fShowNotice(kNoticeConnectionFailed);
+        fShowNotice(result.refusal.empty()
+                        ? std::string(kNoticeConnectionFailed)
+                        : std::string(kNoticeUploadRefused) + "\n" + fWrapReason(result.refusal));
         return;
     }
     try {

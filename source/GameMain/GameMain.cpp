@@ -141,6 +141,11 @@ bool fRunGame() {
         dx_SetDrawScreen(-2);
         fInitialize();
         fGameLoop();
+        // Every way of leaving (the window closed, Alt+F4, SIGTERM or SIGINT, the end of --frames, the
+        // menu's quit) ends here the same way.
+        if (gScene) {
+            gScene->fQuit();
+        }
     } catch (const std::exception& e) {
         // The game's own CExceptions and the standard library's (a filesystem error, bad_alloc) alike.
         const std::string message = std::string("exception:") + e.what();
@@ -153,8 +158,6 @@ bool fRunGame() {
 }
 
 void fFinalize() {
-    // The loose replay of the most recent run lasts only until the program ends; the packed one stays.
-    fRemoveLooseReplayFiles();
     if (gProfiler) {
         std::printf("%s\n", gProfiler->fGetResult().c_str());
     }
@@ -162,5 +165,9 @@ void fFinalize() {
     // window holds its frame pictures.
     gScene.fReset();
     gTipsManager.reset();
+    // The loose replay of the most recent run, and the recording of a run abandoned by quitting, last only
+    // until the program ends; the packed one stays.
+    fRemoveLooseReplayFiles();
+    fRemoveIfPresent(fUserPath(kReplayKeyTmpPath));
     std::fflush(stdout);
 }

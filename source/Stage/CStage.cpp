@@ -171,6 +171,30 @@ void CStage::fSetSpecialState(ESpecialState kind) {
     }
 }
 
+// Quitting after time up keeps the run as dismissing its tip would: the bonus (still to come during time
+// up), the tip, and a new high score with its replay. The replay reaches that score, because its playback
+// runs on through the closing states without input. Mid-run, quitting abandons the run as Esc does.
+void CStage::fQuit() {
+    if (mIsReplay || !mRunSession.fIsRunning() || !mSpecialState) {
+        return;
+    }
+    if (gLaunchTraceStage) {
+        std::printf("stage quit in state %d\n", static_cast<int>(mSpecialState->fGetKind()));
+    }
+    switch (mSpecialState->fGetKind()) {
+    case ESpecialState::TIME_UP:
+        mScore += mVarno->fGetBonus();
+        mHost->fOpenTip();
+        break;
+    case ESpecialState::RESULT:
+        mHost->fOpenTip();
+        break;
+    case ESpecialState::TIPS:
+        break;
+    }
+    fEndRun();
+}
+
 void CStage::fLeaveToMenu() {
     mHost->fLeaveStage();
 }

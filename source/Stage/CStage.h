@@ -102,6 +102,7 @@ public:
     virtual void fAddMarker(SPointD point);
     virtual void fStartRun();
     virtual void fEndRun();
+    void fQuit() override;
     virtual void fDrawStageHud();
     virtual void fSetSpecialState(ESpecialState kind);
 

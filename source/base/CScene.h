@@ -8,4 +8,7 @@ public:
     virtual void fUpdate() = 0;
     virtual void fInput() = 0;
     virtual void fDraw() = 0;
+    // The program is leaving (the window closed, a signal, the end of --frames): a scene that holds
+    // something the player would expect kept finishes it here.
+    virtual void fQuit() {}
 };

@@ -1,12 +1,16 @@
 #include "gui/CNameEntryWindowEx.h"
 
+#include "audio/CSoundManager.h"
 #include "base/CException.h"
 #include "gui/GuiStyle.h"
 #include "input/CKeyManagerBase.h"
+#include "render/GameFonts.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <dx/DxLib.h>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -17,6 +21,19 @@ constexpr int kFieldTop = 50;
 constexpr int kFieldHeight = 28;
 constexpr int kYesNoX = 210;
 constexpr int kYesNoY = 30;
+constexpr int kHintGap = 6;
+constexpr int kHintLineHeight = 22;
+
+std::vector<std::string> fLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
 
 } // namespace
 
@@ -26,8 +43,17 @@ CNameEntryWindowEx::CNameEntryWindowEx(int font, int maxLength)
     // The field's text is drawn with the media layer's default font, made the size of ours.
     dx_SetFontSize(mFontSize);
     dx_SetFontThickness(0);
-    const int width = (mFontSize / 2) * mMaxLength + 40;
-    const int height = mFontSize * 2 + 40;
+    char hint[160];
+    std::snprintf(hint, sizeof hint, kNameEntryHintFormat, mMaxLength);
+    mHint = hint;
+    int hintWidth = 0;
+    const std::vector<std::string> hintLines = fLines(mHint);
+    for (const std::string& line : hintLines) {
+        hintWidth = std::max(
+            hintWidth, dx_GetDrawStringWidthToHandle(line.c_str(), static_cast<int>(line.size()), gFont20));
+    }
+    const int width = std::max((mFontSize / 2) * mMaxLength + 40, hintWidth + 2 * kFieldLeft);
+    const int height = mFontSize * 2 + 40 + kHintGap + kHintLineHeight * static_cast<int>(hintLines.size());
     mWindow->fCreate(width, height, gui::fStandardLayers(width, height));
     mWindow->fSetRect(0, 0, width, height);
     mWindow->fAddTextLabel("title");
@@ -51,7 +77,26 @@ void CNameEntryWindowEx::fStartInput() {
         throw CException("cannot start the text input: " + dx_GetLastError());
     }
     mBuffer.assign(std::size_t(mMaxLength) + 1, '\0');
+    mRefusedSeen = 0;
     dx_SetActiveKeyInput(mInputHandle);
+}
+
+// A character typed and not taken is never silent.
+void CNameEntryWindowEx::fNoticeRefusals() {
+    if (mRefusalFlash > 0) {
+        --mRefusalFlash;
+    }
+    if (mInputHandle == -1) {
+        return;
+    }
+    const int refused = dx_GetKeyInputRefusedCount(mInputHandle);
+    if (refused > mRefusedSeen) {
+        mRefusedSeen = refused;
+        mRefusalFlash = kRefusalFlashFrames;
+        if (gSoundManager) {
+            gSoundManager->fPlaySe(SE_HIT);
+        }
+    }
 }
 
 void CNameEntryWindowEx::fEndInput() {
@@ -93,8 +138,10 @@ void CNameEntryWindowEx::fInput() {
         dx_GetKeyInputString(mBuffer.data(), mInputHandle);
         mName = fCleanName(std::string(mBuffer.data()));
         fEndInput();
+        // Beside the name window, clear of its hint.
         mYesNo = std::make_unique<CYesNoWindow>(
-            kYesNoX, kYesNoY, mFont, [this] { mAnswer = EAnswer::YES; }, [this] { mAnswer = EAnswer::NO; });
+            std::max(kYesNoX, mWindow->fGetRect().w + 10), kYesNoY, mFont, [this] { mAnswer = EAnswer::YES; },
+            [this] { mAnswer = EAnswer::NO; });
         break;
     }
     case 2:
@@ -111,6 +158,7 @@ void CNameEntryWindowEx::fInput() {
 }
 
 void CNameEntryWindowEx::fUpdate() {
+    fNoticeRefusals();
     if (mYesNo) {
         mYesNo->fUpdate();
     }
@@ -122,7 +170,11 @@ void CNameEntryWindowEx::fDraw() {
     const SWindowRect r = mWindow->fGetRect();
     const int x = r.x + kFieldLeft;
     const int y = r.y + kFieldTop;
-    dx_DrawBox(x, y, x + (mFontSize / 2) * mMaxLength + 4, y + kFieldHeight, dx_GetColor(60, 60, 60), 1);
+    // The flash blinks every four frames.
+    const bool flashing = mRefusalFlash > 0 && (mRefusalFlash / 4) % 2 == 1;
+    const unsigned int field = flashing ? dx_GetColor(170, 30, 30) : dx_GetColor(60, 60, 60);
+    dx_DrawBox(x, y, x + (mFontSize / 2) * mMaxLength + 4, y + kFieldHeight, field, 1);
+    fDrawHint(x, y + kFieldHeight + kHintGap);
     if (mInputHandle != -1) {
         dx_DrawKeyInputString(x + 2, y + 2, mInputHandle);
     }
@@ -131,5 +183,13 @@ void CNameEntryWindowEx::fDraw() {
     }
     if (mYesNo) {
         mYesNo->fDraw();
+    }
+}
+
+void CNameEntryWindowEx::fDrawHint(int x, int y) const {
+    const unsigned int colour = mRefusalFlash > 0 ? dx_GetColor(190, 20, 20) : gui::fTextColour();
+    for (const std::string& line : fLines(mHint)) {
+        dx_DrawStringToHandle(x, y, line.c_str(), colour, gFont20);
+        y += kHintLineHeight;
     }
 }

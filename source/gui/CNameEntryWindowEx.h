@@ -1,7 +1,9 @@
 // The name typed before the high score is uploaded: a small window headed "名前入力" at the screen's
 // top-left with a text field (the media layer's text input: single-byte characters, at most maxLength,
-// Backspace edits). Enter cleans the name for a URL and asks "送信しますか？": yes hands the name to the
-// owner, no (or X, or Esc) empties the field and typing resumes; Esc while typing cancels.
+// Backspace edits) and a hint under it saying so. A character the field refuses (not single-byte, or one
+// too many) flashes the field and the hint red with a sound. Enter cleans the name for a URL and asks
+// "送信しますか？": yes hands the name to the owner, no (or X, or Esc) empties the field and typing resumes;
+// Esc while typing cancels.
 //
 //   mNameEntry = std::make_unique<CNameEntryWindowEx>(gui::fStandardFont(), 12);
 //   mNameEntry->fSetOnDecide([this](const std::string& name) { mNameEntry.reset(); upload(name); });
@@ -16,8 +18,15 @@
 #include <memory>
 #include <string>
 
+// What the field takes, under it; %d is the longest name. Two lines, so the window stays beside the
+// confirmation.
+inline constexpr const char* kNameEntryHintFormat = "半角の英数字と記号で%d文字まで\nEnter:決定  Esc:やめる";
+
 class CNameEntryWindowEx {
 public:
+    // How long a refused character makes the field flash.
+    static constexpr int kRefusalFlashFrames = 24;
+
     CNameEntryWindowEx(int font, int maxLength);
     // Ends the text input if it is still open.
     virtual ~CNameEntryWindowEx();
@@ -35,6 +44,9 @@ public:
     // Called on Esc while typing; it may drop this window.
     void fSetOnCancel(std::function<void()> onCancel) { mOnCancel = std::move(onCancel); }
 
+    // Frames left of the flash that answers a refused character (0: none).
+    int fGetRefusalFlash() const { return mRefusalFlash; }
+
     // The confirmation, while it is open.
     CYesNoWindow* fGetYesNo() { return mYesNo.get(); }
     CMainWindow& fGetWindow() { return *mWindow; }
@@ -47,6 +59,8 @@ private:
 
     void fStartInput();
     void fEndInput();
+    void fNoticeRefusals();
+    void fDrawHint(int x, int y) const;
 
     std::unique_ptr<CMainWindow> mWindow;
     std::unique_ptr<CYesNoWindow> mYesNo;
@@ -56,6 +70,9 @@ private:
     int mFontSize;
     int mMaxLength;
     std::string mName;
+    std::string mHint;
+    int mRefusedSeen = 0;
+    int mRefusalFlash = 0;
     EAnswer mAnswer = EAnswer::NONE;
     std::function<void(const std::string&)> mOnDecide;
     std::function<void()> mOnCancel;

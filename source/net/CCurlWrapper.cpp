@@ -1,6 +1,9 @@
 #include "net/CCurlWrapper.h"
 
+#include "base/Log.h"
+
 #include <cstdio>
+#include <cstdlib>
 #include <curl/curl.h>
 #include <fstream>
 #include <iterator>
@@ -41,7 +44,7 @@ struct SSlistCleanup {
 
 } // namespace
 
-std::string CCurlWrapper::fPost(const std::string& url, const std::string& dataFile) {
+CCurlWrapper::SExchange CCurlWrapper::fExchange(const std::string& url, const std::string& dataFile) {
     std::vector<char> body;
     {
         std::ifstream in(dataFile, std::ios::binary);
@@ -53,12 +56,13 @@ std::string CCurlWrapper::fPost(const std::string& url, const std::string& dataF
     fInitCurlOnce();
     std::unique_ptr<CURL, SCurlCleanup> curl(curl_easy_init());
     if (curl == nullptr) {
-        std::fprintf(stderr, "ranking: the HTTP client could not start\n");
+        fLogWarning("ranking: " + url + ": the HTTP client could not start");
         return {};
     }
     // Without "Expect:" libcurl would wait up to a second for a "100 Continue" before sending a large body.
     std::unique_ptr<curl_slist, SSlistCleanup> headers(curl_slist_append(nullptr, "Expect:"));
     SReply reply;
+    char reason[CURL_ERROR_SIZE] = "";
     CURL* h = curl.get();
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -72,18 +76,38 @@ std::string CCurlWrapper::fPost(const std::string& url, const std::string& dataF
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, fAppendReply);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &reply);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, reason);
+    // Lists and replays must not be altered on the way: the certificate and the host name are checked.
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    const char* caBundle = std::getenv(kCaBundleEnvironment);
+    if (caBundle != nullptr && *caBundle != '\0') {
+        curl_easy_setopt(h, CURLOPT_CAINFO, caBundle);
+    }
 
     const CURLcode result = curl_easy_perform(h);
     if (result != CURLE_OK) {
-        std::fprintf(stderr, "ranking: %s: %s\n", url.c_str(),
-                     reply.tooLarge ? "the reply is larger than 64 MiB" : curl_easy_strerror(result));
+        const std::string why = reply.tooLarge      ? std::string("the reply is larger than 64 MiB")
+                                : reason[0] != '\0' ? std::string(reason)
+                                                    : std::string(curl_easy_strerror(result));
+        fLogWarning("ranking: " + url + ": " + why);
         return {};
     }
-    long status = 0;
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    if (status < 200 || status >= 300) {
-        std::fprintf(stderr, "ranking: %s: the server answered HTTP %ld\n", url.c_str(), status);
+    SExchange exchange;
+    exchange.transferred = true;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &exchange.status);
+    exchange.body = std::move(reply.body);
+    return exchange;
+}
+
+std::string CCurlWrapper::fPost(const std::string& url, const std::string& dataFile) {
+    SExchange exchange = fExchange(url, dataFile);
+    if (!exchange.transferred) {
         return {};
     }
-    return std::move(reply.body);
+    if (exchange.status < 200 || exchange.status >= 300) {
+        fLogWarning("ranking: " + url + ": the server answered HTTP " + std::to_string(exchange.status));
+        return {};
+    }
+    return std::move(exchange.body);
 }

@@ -32,13 +32,26 @@ std::string& fOptionServer() {
     return server;
 }
 
+// The server named in the player's setting file, when it names a valid one.
+std::string& fSettingServer() {
+    static std::string server;
+    return server;
+}
+
+constexpr std::string_view kHttpsScheme = "https://";
+
+// A bare HOST[:PORT] is plain HTTP, as the ranking always was; "https://" asks for TLS.
 std::string fBaseUrl(const std::string& server) {
-    return "http://" + server + "/cgi-bin/tavoni103/ranking.cgi";
+    const std::string root = server.starts_with(kHttpsScheme) ? server : "http://" + server;
+    return root + "/cgi-bin/tavoni103/ranking.cgi";
 }
 
 } // namespace
 
 bool fIsValidServerAddress(std::string_view address) {
+    if (address.starts_with(kHttpsScheme)) {
+        address.remove_prefix(kHttpsScheme.size());
+    }
     std::string_view host = address;
     std::string_view port;
     if (!address.empty() && address.front() == '[') {
@@ -90,26 +103,31 @@ bool fIsValidServerAddress(std::string_view address) {
 }
 
 bool fSetRankingServer(std::string_view address) {
-    if (!fIsValidServerAddress(address)) {
+    if (!address.empty() && !fIsValidServerAddress(address)) {
         return false;
     }
     fOptionServer() = address;
     return true;
 }
 
+void fSetSettingRankingServer(std::string_view address) {
+    fSettingServer() = fIsValidServerAddress(address) ? std::string(address) : std::string();
+}
+
 std::string fGetRankingServer() {
     if (!fOptionServer().empty()) {
         return fOptionServer();
     }
+    const std::string fallback = fSettingServer().empty() ? kDefaultRankingServer : fSettingServer();
     const char* env = std::getenv(kRankingServerEnvironment);
     if (env != nullptr && *env != '\0') {
         if (fIsValidServerAddress(env)) {
             return env;
         }
-        std::fprintf(stderr, "ranking: %s=\"%s\" is not HOST[:PORT]; using %s\n", kRankingServerEnvironment,
-                     env, kDefaultRankingServer);
+        std::fprintf(stderr, "ranking: %s=\"%.200s\" is not [https://]HOST[:PORT]; using %s\n",
+                     kRankingServerEnvironment, env, fallback.c_str());
     }
-    return kDefaultRankingServer;
+    return fallback;
 }
 
 std::string fPercentEncode(std::string_view text) {
@@ -151,15 +169,51 @@ SUploadResult fParseUploadReply(const std::string& reply) {
     if (!fParseDecimalInt(rank, value) || value < 1) {
         return {};
     }
-    return {true, value};
+    return {true, value, {}};
+}
+
+std::string fUploadRefusal(const std::string& reply) {
+    constexpr std::string_view kFailed = "UploadFailed?";
+    if (!reply.starts_with(kFailed)) {
+        return {};
+    }
+    std::string_view reason = std::string_view(reply).substr(kFailed.size());
+    reason = reason.substr(0, reason.find_first_of("\r\n"));
+    std::string shown;
+    for (std::size_t i = 0; i < reason.size();) {
+        const auto lead = static_cast<unsigned char>(reason[i]);
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 0;
+        const bool whole = length > 0 && i + length <= reason.size() &&
+                           std::all_of(reason.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                       reason.begin() + static_cast<std::ptrdiff_t>(i + length),
+                                       [](char c) { return (static_cast<unsigned char>(c) & 0xc0) == 0x80; });
+        if (!whole) {
+            length = std::max<std::size_t>(length, 1); // a broken byte is skipped
+        } else if (shown.size() + length > 120) {
+            break;
+        } else if (length > 1 || (lead >= 0x20 && lead != 0x7f)) {
+            shown.append(reason.substr(i, length));
+        }
+        i += length;
+    }
+    return shown;
 }
 
 SUploadResult fUploadRanking(int score, const std::string& name) {
     const std::string url = fUploadRankingUrl(fGetRankingServer(), name, score);
-    const std::string reply = CCurlWrapper::fPost(url, fUserPath(kPackedReplayPath));
-    const SUploadResult result = fParseUploadReply(reply);
-    if (!result.ok && !reply.empty()) {
-        std::fprintf(stderr, "ranking: the upload was refused: %.200s\n", reply.c_str());
+    const CCurlWrapper::SExchange reply = CCurlWrapper::fExchange(url, fUserPath(kPackedReplayPath));
+    if (!reply.transferred) {
+        return {};
+    }
+    SUploadResult result;
+    if (reply.status >= 200 && reply.status < 300) {
+        result = fParseUploadReply(reply.body);
+    }
+    if (!result.ok) {
+        // The server says why it refused; the player is shown it, and the log keeps the whole answer.
+        result.refusal = fUploadRefusal(reply.body);
+        fLogWarning("ranking: " + url + ": the upload was refused (HTTP " + std::to_string(reply.status) +
+                    "): " + reply.body.substr(0, 200));
     }
     return result;
 }

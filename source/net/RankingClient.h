@@ -9,20 +9,26 @@
 #include <string_view>
 #include <vector>
 
-// The server when neither --ranking-server nor TAVONI_RANKING_SERVER names one.
+// The server when neither --ranking-server, TAVONI_RANKING_SERVER nor the player's setting file names one.
 extern const char* const kDefaultRankingServer;
 inline constexpr const char* kRankingServerEnvironment = "TAVONI_RANKING_SERVER";
 
 inline constexpr const char* kNoticeConnectionFailed = "ランキングサーバとの接続に失敗しました";
 inline constexpr const char* kNoticeNoRankingData = "ランキングデータが登録されていません";
 inline constexpr const char* kNoticeDownloadFailed = "リプレイファイルのダウンロードに失敗しました";
+// Over the server's own reason, on the line after it.
+inline constexpr const char* kNoticeUploadRefused = "ランキングサーバに送信を断られました";
 
-// HOST[:PORT]: a host name or IPv4 address (letters, digits, "." and "-") or a bracketed IPv6 address,
-// and a port from 1 to 65535.
+// [https://]HOST[:PORT]: "https://" for TLS, else plain HTTP; a host name or IPv4 address (letters, digits,
+// "." and "-") or a bracketed IPv6 address, and a port from 1 to 65535.
 bool fIsValidServerAddress(std::string_view address);
 // The --ranking-server option; false (and nothing changed) for an address fIsValidServerAddress refuses.
+// Empty: no option.
 bool fSetRankingServer(std::string_view address);
-// The option's server, else a valid TAVONI_RANKING_SERVER, else kDefaultRankingServer.
+// The server of the player's setting file (RankingServerSetting); an invalid address sets none.
+void fSetSettingRankingServer(std::string_view address);
+// The option's server, else a valid TAVONI_RANKING_SERVER, else the setting file's, else
+// kDefaultRankingServer.
 std::string fGetRankingServer();
 
 // Every byte outside the URL's unreserved set (A-Z a-z 0-9 "-" "." "_" "~") as "%XX".
@@ -35,10 +41,14 @@ std::string fDownloadReplayUrl(const std::string& server, const std::string& rep
 struct SUploadResult {
     bool ok = false;
     int rank = 0;
+    std::string refusal; // the server's reason when it answered "UploadFailed?<reason>", made safe to show
 };
 // "UploadSuccess?<rank>" with a rank from 1 to 2147483647 (a line break after it is allowed) is success;
 // any other reply is a failure.
 SUploadResult fParseUploadReply(const std::string& reply);
+// The reason of an "UploadFailed?<reason>" reply as the player may see it: its first line, printable, at
+// most 120 bytes of whole UTF-8 characters; empty for any other reply.
+std::string fUploadRefusal(const std::string& reply);
 // Uploads the packed replay "dat/replay/replay" with its score under `name` (the name entry's cleaned name).
 SUploadResult fUploadRanking(int score, const std::string& name);
 

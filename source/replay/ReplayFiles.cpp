@@ -1,10 +1,13 @@
 #include "replay/ReplayFiles.h"
 #include "base/GameFolders.h"
 
+#include "base/Log.h"
 #include "base/serialization/RecordFile.h"
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 void fWriteSeedFile(const std::string& path, std::int32_t seed) {
     std::printf("Seed = %d\n", seed);
@@ -34,6 +37,15 @@ std::int32_t fMakeRunSeed() {
 void fRemoveReplayPlaceholders() {
     fRemoveIfPresent(fUserPath(kReplayFolder) + "dummy");
     fRemoveIfPresent(fUserPath(kDownloadedReplayFolder) + "dummy");
+}
+
+void fRemoveCutOffRecording() {
+    const std::string tmp = fUserPath(kReplayKeyTmpPath);
+    std::error_code error;
+    if (std::filesystem::exists(tmp, error)) {
+        fRemoveIfPresent(tmp);
+        fLogWarning("removed " + tmp + ", the recording of a run that was cut off");
+    }
 }
 
 void fRemoveLooseReplayFiles() {

@@ -19,5 +19,7 @@ std::int32_t fMakeRunSeed();
 
 // Start-up: removes the placeholder files that keep the replay folders present in a fresh installation.
 void fRemoveReplayPlaceholders();
+// Start-up: removes the recording a run cut off by a crash or a power loss left, saying so in the log.
+void fRemoveCutOffRecording();
 // Shutdown: removes the loose files unpacking left; the packed replay stays.
 void fRemoveLooseReplayFiles();

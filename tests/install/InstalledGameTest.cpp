@@ -119,6 +119,40 @@ std::map<std::string, std::string> InstalledGame::sDataBefore;
 
 } // namespace
 
+// Each installed program's manual page names every option its --help lists (whichever options a later
+// change adds), and man reads it without a warning.
+TEST_F(InstalledGame, EachManualNamesEveryOptionOfItsProgramAndReadsCleanly) {
+    const fs::path prefix = sBinary.parent_path().parent_path();
+    const struct {
+        const char* program;
+        const char* page;
+    } manuals[] = {{"tavoni", "share/man/man6/tavoni.6"},
+                   {"tavoni-ranking-server", "share/man/man8/tavoni-ranking-server.8"}};
+    for (const auto& manual : manuals) {
+        int status = 0;
+        const std::string help =
+            fShell("'" + (prefix / "bin" / manual.program).string() + "' --help", status);
+        EXPECT_EQ(status, 0) << manual.program;
+        // The page's source with its escaped hyphens plain, as a reader sees them.
+        const std::string page =
+            std::regex_replace(fReadText(prefix / manual.page), std::regex(R"(\\-)"), "-");
+        const std::regex option(R"((?:^|\n)\s+(--[a-z][a-z0-9-]*))");
+        int listed = 0;
+        for (auto it = std::sregex_iterator(help.begin(), help.end(), option); it != std::sregex_iterator();
+             ++it, ++listed) {
+            const std::string name = (*it)[1];
+            EXPECT_TRUE(std::regex_search(page, std::regex(name + "(?![a-z0-9-])")))
+                << manual.page << " does not name " << name;
+        }
+        EXPECT_GT(listed, 10) << help;
+        const std::string warnings = fShell("MANWIDTH=80 man --warnings -E UTF-8 -l '" +
+                                                (prefix / manual.page).string() + "' 2>&1 >/dev/null",
+                                            status);
+        EXPECT_EQ(status, 0) << manual.page;
+        EXPECT_EQ(warnings, "") << manual.page;
+    }
+}
+
 TEST_F(InstalledGame, PackageHoldsTheGameItsDataAndItsDesktopFiles) {
     int status = 0;
     const std::string listing = fShell("dpkg-deb -c '" + sDeb.string() + "'", status);
@@ -131,6 +165,7 @@ TEST_F(InstalledGame, PackageHoldsTheGameItsDataAndItsDesktopFiles) {
           "/share/icons/hicolor/128x128/apps/jp.tavoni.Tavoni.png\n",
           "/share/icons/hicolor/256x256/apps/jp.tavoni.Tavoni.png\n",
           "/share/metainfo/jp.tavoni.Tavoni.metainfo.xml\n", "/share/man/man6/tavoni.6\n",
+          "/share/man/man8/tavoni-ranking-server.8\n",
           "/lib/systemd/system/tavoni-ranking-server.service\n"}) {
         EXPECT_NE(listing.find(file), std::string::npos) << file;
     }

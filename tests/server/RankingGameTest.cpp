@@ -91,3 +91,42 @@ TEST_P(RankingGame, UploadFromTheMenuThenBrowseAndWatchAnotherPlayersReplay) {
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].rfind("Alice?" + score + "?", 0), 0u) << list[0];
 }
+
+// The player's own setting file names the server (no option, no environment). Their high score's replay is
+// already on the ranking under another name: the upload is refused and the game shows why.
+TEST_P(RankingGame, TheSettingFileFindsTheServerAndAReplaySentUnderAnotherNameIsRefused) {
+    CTempFolder temp;
+    const fs::path game =
+        TAVONI_SANITIZED ? fWriteFakeGame(temp.fPath() / "game.sh", "exit 0") : fs::path(TAVONI_BINARY);
+    CRankingServer server(fTestOptions(temp.fPath() / "data", game));
+    CGameFolder folder;
+    const SGameResult run = folder.fRunWithInput(
+        fScript("feed_varno.txt"), {"--no-render", "--seed", "7", "--frames", "8700", "--trace-stage"});
+    std::smatch end;
+    ASSERT_TRUE(std::regex_search(run.out, end, std::regex("stage end: score ([0-9]+)\n"))) << run.err;
+    const std::string score = end[1];
+    ASSERT_EQ(fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?Alice?" + score),
+                    folder.fRead("dat/replay/replay"))
+                  .body,
+              "UploadSuccess?1");
+
+    folder.fWrite("dat/ranking_server.txt",
+                  "# the player's server\n127.0.0.1:" + std::to_string(server.fPort()) + "\n");
+    const std::string keys =
+        "5 tap Z\n7 tap Down\n9 tap Down\n11 tap Down\n13 tap Z\n16 text Bob\n19 tap Return\n"
+        "22 tap Z\n";
+    const SGameResult menu =
+        folder.fRunWithInput(keys, {"--trace-menu", "--frames", "30", "--screenshot", "26:refused.png"});
+    ASSERT_EQ(menu.exitCode, 0) << menu.err;
+    EXPECT_NE(
+        menu.out.find("menu notice: ランキングサーバに送信を断られました\nthis replay is registered under "
+                      "the name \"Alice\"\n"),
+        std::string::npos)
+        << menu.out << menu.err;
+    EXPECT_EQ(menu.out.find("menu high score " + score + " sent\n"), std::string::npos) << menu.out;
+    EXPECT_NE(menu.err.find("the upload was refused (HTTP 422)"), std::string::npos) << menu.err;
+    const std::vector<std::string> list =
+        fLines(fHttp("GET", fScriptUrl(server.fPort(), "GetRankingList")).body);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].rfind("Alice?" + score + "?", 0), 0u) << list[0];
+}

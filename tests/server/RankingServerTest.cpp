@@ -52,10 +52,15 @@ TEST_P(RankingServer, RealReplayIsCheckedStoredOnceListedAndDownloaded) {
     const SHttpReply upload =
         fHttp("POST", fScriptUrl(port, "UploadRanking?Pelka?" + std::to_string(real.score)), real.bytes);
     EXPECT_EQ(upload.body, "UploadSuccess?1");
-    // The same replay again, under another name: the entry that holds it answers.
+    // The same replay again under the same name (a retry after a lost reply): the entry that holds it
+    // answers. Under another name it is refused, naming the name it is registered under.
     const SHttpReply again =
-        fHttp("POST", fScriptUrl(port, "UploadRanking?Tosca?" + std::to_string(real.score)), real.bytes);
+        fHttp("POST", fScriptUrl(port, "UploadRanking?Pelka?" + std::to_string(real.score)), real.bytes);
     EXPECT_EQ(again.body, "UploadSuccess?1");
+    const SHttpReply renamed =
+        fHttp("POST", fScriptUrl(port, "UploadRanking?Tosca?" + std::to_string(real.score)), real.bytes);
+    EXPECT_EQ(renamed.status, 422);
+    EXPECT_EQ(renamed.body, "UploadFailed?this replay is registered under the name \"Pelka\"");
     // A stored replay under another score is refused from its entry, without a check.
     const SHttpReply other =
         fHttp("POST", fScriptUrl(port, "UploadRanking?Tosca?" + std::to_string(real.score + 1)), real.bytes);
@@ -183,7 +188,9 @@ TEST_P(RankingServer, BadRequestsGetAClearRefusal) {
     const SHttpReply busy =
         fHttp("POST", fScriptUrl(small.fPort(), "UploadRanking?a?10"), std::string(2 << 20, 'x'));
     EXPECT_EQ(busy.status, 503) << busy.body;
-    EXPECT_EQ(fHttp("POST", fScriptUrl(small.fPort(), "UploadRanking?a?10"), replay).body, "UploadSuccess?1");
+    EXPECT_EQ(fHttp("POST", fScriptUrl(small.fPort(), "UploadRanking?a%20b~!?10"), replay).body,
+              "UploadSuccess?1");
+    // The same player again (on PostgreSQL both servers share one store): the name arrives decoded alike.
     EXPECT_EQ(fHttp("POST", script + "UploadRanking?a%20b~!?10", replay).body, "UploadSuccess?1");
 }
 

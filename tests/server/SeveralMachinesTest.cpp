@@ -114,13 +114,15 @@ TEST(SeveralMachines, KilledWebNodeAndCheckerLoseNoAcknowledgedUploadAndLetNoFor
         SUpload& u = uploads[i];
         const std::size_t r = i % corpus.size();
         const std::size_t round = i / corpus.size();
-        u.name = "s" + std::to_string(i);
         u.replay = &corpus[r].first;
         u.forged = round == 0 || round == 2;
         u.score = round == 0   ? corpus[r].second + 5
                   : round == 2 ? corpus[(r + 1) % corpus.size()].second
                                : corpus[r].second;
         u.forged = u.forged && u.score != corpus[r].second;
+        // An honest replay is always sent by its one player (under another name it would be refused): the
+        // name of its first honest upload, round 1.
+        u.name = "s" + std::to_string(u.forged ? i : r + corpus.size());
     }
 
     const std::vector<std::string> store{"--database", database};
@@ -226,7 +228,7 @@ TEST(SeveralMachines, KilledWebNodeAndCheckerLoseNoAcknowledgedUploadAndLetNoFor
         }
         stored.insert(u.replay);
     }
-    // Each honest replay once, under the name of whichever of its uploads was stored first.
+    // Each honest replay once, under its player's name.
     EXPECT_EQ(listedB.size(), stored.size());
     for (const auto& [name, entry] : listedB) {
         const SUpload& u = uploads[static_cast<std::size_t>(std::stoi(name.substr(1)))];

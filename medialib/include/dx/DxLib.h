@@ -151,6 +151,9 @@ int dx_MakeKeyInput(int maxLength, int cancelValidFlag, int singleCharOnlyFlag, 
 int dx_SetActiveKeyInput(int inputHandle);
 int dx_CheckKeyInput(int inputHandle); // 0 still typing, 1 ended with Enter, 2 cancelled with Esc
 int dx_GetKeyInputString(char* buffer, int inputHandle);
+// Characters typed into the field that it did not take (the wrong kind, or past its length), counted since
+// it was made; -1 for a bad handle.
+int dx_GetKeyInputRefusedCount(int inputHandle);
 int dx_DrawKeyInputString(int x, int y, int inputHandle);
 int dx_DrawKeyInputModeString(int x, int y);
 int dx_DeleteKeyInput(int inputHandle);

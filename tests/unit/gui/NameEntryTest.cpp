@@ -1,5 +1,6 @@
 // The name entry: typed through the media layer's text input (scripted here), cleaned, then confirmed.
 #include "GuiTestEnv.h"
+#include "audio/CSoundManager.h"
 #include "gui/CNameEntryWindowEx.h"
 
 #include <algorithm>
@@ -63,6 +64,69 @@ TEST_F(NameEntryTest, TheTypedNameIsCleanedAndSentOnYes) {
 TEST_F(NameEntryTest, TheFieldTakesTwelveCharacters) {
     fType("ABCDEFGHIJKLM");
     EXPECT_EQ(mEntry->fGetName(), "ABCDEFGHIJKL");
+}
+
+// The hint under the field says what it takes; a character it refuses (not single-byte, or a 13th) flashes
+// the field and the hint red with a sound, once per refusal, and then they settle back.
+TEST_F(NameEntryTest, TheHintSaysWhatTheFieldTakesAndARefusedCharacterIsSeenAndHeard) {
+    gSoundManager = std::make_unique<CSoundManager>(true);
+    const int refusalSound = gSoundManager->fGetSeHandle(SE_HIT);
+    const std::string played = "PlaySoundMem(" + std::to_string(refusalSound) + ",1,1)";
+    const std::string redField = "DrawBox(10,50,158,78,0xaa1e1e,1)";
+    const std::string greyField = "DrawBox(10,50,158,78,0x3c3c3c,1)";
+    const auto frame = [&](const std::string& typed) {
+        std::string error;
+        if (!typed.empty()) {
+            EXPECT_TRUE(
+                dx_SetInputScript(std::to_string(dx_GetFrameCount()) + " text " + typed + "\n", error));
+        }
+        dx_ClearCallLog();
+        dx_ProcessMessage();
+        mEntry->fInput();
+        mEntry->fUpdate();
+        mEntry->fDraw();
+        return dx_GetCallLog();
+    };
+    const auto has = [](const std::vector<std::string>& log, const std::string& prefix) {
+        return std::any_of(log.begin(), log.end(),
+                           [&](const std::string& l) { return l.starts_with(prefix); });
+    };
+    dx_SetCallLog(true);
+    const std::vector<std::string> calm = frame("");
+    // The hint's two lines, in the window's text colour, under the field.
+    EXPECT_TRUE(has(calm, "DrawStringToHandle(10,84,\"半角の英数字と記号で12文字まで\",0x432412,"))
+        << calm[0];
+    EXPECT_TRUE(has(calm, "DrawStringToHandle(10,106,\"Enter:決定  Esc:やめる\",0x432412,"));
+    EXPECT_TRUE(has(calm, greyField));
+    EXPECT_FALSE(has(calm, played));
+
+    const struct {
+        const char* typed;
+        bool refused;
+    } steps[] = {{"ux", false}, {"テスター", true}, {"abcdefghij", false}, {"k", true}};
+    for (const auto& step : steps) {
+        const std::vector<std::string> log = frame(step.typed);
+        EXPECT_EQ(has(log, played), step.refused) << step.typed;
+        EXPECT_EQ(mEntry->fGetRefusalFlash() > 0, step.refused) << step.typed;
+        EXPECT_EQ(has(log, "DrawStringToHandle(10,84,\"半角の英数字と記号で12文字まで\",0xbe1414,"),
+                  step.refused)
+            << step.typed;
+        // Let the flash run out.
+        for (int i = 0; i < CNameEntryWindowEx::kRefusalFlashFrames; ++i) {
+            const std::vector<std::string> later = frame("");
+            EXPECT_FALSE(has(later, played));
+            if (step.refused && i == 2) {
+                EXPECT_TRUE(has(later, redField)) << "the field blinks red";
+            }
+        }
+        EXPECT_EQ(mEntry->fGetRefusalFlash(), 0);
+        EXPECT_TRUE(has(frame(""), greyField));
+    }
+    std::string error;
+    ASSERT_TRUE(dx_SetInputScript(std::to_string(dx_GetFrameCount()) + " tap Return\n", error));
+    frame("");
+    EXPECT_EQ(mEntry->fGetName(), "uxabcdefghij");
+    gSoundManager.reset();
 }
 
 TEST_F(NameEntryTest, NoEmptiesTheFieldAndTypingResumes) {

@@ -1,5 +1,6 @@
 // A tiny HTTP server on loopback for client tests: it answers every request with what the test's function
-// returns and keeps each request's raw target and body.
+// returns and keeps each request's raw target and body. Given a certificate and its key (PEM), it speaks
+// HTTPS instead (libmicrohttpd with GnuTLS).
 #pragma once
 
 #include <cstdint>
@@ -26,14 +27,19 @@ public:
     };
     using FAnswer = std::function<SReply(const SSeen&)>;
 
-    explicit CScriptedHttpServer(FAnswer answer) : mAnswer(std::move(answer)) {
+    explicit CScriptedHttpServer(FAnswer answer, std::string certificatePem = {}, std::string keyPem = {})
+        : mAnswer(std::move(answer)), mCertificate(std::move(certificatePem)), mKey(std::move(keyPem)) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        mDaemon = MHD_start_daemon(
-            MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO, 0, nullptr, nullptr, &fHandle, this,
-            MHD_OPTION_SOCK_ADDR, reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK,
-            &fKeepTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &fDone, nullptr, MHD_OPTION_END);
+        const bool tls = !mCertificate.empty();
+        // Without TLS the key and certificate options are read past: MHD_OPTION_END comes first then.
+        mDaemon = MHD_start_daemon(MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | (tls ? MHD_USE_TLS : 0),
+                                   0, nullptr, nullptr, &fHandle, this, MHD_OPTION_SOCK_ADDR,
+                                   reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK,
+                                   &fKeepTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &fDone, nullptr,
+                                   tls ? MHD_OPTION_HTTPS_MEM_KEY : MHD_OPTION_END, mKey.c_str(),
+                                   MHD_OPTION_HTTPS_MEM_CERT, mCertificate.c_str(), MHD_OPTION_END);
         if (mDaemon == nullptr) {
             throw std::runtime_error("the scripted server cannot start");
         }
@@ -88,6 +94,8 @@ private:
     }
 
     FAnswer mAnswer;
+    std::string mCertificate;
+    std::string mKey;
     MHD_Daemon* mDaemon = nullptr;
     int mPort = 0;
     mutable std::mutex mMutex;
