@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -149,7 +150,16 @@ MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer) 
             "default-src 'none'; img-src 'self'; style-src 'unsafe-inline'; base-uri 'none'");
     }
     if (!answer.downloadName.empty()) {
-        const std::string disposition = "attachment; filename=\"" + answer.downloadName + "\"";
+        // Only letters, digits, "-", "_" and "." reach the header: a quote or a line break in a name could
+        // end the field and write headers of its own.
+        std::string name = answer.downloadName;
+        std::replace_if(
+            name.begin(), name.end(),
+            [](char c) {
+                return !std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != '.';
+            },
+            '_');
+        const std::string disposition = "attachment; filename=\"" + name + "\"";
         MHD_add_response_header(response, "Content-Disposition", disposition.c_str());
     }
     const MHD_Result result =
