@@ -4,6 +4,10 @@
 
 #include <stdexcept>
 
+namespace {
+constexpr const char* kHiddenReplayReply = "UploadFailed?this replay has been taken off the ranking";
+} // namespace
+
 CCheckWorkers::CCheckWorkers(CCheckQueue& queue, CRankingStore& store, CReplayChecker& checker,
                              CResultPainter* painter, int threads, std::chrono::seconds lease)
     : mQueue(queue), mStore(store), mChecker(checker), mPainter(painter), mLease(lease) {
@@ -81,6 +85,10 @@ SVerdict CCheckWorkers::fDecide(const SCheckJob& job) {
         entry.version = mChecker.fGameVersion();
         entry.run = check.run;
         const CRankingStore::SAdded added = mStore.fAdd(entry);
+        if (!added.stored && added.entry.hiddenAt) {
+            fServerLog(who + ": refused, the replay is that of the hidden entry " + added.entry.id);
+            return {422, kHiddenReplayReply};
+        }
         if (added.stored && mPainter != nullptr) {
             mPainter->fSubmit(added.entry.id, job.replay, job.score);
         }
@@ -98,6 +106,11 @@ std::optional<SVerdict> fAnswerKnownReplay(CRankingStore& store, const std::stri
     const std::optional<SListedEntry> known = store.fFindReplay(digest);
     if (!known) {
         return std::nullopt;
+    }
+    // Taken off the ranking by a moderator: sending it again does not bring it back.
+    if (known->hiddenAt) {
+        fServerLog(who + ": refused, the replay is that of the hidden entry " + known->id);
+        return SVerdict{422, kHiddenReplayReply};
     }
     if (known->score != score) {
         fServerLog(who + ": refused, the replay is registered with the score " +

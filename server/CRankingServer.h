@@ -11,6 +11,7 @@
 #include "CRankingStore.h"
 #include "CReplayChecker.h"
 #include "CResultPainter.h"
+#include "RankingModeration.h"
 
 #include <filesystem>
 #include <memory>
@@ -31,6 +32,7 @@ struct SServerOptions {
     int checkMemoryMb = 1024;
     int parallelChecks = 0;             // 0: one per processor
     std::filesystem::path importSqlite; // not empty: move this SQLite ranking into the database, and stop
+    SModeration moderation;             // an action: run it against the store, and stop
 };
 
 // Reads the command line (and TAVONI_RANKING_DATABASE); nullopt with `message` set for --help (and

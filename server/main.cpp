@@ -45,14 +45,19 @@ int main(int argc, char** argv) {
         try {
             CPostgresConnections connections(options->database, 1);
             CPostgresRankingStore store(connections);
-            const auto [copied, present] = fImportSqliteRanking(options->importSqlite, store);
-            std::printf("imported %d entries from %s into %s (%d were there already)\n", copied,
-                        options->importSqlite.c_str(), connections.fDescription().c_str(), present);
+            const SImportCounts counts = fImportSqliteRanking(options->importSqlite, store);
+            std::printf("imported %d entries from %s into %s (%d were there already, %d refused)\n",
+                        counts.copied, options->importSqlite.c_str(), connections.fDescription().c_str(),
+                        counts.present, counts.refused);
             return 0;
         } catch (const std::exception& e) {
             std::fprintf(stderr, "tavoni-ranking-server: import: %s\n", e.what());
             return 1;
         }
+    }
+
+    if (options->moderation.action != SModeration::EAction::None) {
+        return fRunModeration(options->moderation, options->dataFolder, options->database, stdout);
     }
 
     try {
