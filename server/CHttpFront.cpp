@@ -38,6 +38,8 @@ constexpr int kMaxJsonLimit = 100;
 constexpr std::size_t kMaxDiscardedBodyBytes = 64 * 1024;
 // Uploads waiting for their verdict, each on a thread of its own; past this an upload is "busy".
 constexpr int kMaxChecksAside = 64;
+// What an uploader whose name holds a blocked word is told; the word itself is only logged.
+constexpr const char* kBlockedNameReason = "this name is not allowed on the ranking; enter another name";
 
 CHttpFront::SAnswer fRefuse(int status, const std::string& reason) {
     CHttpFront::SAnswer answer;
@@ -413,6 +415,9 @@ std::optional<CHttpFront::SAnswer> CHttpFront::fBegin(const std::string& method,
         request.bodyTooLarge = true;
         return fRoute(method, request);
     }
+    if (!mService.fBlockedWord(parsed->name).empty()) {
+        return fRoute(method, request); // refused there, before the body is read
+    }
     if (!mUploadRate.fTake(fClientAddress(connection))) {
         request.tooManyUploads = true;
         return fRoute(method, request);
@@ -489,6 +494,12 @@ CHttpFront::SAnswer CHttpFront::fRankingScript(const std::string& method, const 
             SAnswer answer = fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE,
                                      "the ranking is under maintenance; uploads are closed for now");
             answer.body = "UploadFailed?" + answer.logReason;
+            return answer;
+        }
+        if (const std::string word = mService.fBlockedWord(parsed->name); !word.empty()) {
+            SAnswer answer = fRefuse(MHD_HTTP_FORBIDDEN, kBlockedNameReason);
+            answer.body = "UploadFailed?" + answer.logReason;
+            answer.logReason += " (it holds \"" + fLogSafe(word, 40) + "\")";
             return answer;
         }
         if (request.bodyTooLarge) {

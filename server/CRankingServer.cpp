@@ -46,6 +46,8 @@ const char* const kUsage =
     "                        take the entry ID off the ranking (kept, shown nowhere), then stop\n"
     "  --unhide ID           show a hidden entry again, then stop\n"
     "  --hidden              list the hidden entries with when and why, then stop\n"
+    "  --blocked-names FILE  refuse uploads whose name holds a word of FILE (one a line, any case;\n"
+    "                        # starts a comment)\n"
     "  --game PATH           the game binary that checks uploads (default: tavoni beside this program)\n"
     "  --game-data DIR       the game folder holding dat/ (default: the installed share/tavoni beside\n"
     "                        this program, or the checkout of a build tree)\n"
@@ -133,6 +135,8 @@ bool fReadModerationOption(std::string_view name, std::string_view value, SServe
         moderation.id = value;
     } else if (name == "--reason") {
         moderation.reason = value;
+    } else if (name == "--blocked-names") {
+        options.blockedNames = value;
     } else {
         return false;
     }
@@ -325,6 +329,9 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
         // Long enough for a check whose checker died to be taken again and done.
         mService = std::make_unique<CRankingService>(
             *mStore, *mQueue, std::chrono::seconds(mOptions.leaseSeconds + mOptions.checkSeconds + 5));
+        if (!mOptions.blockedNames.empty()) {
+            mService->fSetBlockedNames(std::make_unique<CBlockedNames>(mOptions.blockedNames));
+        }
         mFront = std::make_unique<CHttpFront>(*mService, mOptions.front);
     }
 }

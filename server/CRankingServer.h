@@ -33,6 +33,7 @@ struct SServerOptions {
     int parallelChecks = 0;             // 0: one per processor
     std::filesystem::path importSqlite; // not empty: move this SQLite ranking into the database, and stop
     SModeration moderation;             // an action: run it against the store, and stop
+    std::filesystem::path blockedNames; // not empty: the words a new upload's name may not hold
 };
 
 // Reads the command line (and TAVONI_RANKING_DATABASE); nullopt with `message` set for --help (and

@@ -1,6 +1,6 @@
 // Keeping the ranking fit to show: rows that break the rules are left out wherever they come from, a
 // moderator hides and shows entries again on every node at once, changes made beside the server reach its
-// kept list, an import only reads its source.
+// kept list, an import only reads its source, and blocked words keep names out.
 #include "ServerTestSupport.h"
 #include "base/FieldText.h"
 
@@ -226,4 +226,34 @@ TEST(StoredRowsImport, ImportOnlyReadsItsSourceAndRefusesRowsBreakingTheRulesByN
                    "SELECT string_agg(name || ':' || (hidden_at IS NOT NULL)::text, ',' ORDER BY name)"
                    " FROM entries"),
               "hidden:true,kept:false");
+}
+
+TEST(BlockedNames, NameHoldingABlockedWordInAnyCaseIsRefusedWithTheReason) {
+    CTempFolder temp;
+    const fs::path list = temp.fPath() / "blocked.txt";
+    std::ofstream(list) << "# words kept off the ranking\n\n  Rude \nmean\n";
+    SServerOptions options =
+        fTestOptions(temp.fPath() / "data", fWriteFakeGame(temp.fPath() / "game.sh", "exit 0"));
+    options.blockedNames = list;
+    CRankingServer server(options);
+    const std::string refused = "UploadFailed?this name is not allowed on the ranking; enter another name";
+    const struct {
+        const char* name;
+        const char* reply;
+    } cases[] = {{"xxRUDEyy", refused.c_str()}, {"MeAn", refused.c_str()}, {"kind", "UploadSuccess?1"}};
+    int seed = 0;
+    for (const auto& c : cases) {
+        const SHttpReply reply =
+            fHttp("POST", fScriptUrl(server.fPort(), std::string("UploadRanking?") + c.name + "?10"),
+                  fMakeSyntheticReplay(temp.fPath() / "m", 9, ++seed));
+        EXPECT_EQ(reply.body, c.reply) << c.name;
+        EXPECT_EQ(reply.status, reply.body.starts_with("UploadSuccess") ? 200 : 403) << c.name;
+    }
+    EXPECT_EQ(fListedNames(server.fPort()), std::vector<std::string>{"kind"});
+    // The list is read again when it changes.
+    std::ofstream(list, std::ios::app) << "kind\n";
+    EXPECT_EQ(fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?Kinder?10"),
+                    fMakeSyntheticReplay(temp.fPath() / "m", 9, ++seed))
+                  .body,
+              refused);
 }

@@ -464,6 +464,9 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
         {{"--unhide", "<b>", "--data", "here"}, false, nullptr},
         {{"--hidden", "--unhide", std::string(32, 'a')}, false, nullptr},
         {{"--reason", "spam"}, false, nullptr},
+        {{"--blocked-names", "words.txt"},
+         true,
+         [](const SServerOptions& o) { return o.blockedNames == "words.txt"; }},
         // The environment names the database unless the command line names a store.
         {{"--role", "web"},
          true,
@@ -479,7 +482,7 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
     fParseServerOptions(2, helpArgs, help, status);
     for (const char* option :
          {"--database URL", "--role ROLE", "--read-only", "--import-sqlite DIR", "--check-lease-seconds N",
-          "--hide ID --reason TEXT", "--unhide ID", "--hidden"}) {
+          "--hide ID --reason TEXT", "--unhide ID", "--hidden", "--blocked-names FILE"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     for (const auto& c : cases) {
