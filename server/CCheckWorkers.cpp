@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <stdexcept>
 
+namespace {
+constexpr const char* kHiddenReplayReply = "UploadFailed?this replay has been taken off the ranking";
+} // namespace
+
 CCheckWorkers::CCheckWorkers(CCheckQueue& queue, CRankingStore& store, CReplayChecker& checker,
                              CResultPainter* painter, int threads, std::chrono::seconds lease)
     : mQueue(queue), mStore(store), mChecker(checker), mPainter(painter), mLease(lease) {
@@ -126,6 +130,11 @@ std::optional<SVerdict> fAnswerKnownReplay(CRankingStore& store, const std::stri
 
 SVerdict fAnswerStoredEntry(const SListedEntry& known, int score, const std::string& name,
                             const std::string& who) {
+    // Taken off the ranking by a moderator: sending it again does not bring it back.
+    if (known.hiddenAt) {
+        fServerLog(who + ": refused, the replay is that of the hidden entry " + known.id);
+        return SVerdict{422, kHiddenReplayReply};
+    }
     if (known.score != score) {
         fServerLog(who + ": refused, the replay is registered with the score " + std::to_string(known.score));
         return SVerdict{422, "UploadFailed?this replay is registered with another score"};

@@ -45,6 +45,7 @@ std::string fRunFacts(const std::optional<SRunSummary>& run) {
 } // namespace
 
 std::string CEntryPage::fHtml(const SListedEntry& entry, EPicture picture) {
+    const std::string id = CRankingPage::fEscapeHtml(entry.id);
     const std::string name =
         entry.name.empty() ? std::string("(名無し)") : CRankingPage::fEscapeHtml(entry.name);
     std::string html = CRankingPage::fPageStart(entry.name + " - たぼに！ ランキング") +
@@ -59,7 +60,7 @@ std::string CEntryPage::fHtml(const SListedEntry& entry, EPicture picture) {
     html += "</dl>\n<h2>プレイの内容</h2>\n" + fRunFacts(entry.run) + "<h2>結果画面</h2>\n";
     switch (picture) {
     case EPicture::Shown:
-        html += "<figure><img id=\"result\" src=\"/entry/" + entry.id +
+        html += "<figure><img id=\"result\" src=\"/entry/" + id +
                 "/result.png\" width=\"640\" height=\"480\" alt=\"" + name + " の結果画面\"></figure>\n";
         break;
     case EPicture::Missing:
@@ -72,7 +73,7 @@ std::string CEntryPage::fHtml(const SListedEntry& entry, EPicture picture) {
             "<p id=\"result-notice\" class=\"notice\">結果画面の画像が壊れているため、表示できません。</p>\n";
         break;
     }
-    html += "<p><a class=\"replay\" href=\"/replays/" + entry.id + "\" download=\"" + entry.id +
+    html += "<p><a class=\"replay\" href=\"/replays/" + id + "\" download=\"" + id +
             "\">リプレイをダウンロード</a> ・ <a href=\"/\">ランキングへ戻る</a></p>\n";
     return html + CRankingPage::fPageEnd();
 }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -37,6 +38,8 @@ constexpr int kMaxJsonLimit = 100;
 constexpr std::size_t kMaxDiscardedBodyBytes = 64 * 1024;
 // Uploads waiting for their verdict, each on a thread of its own; past this an upload is "busy".
 constexpr int kMaxChecksAside = 64;
+// What an uploader whose name holds a blocked word is told; the word itself is only logged.
+constexpr const char* kBlockedNameReason = "this name is not allowed on the ranking; enter another name";
 
 CHttpFront::SAnswer fRefuse(int status, const std::string& reason) {
     CHttpFront::SAnswer answer;
@@ -157,7 +160,16 @@ MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer) 
             "default-src 'none'; img-src 'self'; style-src 'unsafe-inline'; base-uri 'none'");
     }
     if (!answer.downloadName.empty()) {
-        const std::string disposition = "attachment; filename=\"" + answer.downloadName + "\"";
+        // Only letters, digits, "-", "_" and "." reach the header: a quote or a line break in a name could
+        // end the field and write headers of its own.
+        std::string name = answer.downloadName;
+        std::replace_if(
+            name.begin(), name.end(),
+            [](char c) {
+                return !std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != '.';
+            },
+            '_');
+        const std::string disposition = "attachment; filename=\"" + name + "\"";
         MHD_add_response_header(response, "Content-Disposition", disposition.c_str());
     }
     const MHD_Result result =
@@ -411,6 +423,9 @@ std::optional<CHttpFront::SAnswer> CHttpFront::fBegin(const std::string& method,
         request.bodyTooLarge = true;
         return fRoute(method, request);
     }
+    if (!mService.fBlockedWord(parsed->name).empty()) {
+        return fRoute(method, request); // refused there, before the body is read
+    }
     if (!mUploadRate.fTake(fClientAddress(connection))) {
         request.tooManyUploads = true;
         return fRoute(method, request);
@@ -487,6 +502,12 @@ CHttpFront::SAnswer CHttpFront::fRankingScript(const std::string& method, const 
             SAnswer answer = fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE,
                                      "the ranking is under maintenance; uploads are closed for now");
             answer.body = "UploadFailed?" + answer.logReason;
+            return answer;
+        }
+        if (const std::string word = mService.fBlockedWord(parsed->name); !word.empty()) {
+            SAnswer answer = fRefuse(MHD_HTTP_FORBIDDEN, kBlockedNameReason);
+            answer.body = "UploadFailed?" + answer.logReason;
+            answer.logReason += " (it holds \"" + fLogSafe(word, 40) + "\")";
             return answer;
         }
         if (request.bodyTooLarge) {

@@ -4,6 +4,7 @@
 #include "RandomId.h"
 #include "RankingSql.h"
 #include "ServerLog.h"
+#include "StoredEntryCheck.h"
 
 #include <climits>
 #include <ctime>
@@ -49,9 +50,9 @@ std::optional<SRunSummary> fReadRun(const CPgRows& rows, int row) {
     return run;
 }
 
-// Columns as RankingSql.h gives them: id, name, score, registered_at, rank, version, then the run's. What the
-// database says is checked as any input is: a row breaking the rules of the list reply would break the game's
-// parsing of it.
+// Columns as RankingSql.h gives them: id, name, score, registered_at, rank, version, then the run's, then
+// hidden_at and hidden_reason. What the database says is checked as any input is (fServable) by the callers
+// that serve it.
 SListedEntry fReadEntry(const CPgRows& rows, int row) {
     SListedEntry e;
     e.id = rows.fText(row, 0);
@@ -61,8 +62,9 @@ SListedEntry fReadEntry(const CPgRows& rows, int row) {
     e.rank = fInt(rows, row, 4);
     e.version = rows.fText(row, 5);
     e.run = fReadRun(rows, row);
-    if (!fIsServerReplayId(e.id) || !fCheckPlayerName(e.name).empty() || e.version.size() > 64) {
-        throw std::runtime_error("database: a malformed entry: \"" + fLogSafe(e.id, 40) + "\"");
+    if (!rows.fIsNull(row, 11)) {
+        e.hiddenAt = rows.fNumber(row, 11);
+        e.hiddenReason = rows.fText(row, 12);
     }
     return e;
 }
@@ -86,6 +88,37 @@ SPgValue fRunValue(const std::optional<SRunSummary>& run, int column) {
     }
 }
 
+// The tables of the first schema; the later versions add to them.
+void fCreateFirstSchema(CPostgresConnections::CLease& db) {
+    db.fRun("CREATE TABLE entries ("
+            " seq bigserial PRIMARY KEY,"
+            " id text NOT NULL UNIQUE,"
+            " name text NOT NULL,"
+            " score integer NOT NULL,"
+            " registered_at bigint NOT NULL,"
+            " sha256 text NOT NULL UNIQUE,"
+            " version text NOT NULL DEFAULT '',"
+            " replay bytea NOT NULL)");
+    db.fRun("CREATE INDEX entries_by_score ON entries (score DESC, seq)");
+    db.fRun("CREATE INDEX entries_by_date ON entries (registered_at DESC, seq DESC)");
+    // The check queue: 'pending' until a checker claims it, 'running' under a lease, 'done' with
+    // its verdict until the waiting web node takes it.
+    db.fRun("CREATE TABLE checks ("
+            " id bigserial PRIMARY KEY,"
+            " request_id text NOT NULL,"
+            " name text NOT NULL,"
+            " score integer NOT NULL,"
+            " digest text NOT NULL,"
+            " replay bytea,"
+            " state text NOT NULL DEFAULT 'pending',"
+            " lease_until timestamptz,"
+            " attempts integer NOT NULL DEFAULT 0,"
+            " verdict_status integer,"
+            " verdict_reply text,"
+            " finished_at timestamptz)");
+    db.fRun("CREATE INDEX checks_open ON checks (id) WHERE state <> 'done'");
+}
+
 } // namespace
 
 CPostgresRankingStore::CPostgresRankingStore(CPostgresConnections& connections) : mConnections(connections) {
@@ -104,33 +137,7 @@ void CPostgresRankingStore::fMigrate() {
                                      ", newer than this server's " + std::to_string(kSchemaVersion));
         }
         if (version < 1) {
-            db.fRun("CREATE TABLE entries ("
-                    " seq bigserial PRIMARY KEY,"
-                    " id text NOT NULL UNIQUE,"
-                    " name text NOT NULL,"
-                    " score integer NOT NULL,"
-                    " registered_at bigint NOT NULL,"
-                    " sha256 text NOT NULL UNIQUE,"
-                    " version text NOT NULL DEFAULT '',"
-                    " replay bytea NOT NULL)");
-            db.fRun("CREATE INDEX entries_by_score ON entries (score DESC, seq)");
-            db.fRun("CREATE INDEX entries_by_date ON entries (registered_at DESC, seq DESC)");
-            // The check queue: 'pending' until a checker claims it, 'running' under a lease, 'done' with
-            // its verdict until the waiting web node takes it.
-            db.fRun("CREATE TABLE checks ("
-                    " id bigserial PRIMARY KEY,"
-                    " request_id text NOT NULL,"
-                    " name text NOT NULL,"
-                    " score integer NOT NULL,"
-                    " digest text NOT NULL,"
-                    " replay bytea,"
-                    " state text NOT NULL DEFAULT 'pending',"
-                    " lease_until timestamptz,"
-                    " attempts integer NOT NULL DEFAULT 0,"
-                    " verdict_status integer,"
-                    " verdict_reply text,"
-                    " finished_at timestamptz)");
-            db.fRun("CREATE INDEX checks_open ON checks (id) WHERE state <> 'done'");
+            fCreateFirstSchema(db);
         }
         if (version < 2) {
             // What each entry's check saw (NULL for the entries from before, whose runs are not known), and
@@ -149,6 +156,11 @@ void CPostgresRankingStore::fMigrate() {
             db.fRun("CREATE TRIGGER entries_changed AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON entries"
                     " FOR EACH STATEMENT EXECUTE FUNCTION tavoni_entries_changed()");
         }
+        if (version < 4) {
+            // Moderation: when an entry was hidden and why; NULL while it is shown. Hiding is an UPDATE, so
+            // the trigger above tells every node.
+            db.fRun("ALTER TABLE entries ADD COLUMN hidden_at bigint, ADD COLUMN hidden_reason text");
+        }
         if (version != kSchemaVersion) {
             // A new store is created, not upgraded from a version it never had.
             fServerLog(version == 0
@@ -164,8 +176,8 @@ void CPostgresRankingStore::fMigrate() {
 }
 
 int CPostgresRankingStore::fRankOf(CPostgresConnections::CLease& lease, int score) {
-    const CPgRows rows =
-        lease.fRun("SELECT COUNT(*) FROM entries WHERE score > $1", {SPgValue::fNumber(score)});
+    const CPgRows rows = lease.fRun("SELECT COUNT(*) FROM entries WHERE score > $1 AND hidden_at IS NULL",
+                                    {SPgValue::fNumber(score)});
     return fInt(rows, 0, 0) + 1;
 }
 
@@ -245,14 +257,17 @@ std::vector<SListedEntry> CPostgresRankingStore::fList(ERankingOrder order, int 
     const CPgRows rows = lease.fRun(sql.c_str(), {SPgValue::fNumber(limit), SPgValue::fNumber(offset)});
     std::vector<SListedEntry> entries;
     for (int i = 0; i < rows.fCount(); ++i) {
-        entries.push_back(fReadEntry(rows, i));
+        SListedEntry entry = fReadEntry(rows, i);
+        if (fServable(entry)) {
+            entries.push_back(std::move(entry));
+        }
     }
     return entries;
 }
 
 int CPostgresRankingStore::fCount() {
     CPostgresConnections::CLease lease = mConnections.fTake();
-    return fInt(lease.fRun("SELECT COUNT(*) FROM entries"), 0, 0);
+    return fInt(lease.fRun("SELECT COUNT(*) FROM entries WHERE hidden_at IS NULL"), 0, 0);
 }
 
 std::uint64_t CPostgresRankingStore::fGeneration() {
@@ -273,8 +288,13 @@ void CPostgresRankingStore::fNoteChange() {
 }
 
 std::optional<std::string> CPostgresRankingStore::fReplay(const std::string& id) {
+    // Served only for an entry that is: not hidden, and a row that keeps the rules.
+    if (!fEntry(id)) {
+        return std::nullopt;
+    }
     CPostgresConnections::CLease lease = mConnections.fTake();
-    const CPgRows rows = lease.fRun("SELECT replay FROM entries WHERE id = $1", {SPgValue::fText(id)}, true);
+    const CPgRows rows = lease.fRun("SELECT replay FROM entries WHERE id = $1 AND hidden_at IS NULL",
+                                    {SPgValue::fText(id)}, true);
     if (rows.fCount() == 0) {
         return std::nullopt;
     }
@@ -283,11 +303,15 @@ std::optional<std::string> CPostgresRankingStore::fReplay(const std::string& id)
 
 std::optional<SListedEntry> CPostgresRankingStore::fEntry(const std::string& id) {
     CPostgresConnections::CLease lease = mConnections.fTake();
-    const CPgRows rows = lease.fRun((fEntrySelectSql() + " WHERE id = $1").c_str(), {SPgValue::fText(id)});
+    const CPgRows rows = lease.fRun((fEntrySelectSql() + " WHERE id = $1 AND hidden_at IS NULL").c_str(),
+                                    {SPgValue::fText(id)});
     if (rows.fCount() == 0) {
         return std::nullopt;
     }
     SListedEntry e = fReadEntry(rows, 0);
+    if (!fServable(e)) {
+        return std::nullopt;
+    }
     e.rank = fRankOf(lease, e.score);
     return e;
 }
@@ -302,6 +326,9 @@ bool CPostgresRankingStore::fPutResultPicture(const std::string& id, const std::
 }
 
 std::optional<std::string> CPostgresRankingStore::fResultPicture(const std::string& id) {
+    if (!fEntry(id)) {
+        return std::nullopt;
+    }
     CPostgresConnections::CLease lease = mConnections.fTake();
     // The length first: a value larger than any picture of ours is not fetched whole.
     const CPgRows rows = lease.fRun("SELECT CASE WHEN length(png) <= $2 THEN png END FROM result_pictures"
@@ -326,4 +353,37 @@ bool CPostgresRankingStore::fAnswers() {
     } catch (const std::exception&) {
         return false;
     }
+}
+
+EHideResult CPostgresRankingStore::fChangeHidden(const char* sql, const std::vector<SPgValue>& params) {
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    if (lease.fRun(sql, params).fCount() == 1) {
+        fNoteChange();
+        return EHideResult::Done;
+    }
+    const CPgRows found = lease.fRun("SELECT 1 FROM entries WHERE id = $1", {params.at(0)});
+    return found.fCount() == 1 ? EHideResult::AlreadySo : EHideResult::NoEntry;
+}
+
+EHideResult CPostgresRankingStore::fHide(const std::string& id, const std::string& reason, std::int64_t at) {
+    return fChangeHidden("UPDATE entries SET hidden_at = $2, hidden_reason = $3"
+                         " WHERE id = $1 AND hidden_at IS NULL RETURNING id",
+                         {SPgValue::fText(id), SPgValue::fNumber(at), SPgValue::fText(reason)});
+}
+
+EHideResult CPostgresRankingStore::fUnhide(const std::string& id) {
+    return fChangeHidden("UPDATE entries SET hidden_at = NULL, hidden_reason = NULL"
+                         " WHERE id = $1 AND hidden_at IS NOT NULL RETURNING id",
+                         {SPgValue::fText(id)});
+}
+
+std::vector<SListedEntry> CPostgresRankingStore::fHidden() {
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    const CPgRows rows = lease.fRun(
+        (fEntrySelectSql() + " WHERE hidden_at IS NOT NULL ORDER BY hidden_at DESC, seq DESC").c_str());
+    std::vector<SListedEntry> entries;
+    for (int i = 0; i < rows.fCount(); ++i) {
+        entries.push_back(fReadEntry(rows, i));
+    }
+    return entries;
 }

@@ -15,7 +15,7 @@
 
 class CPostgresRankingStore : public CRankingStore {
 public:
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
 
     // Throws std::runtime_error when the database cannot be reached or has a newer schema.
     explicit CPostgresRankingStore(CPostgresConnections& connections);
@@ -31,10 +31,15 @@ public:
     bool fPutResultPicture(const std::string& id, const std::string& png) override;
     std::optional<std::string> fResultPicture(const std::string& id) override;
     bool fAnswers() override;
+    EHideResult fHide(const std::string& id, const std::string& reason, std::int64_t at) override;
+    EHideResult fUnhide(const std::string& id) override;
+    std::vector<SListedEntry> fHidden() override;
 
 private:
     void fMigrate();
     int fRankOf(CPostgresConnections::CLease& lease, int score);
+    // Runs an UPDATE of an entry's hidden state ($1 the id) that returns the row it changed.
+    EHideResult fChangeHidden(const char* sql, const std::vector<SPgValue>& params);
 
     CPostgresConnections& mConnections;
     std::once_flag mListenerMade;

@@ -129,14 +129,16 @@ std::string CRankingPage::fHtml(const std::vector<SListedEntry>& rows, int total
             "スコア</th><th>登録日時 (UTC)</th><th class=\"wide\">リプレイ</th><th class=\"wide\">確認した"
             "バージョン</th></tr></thead><tbody>\n";
     for (const SListedEntry& e : rows) {
+        // Every field is escaped, the id too: the stores check their rows, and the page does not rely on it.
+        const std::string id = fEscapeHtml(e.id);
         // The name links to the entry's page; an empty name still needs something to click.
         html += "<tr><td class=\"rank\">" + std::to_string(e.rank) +
-                "</td><td class=\"name\"><a href=\"/entry/" + e.id + "\">" +
+                "</td><td class=\"name\"><a href=\"/entry/" + id + "\">" +
                 (e.name.empty() ? std::string("(名無し)") : fEscapeHtml(e.name)) +
                 "</a></td><td class=\"score\">" + std::to_string(e.score) + "</td><td class=\"date\">" +
                 fFormatRegisteredAt(e.registeredAt) +
-                "</td><td class=\"wide\"><a class=\"replay\" href=\"/replays/" + e.id + "\" download=\"" +
-                e.id + "\">ダウンロード</a></td><td class=\"version wide\">" +
+                "</td><td class=\"wide\"><a class=\"replay\" href=\"/replays/" + id + "\" download=\"" + id +
+                "\">ダウンロード</a></td><td class=\"version wide\">" +
                 (e.version.empty() ? std::string("—") : fEscapeHtml(e.version)) + "</td></tr>\n";
     }
     html += "</tbody></table>\n<nav id=\"pages\">";
@@ -161,12 +163,13 @@ std::string CRankingPage::fJson(const std::vector<SListedEntry>& rows, int total
             json += ',';
         }
         first = false;
+        const std::string id = fEscapeJson(e.id);
         json += "{\"rank\":" + std::to_string(e.rank) + ",\"name\":\"" + fEscapeJson(e.name) +
-                "\",\"score\":" + std::to_string(e.score) + ",\"replayId\":\"" + e.id +
+                "\",\"score\":" + std::to_string(e.score) + ",\"replayId\":\"" + id +
                 "\",\"registeredAt\":\"" + fFormatRegisteredAt(e.registeredAt) + "\",\"replay\":\"/replays/" +
-                e.id + "\",\"version\":" +
+                id + "\",\"version\":" +
                 (e.version.empty() ? std::string("null") : "\"" + fEscapeJson(e.version) + "\"") +
-                fRunJson(e.run) + ",\"page\":\"/entry/" + e.id + "\"}";
+                fRunJson(e.run) + ",\"page\":\"/entry/" + id + "\"}";
     }
     json += "]}\n";
     return json;

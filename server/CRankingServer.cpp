@@ -4,6 +4,7 @@
 #include "CPostgresCheckQueue.h"
 #include "CPostgresRankingStore.h"
 #include "CSqliteRankingStore.h"
+#include "ServerLog.h"
 #include "base/FieldText.h"
 #include "base/GameFolders.h"
 #include "base/GameVersion.h"
@@ -42,6 +43,12 @@ const char* const kUsage =
     "                        --database\n"
     "  --read-only           maintenance: serve the list, the page and the replays, refuse uploads\n"
     "  --import-sqlite DIR   copy the SQLite ranking in DIR into the --database, then stop\n"
+    "  --hide ID --reason TEXT\n"
+    "                        take the entry ID off the ranking (kept, shown nowhere), then stop\n"
+    "  --unhide ID           show a hidden entry again, then stop\n"
+    "  --hidden              list the hidden entries with when and why, then stop\n"
+    "  --blocked-names FILE  refuse uploads whose name holds a word of FILE (one a line, any case;\n"
+    "                        # starts a comment)\n"
     "  --game PATH           the game binary that checks uploads (default: tavoni beside this program)\n"
     "  --game-data DIR       the game folder holding dat/ (default: the installed share/tavoni beside\n"
     "                        this program, or the checkout of a build tree)\n"
@@ -125,9 +132,41 @@ bool fReadWordOption(std::string_view name, std::string_view value, SServerOptio
     return true;
 }
 
+// The moderation options; false when `name` is none of them.
+bool fReadModerationOption(std::string_view name, std::string_view value, SServerOptions& options) {
+    SModeration& moderation = options.moderation;
+    if (name == "--hide" || name == "--unhide") {
+        moderation.action = name == "--hide" ? SModeration::EAction::Hide : SModeration::EAction::Unhide;
+        moderation.id = value;
+    } else if (name == "--reason") {
+        moderation.reason = value;
+    } else if (name == "--blocked-names") {
+        options.blockedNames = value;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Empty when the moderation options go together, else why not.
+std::string fCheckModeration(const SServerOptions& options, int actions) {
+    const SModeration& moderation = options.moderation;
+    const bool hide = moderation.action == SModeration::EAction::Hide;
+    if (actions > 1 || (actions == 1 && !options.importSqlite.empty())) {
+        return "--hide, --unhide, --hidden and --import-sqlite are one at a time";
+    }
+    if (!moderation.id.empty() && !fIsServerReplayId(moderation.id)) {
+        return "\"" + fLogSafe(moderation.id, 80) + "\" is not an entry id (32 hexadecimal digits)";
+    }
+    if (hide != !moderation.reason.empty()) {
+        return hide ? "--hide needs --reason TEXT" : "--reason goes with --hide";
+    }
+    return hide ? fCheckHideReason(moderation.reason) : std::string();
+}
+
 // What holds only for the options together, once all are read.
 std::optional<SServerOptions> fCheckTogether(SServerOptions options, bool dataGiven, bool databaseGiven,
-                                             std::string& message) {
+                                             int actions, std::string& message) {
     // The environment's database is the default store; a --data on the command line says SQLite.
     const char* environment = std::getenv("TAVONI_RANKING_DATABASE");
     if (!databaseGiven && !dataGiven && environment != nullptr) {
@@ -136,6 +175,10 @@ std::optional<SServerOptions> fCheckTogether(SServerOptions options, bool dataGi
     if (options.database.empty() && (options.role != EServerRole::All || !options.importSqlite.empty())) {
         message = "tavoni-ranking-server: --role web, --role checker and --import-sqlite need --database "
                   "(an SQLite ranking is served by one process)\n";
+        return std::nullopt;
+    }
+    if (const std::string why = fCheckModeration(options, actions); !why.empty()) {
+        message = "tavoni-ranking-server: " + why + "\n";
         return std::nullopt;
     }
     if (options.leaseSeconds != 0 && options.leaseSeconds <= options.checkSeconds) {
@@ -175,6 +218,7 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
     bool dataGiven = false;
     bool databaseGiven = false;
     int uploadMemoryMb = 0; // 0: not given
+    int actions = 0;        // --hide, --unhide and --hidden given
     const SNumberOption numbers[] = {
         {"--port", 0, 65535, &options.front.port},
         {"--threads", 1, 256, &options.front.threads},
@@ -204,6 +248,11 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
             options.front.readOnly = true;
             continue;
         }
+        if (arg == "--hidden") {
+            options.moderation.action = SModeration::EAction::List;
+            ++actions;
+            continue;
+        }
         if (i + 1 >= argc) {
             message =
                 "tavoni-ranking-server: unknown option or missing value: " + std::string(arg) + "\n" + kUsage;
@@ -226,6 +275,8 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
                           std::string(value) + "\"\n";
                 return std::nullopt;
             }
+        } else if (fReadModerationOption(arg, value, options)) {
+            actions += arg == "--hide" || arg == "--unhide" ? 1 : 0;
         } else if (!fReadWordOption(arg, value, options, dataGiven, databaseGiven)) {
             message = "tavoni-ranking-server: unknown option " + std::string(arg) + "\n" + kUsage;
             return std::nullopt;
@@ -234,7 +285,7 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
     if (uploadMemoryMb != 0) {
         options.front.uploadMemoryBytes = static_cast<std::size_t>(uploadMemoryMb) * 1024 * 1024;
     }
-    return fCheckTogether(std::move(options), dataGiven, databaseGiven, message);
+    return fCheckTogether(std::move(options), dataGiven, databaseGiven, actions, message);
 }
 
 CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(options)) {
@@ -297,6 +348,9 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
         // Long enough for a check whose checker died to be taken again and done.
         mService = std::make_unique<CRankingService>(
             *mStore, *mQueue, std::chrono::seconds(mOptions.leaseSeconds + mOptions.checkSeconds + 5));
+        if (!mOptions.blockedNames.empty()) {
+            mService->fSetBlockedNames(std::make_unique<CBlockedNames>(mOptions.blockedNames));
+        }
         mFront = std::make_unique<CHttpFront>(*mService, mOptions.front);
     }
 }

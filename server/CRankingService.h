@@ -3,6 +3,7 @@
 // answered with its verdict.
 #pragma once
 
+#include "CBlockedNames.h"
 #include "CCheckQueue.h"
 #include "CRankingStore.h"
 
@@ -25,6 +26,13 @@ public:
 
     CRankingStore& fStore() { return mStore; }
 
+    // Names holding one of these words are refused before their upload is read (none when not set).
+    void fSetBlockedNames(std::unique_ptr<CBlockedNames> blocked) { mBlocked = std::move(blocked); }
+    // The blocked word `name` holds; empty when it may be uploaded.
+    std::string fBlockedWord(const std::string& name) {
+        return mBlocked != nullptr ? mBlocked->fBlockedWord(name) : std::string();
+    }
+
 private:
     CRankingStore& mStore;
     CCheckQueue& mQueue;
@@ -32,4 +40,5 @@ private:
     std::mutex mCacheMutex;
     std::uint64_t mCachedGeneration = 0;
     std::shared_ptr<const std::string> mCachedList;
+    std::unique_ptr<CBlockedNames> mBlocked;
 };

@@ -26,6 +26,12 @@ struct SNewEntry {
     std::int64_t registeredAt = 0;
 };
 
+enum class EHideResult {
+    NoEntry,   // no entry has this id
+    Done,      // hidden, or shown again
+    AlreadySo, // it was hidden (or shown) already: nothing changed
+};
+
 class CRankingStore {
 public:
     virtual ~CRankingStore() = default;
@@ -36,28 +42,39 @@ public:
     };
     // Stores a checked replay. The same bytes are stored once. Throws std::runtime_error.
     virtual SAdded fAdd(const SNewEntry& entry) = 0;
-    // The entry holding the replay of this digest, if any.
+    // The entry holding the replay of this digest, if any, hidden or not.
     virtual std::optional<SListedEntry> fFindReplay(const std::string& digest) = 0;
 
-    // Entries with their competition ranks, in the order asked for, `limit` of them from `offset`.
+    // Entries with their competition ranks, in the order asked for, `limit` of them from `offset`; neither
+    // hidden entries nor rows breaking the rules of the list (fServable).
     virtual std::vector<SListedEntry> fList(ERankingOrder order, int offset, int limit) = 0;
+    // The entries that are not hidden.
     virtual int fCount() = 0;
     // Changes with every stored entry, so a cached list knows when it is stale.
     virtual std::uint64_t fGeneration() = 0;
+    // Moderation: a hidden entry is kept, replay and all (the same bytes uploaded again are refused), but it
+    // is in no list, page, JSON or download, and the ranks below it close up. Every node sees the change:
+    // SQLite by its data version, PostgreSQL by the trigger's notice. Throw std::runtime_error.
+    virtual EHideResult fHide(const std::string& id, const std::string& reason, std::int64_t at) = 0;
+    virtual EHideResult fUnhide(const std::string& id) = 0;
+    // The hidden entries, as stored (unchecked), most recently hidden first.
+    virtual std::vector<SListedEntry> fHidden() = 0;
+
     // An entry this node was told of is stored (by a checker of its own or elsewhere): the next list must
     // show it, whether or not the store has heard of it yet.
     virtual void fNoteChange() {}
 
-    // One entry with its competition rank; nullopt for an id with no entry.
+    // One entry with its competition rank; nullopt for an id with no entry, a hidden one or a bad row.
     virtual std::optional<SListedEntry> fEntry(const std::string& id) = 0;
 
-    // The replay bytes of an entry; nullopt for an id with no entry.
+    // The replay bytes of an entry; nullopt for an id with no entry or a hidden one.
     virtual std::optional<std::string> fReplay(const std::string& id) = 0;
 
     // The picture of an entry's result screen, painted after its check: stored (replacing any earlier one)
     // once painted; nothing is stored for an id with no entry (false). Throws std::runtime_error.
     virtual bool fPutResultPicture(const std::string& id, const std::string& png) = 0;
-    // The stored picture's bytes as they are (the reader checks them); nullopt when there is none.
+    // The stored picture's bytes as they are (the reader checks them); nullopt when there is none or the
+    // entry is hidden.
     virtual std::optional<std::string> fResultPicture(const std::string& id) = 0;
     // Whether the store answers a query now.
     virtual bool fAnswers() = 0;

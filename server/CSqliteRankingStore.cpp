@@ -4,10 +4,12 @@
 #include "RandomId.h"
 #include "RankingSql.h"
 #include "ServerLog.h"
+#include "StoredEntryCheck.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -149,34 +151,85 @@ void fPlaceDurably(const fs::path& folder, const std::string& name, const std::s
     fSyncPath(folder, O_RDONLY | O_DIRECTORY);
 }
 
-// Columns as RankingSql.h gives them.
+// Columns as RankingSql.h gives them. Read as stored, for fServable to judge: text with any NUL bytes in it,
+// and a number stored as text or out of range as a value the check refuses.
 SListedEntry fReadEntry(sqlite3_stmt* s) {
     SListedEntry e;
-    // A NULL where text belongs (a database edited by hand) reads as empty rather than crashing.
+    // A NULL where text belongs reads as empty rather than crashing.
     const auto text = [s](int column) {
         const unsigned char* value = sqlite3_column_text(s, column);
-        return value != nullptr ? std::string(reinterpret_cast<const char*>(value)) : std::string();
+        return value != nullptr ? std::string(reinterpret_cast<const char*>(value),
+                                              static_cast<std::size_t>(sqlite3_column_bytes(s, column)))
+                                : std::string();
+    };
+    const auto number = [s](int column, std::int64_t low, std::int64_t high, std::int64_t refused) {
+        if (sqlite3_column_type(s, column) != SQLITE_INTEGER) {
+            return refused;
+        }
+        const std::int64_t value = sqlite3_column_int64(s, column);
+        return value < low || value > high ? refused : value;
     };
     e.id = text(0);
     e.name = text(1);
-    e.score = sqlite3_column_int(s, 2);
-    e.registeredAt = sqlite3_column_int64(s, 3);
-    e.rank = sqlite3_column_int(s, 4);
+    e.score = static_cast<int>(number(2, 1, INT_MAX, 0));
+    e.registeredAt = number(3, 0, INT64_MAX, -1);
+    e.rank = static_cast<int>(number(4, 0, INT_MAX, 0));
     e.version = text(5);
     e.run = fReadRun(s, 6);
+    if (sqlite3_column_type(s, 11) != SQLITE_NULL) {
+        e.hiddenAt = sqlite3_column_int64(s, 11);
+        e.hiddenReason = text(12);
+    }
     return e;
+}
+
+// The database file's name as an SQLite URI path: absolute, with the bytes a URI gives a meaning escaped.
+std::string fUriPath(const fs::path& file) {
+    std::string out;
+    for (const char c : fs::absolute(file).string()) {
+        if (c == '%' || c == '?' || c == '#') {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02x", static_cast<unsigned char>(c));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// An entry's replay file, at most an upload's size: a larger file is not one of ours.
+std::string fReadReplayFile(const fs::path& folder, const std::string& id) {
+    if (!fIsServerReplayId(id)) {
+        throw std::runtime_error("the entry " + fLogSafe(id) + " has no replay file name");
+    }
+    const fs::path file = folder / id;
+    std::string bytes = fReadLimited(file, kMaxUploadBytes);
+    if (bytes.size() > kMaxUploadBytes) {
+        throw std::runtime_error("cannot read " + file.string() + ": larger than any replay");
+    }
+    return bytes;
 }
 
 } // namespace
 
-CSqliteRankingStore::CSqliteRankingStore(const fs::path& dataFolder)
+CSqliteRankingStore::CSqliteRankingStore(const fs::path& dataFolder, EOpen open)
     : mFolder(dataFolder), mReplays(dataFolder / "replays"), mResults(dataFolder / "results"),
       mDatabase(dataFolder / "ranking.sqlite3") {
-    fs::create_directories(mReplays);
-    fs::create_directories(mResults);
-    if (sqlite3_open_v2(mDatabase.c_str(), &mDb,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
+    if (open != EOpen::Serve && !fs::is_regular_file(mDatabase)) {
+        throw std::runtime_error("no SQLite ranking in " + mFolder.string() + " (no ranking.sqlite3)");
+    }
+    if (open == EOpen::Source) {
+        fOpenSource();
+        return;
+    }
+    if (open == EOpen::Serve) {
+        fs::create_directories(mReplays);
+        fs::create_directories(mResults);
+    }
+    const int flags =
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (open == EOpen::Serve ? SQLITE_OPEN_CREATE : 0);
+    if (sqlite3_open_v2(mDatabase.c_str(), &mDb, flags, nullptr) != SQLITE_OK) {
         const std::string why = mDb != nullptr ? sqlite3_errmsg(mDb) : "out of memory";
         sqlite3_close(mDb);
         throw std::runtime_error("cannot open the database " + mDatabase.string() + ": " + why);
@@ -187,7 +240,48 @@ CSqliteRankingStore::CSqliteRankingStore(const fs::path& dataFolder)
         // FULL: a commit is on disk before it returns, so an acknowledged upload survives a power cut too.
         fExec("PRAGMA synchronous=FULL");
         fMigrate();
-        fRecover();
+        // Only the server may: a command run beside it would take an upload under way for a leftover.
+        if (open == EOpen::Serve) {
+            fRecover();
+        }
+    } catch (...) {
+        sqlite3_close(mDb);
+        throw;
+    }
+}
+
+void CSqliteRankingStore::fOpenSource() {
+    // A ranking whose server has stopped has everything in its database file, which is then read as
+    // immutable: SQLite makes no -wal or -shm file beside it. One with a write-ahead log (its server running
+    // --read-only) is read with the log.
+    std::error_code error;
+    const bool logged = fs::exists(mDatabase.string() + "-wal", error);
+    const std::string uri = "file:" + fUriPath(mDatabase) + (logged ? "?mode=ro" : "?mode=ro&immutable=1");
+    if (sqlite3_open_v2(uri.c_str(), &mDb, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        const std::string why = mDb != nullptr ? sqlite3_errmsg(mDb) : "out of memory";
+        sqlite3_close(mDb);
+        throw std::runtime_error("cannot read the database " + mDatabase.string() + ": " + why);
+    }
+    try {
+        sqlite3_busy_timeout(mDb, 10000);
+        const int version = fSchemaVersion();
+        if (version < 1 || version > kSchemaVersion) {
+            throw std::runtime_error("the database " + mDatabase.string() + " has the schema version " +
+                                     std::to_string(version) + ", which this server cannot read");
+        }
+        // An older schema is read through a view of today's columns, in the connection's own temporary
+        // schema (which is searched first): the file itself is not upgraded.
+        if (version < kSchemaVersion) {
+            const std::string columns =
+                std::string("seq, id, name, score, registered_at, sha256") +
+                (version >= 2 ? ", version" : ", '' AS version") +
+                (version >= 3 ? ", frames, dishes, kills, max_rank, faints"
+                              : ", NULL AS frames, NULL AS dishes, NULL AS kills, NULL AS max_rank,"
+                                " NULL AS faints") +
+                ", NULL AS hidden_at, NULL AS hidden_reason";
+            fExec(("CREATE TEMP VIEW entries AS SELECT " + columns + " FROM main.entries").c_str());
+        }
     } catch (...) {
         sqlite3_close(mDb);
         throw;
@@ -207,24 +301,26 @@ void CSqliteRankingStore::fExec(const char* sql) {
     }
 }
 
+int CSqliteRankingStore::fSchemaVersion() {
+    SStatement s(mDb, "SELECT (SELECT COUNT(*) FROM main.sqlite_master WHERE name = 'schema_version'),"
+                      " (SELECT COUNT(*) FROM main.sqlite_master WHERE name = 'entries')");
+    if (sqlite3_step(s.statement) != SQLITE_ROW) {
+        throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(mDb));
+    }
+    // The first folders had the entries and no schema_version table.
+    int version = sqlite3_column_int(s.statement, 1) > 0 ? 1 : 0;
+    if (sqlite3_column_int(s.statement, 0) > 0) {
+        SStatement v(mDb, "SELECT MAX(version) FROM main.schema_version");
+        version = sqlite3_step(v.statement) == SQLITE_ROW ? sqlite3_column_int(v.statement, 0) : 0;
+    }
+    return version;
+}
+
 void CSqliteRankingStore::fMigrate() {
     // One transaction: a server stopped half-way leaves the schema as it was, and the next start tries again.
     fExec("BEGIN IMMEDIATE");
     try {
-        int version = 0;
-        {
-            SStatement s(mDb, "SELECT (SELECT COUNT(*) FROM sqlite_master WHERE name = 'schema_version'),"
-                              " (SELECT COUNT(*) FROM sqlite_master WHERE name = 'entries')");
-            if (sqlite3_step(s.statement) != SQLITE_ROW) {
-                throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(mDb));
-            }
-            // The first folders had the entries and no schema_version table.
-            version = sqlite3_column_int(s.statement, 1) > 0 ? 1 : 0;
-            if (sqlite3_column_int(s.statement, 0) > 0) {
-                SStatement v(mDb, "SELECT MAX(version) FROM schema_version");
-                version = sqlite3_step(v.statement) == SQLITE_ROW ? sqlite3_column_int(v.statement, 0) : 0;
-            }
-        }
+        const int version = fSchemaVersion();
         if (version > kSchemaVersion) {
             throw std::runtime_error("the database " + mDatabase.string() + " has the schema version " +
                                      std::to_string(version) + ", newer than this server's " +
@@ -252,6 +348,11 @@ void CSqliteRankingStore::fMigrate() {
                 fExec((std::string("ALTER TABLE entries ADD COLUMN ") + column).c_str());
             }
         }
+        if (version < 4) {
+            // Moderation: when an entry was hidden and why; NULL while it is shown.
+            fExec("ALTER TABLE entries ADD COLUMN hidden_at INTEGER");
+            fExec("ALTER TABLE entries ADD COLUMN hidden_reason TEXT");
+        }
         if (version != kSchemaVersion) {
             // A new store is created, not upgraded from a version it never had.
             fServerLog(version == 0 ? "store: created with schema version " + std::to_string(kSchemaVersion) +
@@ -274,7 +375,8 @@ void CSqliteRankingStore::fRecover() {
     {
         SStatement s(mDb, "SELECT id FROM entries");
         while (sqlite3_step(s.statement) == SQLITE_ROW) {
-            ids.insert(reinterpret_cast<const char*>(sqlite3_column_text(s.statement, 0)));
+            const unsigned char* id = sqlite3_column_text(s.statement, 0);
+            ids.insert(id != nullptr ? reinterpret_cast<const char*>(id) : "");
         }
     }
     std::set<std::string> files;
@@ -320,7 +422,7 @@ std::optional<SListedEntry> CSqliteRankingStore::fFindByDigest(const std::string
 }
 
 int CSqliteRankingStore::fRankOf(int score) {
-    SStatement s(mDb, "SELECT COUNT(*) FROM entries WHERE score > ?1");
+    SStatement s(mDb, "SELECT COUNT(*) FROM entries WHERE score > ?1 AND hidden_at IS NULL");
     sqlite3_bind_int(s.statement, 1, score);
     if (sqlite3_step(s.statement) != SQLITE_ROW) {
         throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(mDb));
@@ -395,7 +497,10 @@ std::vector<SListedEntry> CSqliteRankingStore::fList(ERankingOrder order, int of
     std::vector<SListedEntry> entries;
     int step = 0;
     while ((step = sqlite3_step(s.statement)) == SQLITE_ROW) {
-        entries.push_back(fReadEntry(s.statement));
+        SListedEntry entry = fReadEntry(s.statement);
+        if (fServable(entry)) {
+            entries.push_back(std::move(entry));
+        }
     }
     if (step != SQLITE_DONE) {
         throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(mDb));
@@ -405,34 +510,46 @@ std::vector<SListedEntry> CSqliteRankingStore::fList(ERankingOrder order, int of
 
 int CSqliteRankingStore::fCount() {
     const std::lock_guard<std::mutex> lock(mMutex);
-    SStatement s(mDb, "SELECT COUNT(*) FROM entries");
+    SStatement s(mDb, "SELECT COUNT(*) FROM entries WHERE hidden_at IS NULL");
     return sqlite3_step(s.statement) == SQLITE_ROW ? sqlite3_column_int(s.statement, 0) : 0;
 }
 
 std::uint64_t CSqliteRankingStore::fGeneration() {
     const std::lock_guard<std::mutex> lock(mMutex);
+    // A commit by another connection (a moderator's command, a hand edit, another process) changes the data
+    // version; this connection's own commits do not, and are counted where they are made. When it cannot be
+    // read, every call is a change: nothing is kept.
+    std::int64_t version = -1;
+    try {
+        SStatement s(mDb, "PRAGMA data_version");
+        if (sqlite3_step(s.statement) == SQLITE_ROW) {
+            version = sqlite3_column_int64(s.statement, 0);
+        }
+    } catch (const std::exception&) {
+    }
+    if (version < 0 || version != mDataVersion) {
+        mDataVersion = version;
+        ++mGeneration;
+    }
     return mGeneration;
 }
 
 std::optional<std::string> CSqliteRankingStore::fReplay(const std::string& id) {
+    // Served only for an entry that is: not hidden, and a row that keeps the rules.
+    if (!fEntry(id)) {
+        return std::nullopt;
+    }
+    return fReadReplayFile(mReplays, id);
+}
+
+std::optional<std::string> CSqliteRankingStore::fStoredReplay(const std::string& id) {
     {
         const std::lock_guard<std::mutex> lock(mMutex);
-        SStatement s(mDb, "SELECT 1 FROM entries WHERE id = ?1");
-        sqlite3_bind_text(s.statement, 1, id.c_str(), static_cast<int>(id.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(s.statement) != SQLITE_ROW) {
+        if (!fHasEntry(id)) {
             return std::nullopt;
         }
     }
-    if (!fIsServerReplayId(id)) {
-        throw std::runtime_error("the entry " + fLogSafe(id) + " has no replay file name");
-    }
-    // Replays are at most an upload's size; a larger file is not one of ours.
-    const fs::path file = mReplays / id;
-    std::string bytes = fReadLimited(file, kMaxUploadBytes);
-    if (bytes.size() > kMaxUploadBytes) {
-        throw std::runtime_error("cannot read " + file.string() + ": larger than any replay");
-    }
-    return bytes;
+    return fReadReplayFile(mReplays, id);
 }
 
 bool CSqliteRankingStore::fHasEntry(const std::string& id) {
@@ -443,12 +560,15 @@ bool CSqliteRankingStore::fHasEntry(const std::string& id) {
 
 std::optional<SListedEntry> CSqliteRankingStore::fEntry(const std::string& id) {
     const std::lock_guard<std::mutex> lock(mMutex);
-    SStatement s(mDb, (fEntrySelectSql() + " WHERE id = ?1").c_str());
+    SStatement s(mDb, (fEntrySelectSql() + " WHERE id = ?1 AND hidden_at IS NULL").c_str());
     sqlite3_bind_text(s.statement, 1, id.c_str(), static_cast<int>(id.size()), SQLITE_TRANSIENT);
     if (sqlite3_step(s.statement) != SQLITE_ROW) {
         return std::nullopt;
     }
     SListedEntry e = fReadEntry(s.statement);
+    if (!fServable(e)) {
+        return std::nullopt;
+    }
     e.rank = fRankOf(e.score);
     return e;
 }
@@ -468,6 +588,13 @@ bool CSqliteRankingStore::fPutResultPicture(const std::string& id, const std::st
 }
 
 std::optional<std::string> CSqliteRankingStore::fResultPicture(const std::string& id) {
+    if (!fEntry(id)) {
+        return std::nullopt;
+    }
+    return fStoredResultPicture(id);
+}
+
+std::optional<std::string> CSqliteRankingStore::fStoredResultPicture(const std::string& id) {
     if (!fIsServerReplayId(id)) {
         return std::nullopt;
     }
@@ -483,6 +610,60 @@ std::optional<std::string> CSqliteRankingStore::fResultPicture(const std::string
         fServerLog(std::string("store: ") + e.what());
         return std::nullopt;
     }
+}
+
+EHideResult CSqliteRankingStore::fHide(const std::string& id, const std::string& reason, std::int64_t at) {
+    const std::lock_guard<std::mutex> lock(mMutex);
+    SStatement s(mDb,
+                 "UPDATE entries SET hidden_at = ?2, hidden_reason = ?3 WHERE id = ?1 AND hidden_at IS NULL");
+    sqlite3_bind_text(s.statement, 1, id.c_str(), static_cast<int>(id.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int64(s.statement, 2, at);
+    sqlite3_bind_text(s.statement, 3, reason.c_str(), static_cast<int>(reason.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(s.statement) != SQLITE_DONE) {
+        throw std::runtime_error(std::string("database: cannot hide the entry: ") + sqlite3_errmsg(mDb));
+    }
+    if (sqlite3_changes(mDb) == 1) {
+        ++mGeneration;
+        return EHideResult::Done;
+    }
+    return fHasEntry(id) ? EHideResult::AlreadySo : EHideResult::NoEntry;
+}
+
+EHideResult CSqliteRankingStore::fUnhide(const std::string& id) {
+    const std::lock_guard<std::mutex> lock(mMutex);
+    SStatement s(mDb, "UPDATE entries SET hidden_at = NULL, hidden_reason = NULL"
+                      " WHERE id = ?1 AND hidden_at IS NOT NULL");
+    sqlite3_bind_text(s.statement, 1, id.c_str(), static_cast<int>(id.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(s.statement) != SQLITE_DONE) {
+        throw std::runtime_error(std::string("database: cannot show the entry: ") + sqlite3_errmsg(mDb));
+    }
+    if (sqlite3_changes(mDb) == 1) {
+        ++mGeneration;
+        return EHideResult::Done;
+    }
+    return fHasEntry(id) ? EHideResult::AlreadySo : EHideResult::NoEntry;
+}
+
+std::vector<SListedEntry> CSqliteRankingStore::fSelect(const std::string& sql) {
+    const std::lock_guard<std::mutex> lock(mMutex);
+    SStatement s(mDb, sql.c_str());
+    std::vector<SListedEntry> entries;
+    int step = 0;
+    while ((step = sqlite3_step(s.statement)) == SQLITE_ROW) {
+        entries.push_back(fReadEntry(s.statement));
+    }
+    if (step != SQLITE_DONE) {
+        throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(mDb));
+    }
+    return entries;
+}
+
+std::vector<SListedEntry> CSqliteRankingStore::fHidden() {
+    return fSelect(fEntrySelectSql() + " WHERE hidden_at IS NOT NULL ORDER BY hidden_at DESC, seq DESC");
+}
+
+std::vector<SListedEntry> CSqliteRankingStore::fEverything() {
+    return fSelect(fEntrySelectSql() + " ORDER BY seq");
 }
 
 bool CSqliteRankingStore::fAnswers() {

@@ -3,7 +3,8 @@
 // reported: its replay is written to a temporary file, fsynced and renamed into place, the folder fsynced,
 // and only then is its row committed. Opening the store creates or upgrades the schema in one transaction
 // (the schema_version table says which it is) and removes what a crash can leave half-done: temporary files,
-// and replay files and pictures whose row never committed.
+// and replay files and pictures whose row never committed. A change another process commits (a moderator's
+// command, a hand edit) is seen by the database's data version, read with every generation asked for.
 #pragma once
 
 #include "CRankingStore.h"
@@ -15,10 +16,17 @@ struct sqlite3;
 
 class CSqliteRankingStore : public CRankingStore {
 public:
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
 
-    // Creates the folder, the database and the replay folder when missing. Throws std::runtime_error.
-    explicit CSqliteRankingStore(const std::filesystem::path& dataFolder);
+    enum class EOpen {
+        Serve,    // the server's: folders and database made when missing, upgraded, crash leftovers removed
+        Moderate, // a command beside a running server: an existing database, upgraded; no file removed
+        Source,   // a ranking read to move it elsewhere: read-only and as it is, of any schema so far; no
+                  // upgrade, no journal, nothing made or removed in its folder
+    };
+
+    // Throws std::runtime_error.
+    explicit CSqliteRankingStore(const std::filesystem::path& dataFolder, EOpen open = EOpen::Serve);
     ~CSqliteRankingStore() override;
     CSqliteRankingStore(const CSqliteRankingStore&) = delete;
     CSqliteRankingStore& operator=(const CSqliteRankingStore&) = delete;
@@ -33,6 +41,15 @@ public:
     bool fPutResultPicture(const std::string& id, const std::string& png) override;
     std::optional<std::string> fResultPicture(const std::string& id) override;
     bool fAnswers() override;
+    EHideResult fHide(const std::string& id, const std::string& reason, std::int64_t at) override;
+    EHideResult fUnhide(const std::string& id) override;
+    std::vector<SListedEntry> fHidden() override;
+
+    // Every entry, hidden or not, as stored (unchecked), oldest first; and the replay and the result picture
+    // of any of them: what moving the ranking elsewhere takes.
+    std::vector<SListedEntry> fEverything();
+    std::optional<std::string> fStoredReplay(const std::string& id);
+    std::optional<std::string> fStoredResultPicture(const std::string& id);
 
     const std::filesystem::path& fReplayFolder() const { return mReplays; }
     const std::filesystem::path& fDatabaseFile() const { return mDatabase; }
@@ -40,7 +57,10 @@ public:
 
 private:
     void fExec(const char* sql);
+    void fOpenSource();
+    int fSchemaVersion();
     void fMigrate();
+    std::vector<SListedEntry> fSelect(const std::string& sql);
     void fRecover();
     std::optional<SListedEntry> fFindByDigest(const std::string& digest);
     int fRankOf(int score);
@@ -53,4 +73,5 @@ private:
     sqlite3* mDb = nullptr;
     mutable std::mutex mMutex;
     std::uint64_t mGeneration = 0;
+    std::int64_t mDataVersion = -1;
 };

@@ -67,6 +67,29 @@ bool fIsServerReplayId(std::string_view id) {
            });
 }
 
+std::string fCheckListedEntry(const SListedEntry& entry) {
+    // 9999/12/31 23:59:59 UTC: the date shown keeps its width.
+    constexpr std::int64_t kLastDate = 253402300799;
+    if (!fIsServerReplayId(entry.id)) {
+        return "the id is not one of ours";
+    }
+    if (std::string why = fCheckPlayerName(entry.name); !why.empty()) {
+        return why;
+    }
+    if (entry.score < 1) {
+        return "the score is not a whole number from 1 to 2147483647";
+    }
+    if (entry.registeredAt < 0 || entry.registeredAt > kLastDate) {
+        return "the date is out of range";
+    }
+    const bool printable = std::all_of(entry.version.begin(), entry.version.end(),
+                                       [](char c) { return c >= 0x20 && c <= 0x7e; });
+    if (entry.version.size() > 64 || !printable) {
+        return "the version is not up to 64 printable characters";
+    }
+    return {};
+}
+
 std::optional<SRankingRequest> fParseRankingQuery(std::string_view query, std::string& error) {
     const std::vector<std::string_view> raw = fSplitFields(query, '?');
     std::vector<std::string> fields;

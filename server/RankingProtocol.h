@@ -52,7 +52,16 @@ struct SListedEntry {
     std::string
         version; // of the game that checked it; empty when not known (entries from before it was kept)
     std::optional<SRunSummary> run; // what its check saw; nullopt when not known (entries from before)
+    // Set when a moderator took the entry off the ranking: it is kept, but listed, shown and served nowhere.
+    std::optional<std::int64_t> hiddenAt;
+    std::string hiddenReason;
 };
+
+// Why a stored entry may not be served, empty when it may: an id that is not one of ours, a name the
+// uploads' rule refuses, a score no upload may claim, a date outside the years 1970 to 9999, or a version
+// that is not up to 64 printable characters. One such row in the list reply would make the game throw away
+// the whole list.
+std::string fCheckListedEntry(const SListedEntry& entry);
 
 // The list reply: one "name?score?replayId?registeredAt" line per entry, each ended by "\n"; a single "\n"
 // when there are none, so an empty ranking is not taken for a failed connection.

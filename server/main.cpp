@@ -13,6 +13,26 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 
+namespace {
+
+// --import-sqlite: the SQLite ranking moved into the --database; returns the exit status.
+int fImport(const SServerOptions& options) {
+    try {
+        CPostgresConnections connections(options.database, 1);
+        CPostgresRankingStore store(connections);
+        const SImportCounts counts = fImportSqliteRanking(options.importSqlite, store);
+        std::printf("imported %d entries from %s into %s (%d were there already, %d refused)\n",
+                    counts.copied, options.importSqlite.c_str(), connections.fDescription().c_str(),
+                    counts.present, counts.refused);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tavoni-ranking-server: import: %s\n", e.what());
+        return 1;
+    }
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     std::string message;
     int exitStatus = 0;
@@ -46,17 +66,10 @@ int main(int argc, char** argv) {
     }
 
     if (!options->importSqlite.empty()) {
-        try {
-            CPostgresConnections connections(options->database, 1);
-            CPostgresRankingStore store(connections);
-            const auto [copied, present] = fImportSqliteRanking(options->importSqlite, store);
-            std::printf("imported %d entries from %s into %s (%d were there already)\n", copied,
-                        options->importSqlite.c_str(), connections.fDescription().c_str(), present);
-            return 0;
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "tavoni-ranking-server: import: %s\n", e.what());
-            return 1;
-        }
+        return fImport(*options);
+    }
+    if (options->moderation.action != SModeration::EAction::None) {
+        return fRunModeration(options->moderation, options->dataFolder, options->database, stdout);
     }
 
     try {

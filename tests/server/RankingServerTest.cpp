@@ -392,7 +392,7 @@ TEST(RankingServerUpgrade, DataFolderOfTheFirstSchemaIsUpgradedInPlace) {
     sqlite3_stmt* s = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT version FROM schema_version", -1, &s, nullptr), SQLITE_OK);
     ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(s, 0), 3);
+    EXPECT_EQ(sqlite3_column_int(s, 0), 4);
     EXPECT_EQ(sqlite3_step(s), SQLITE_DONE); // one row, however often it started
     sqlite3_finalize(s);
     sqlite3_close(db);
@@ -433,7 +433,7 @@ TEST(RankingServerUpgrade, PostgresqlDatabaseOfTheFirstSchemaIsUpgradedInPlace) 
         EXPECT_NE(fHttp("GET", base + "/entry/" + id).body.find("id=\"run-unknown\""), std::string::npos);
         EXPECT_EQ(fHttp("GET", base + "/entry/" + id + "/result.png").status, 404);
     }
-    EXPECT_EQ(fSql(database, "SELECT string_agg(version::text, ',') FROM schema_version"), "3");
+    EXPECT_EQ(fSql(database, "SELECT string_agg(version::text, ',') FROM schema_version"), "4");
     EXPECT_EQ(fSql(database, "SELECT COUNT(*) FROM result_pictures"), "0");
     EXPECT_EQ(fSql(database, "SELECT COUNT(*) FROM pg_trigger WHERE tgname = 'entries_changed'"), "1");
 }
@@ -461,6 +461,18 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
         {{"--role", "web"}, false, nullptr}, // an SQLite ranking has one process
         {{"--import-sqlite", "old"}, false, nullptr},
         {{"--database", "host=db", "--role", "proxy"}, false, nullptr},
+        {{"--hide", std::string(32, 'a'), "--reason", "spam"},
+         true,
+         [](const SServerOptions& o) {
+             return o.moderation.action == SModeration::EAction::Hide && o.moderation.reason == "spam";
+         }},
+        {{"--hide", std::string(32, 'a')}, false, nullptr},
+        {{"--unhide", "<b>", "--data", "here"}, false, nullptr},
+        {{"--hidden", "--unhide", std::string(32, 'a')}, false, nullptr},
+        {{"--reason", "spam"}, false, nullptr},
+        {{"--blocked-names", "words.txt"},
+         true,
+         [](const SServerOptions& o) { return o.blockedNames == "words.txt"; }},
         // The environment names the database unless the command line names a store.
         {{"--role", "web"},
          true,
@@ -475,7 +487,8 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
     char* helpArgs[] = {name.data(), helpOption.data()};
     fParseServerOptions(2, helpArgs, help, status);
     for (const char* option :
-         {"--database URL", "--role ROLE", "--read-only", "--import-sqlite DIR", "--check-lease-seconds N"}) {
+         {"--database URL", "--role ROLE", "--read-only", "--import-sqlite DIR", "--check-lease-seconds N",
+          "--hide ID --reason TEXT", "--unhide ID", "--hidden", "--blocked-names FILE"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     for (const auto& c : cases) {

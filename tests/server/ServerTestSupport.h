@@ -26,6 +26,7 @@
 #include <string>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 #include <zlib.h>
@@ -339,6 +340,22 @@ private:
     pid_t mPid = -1;
     int mPort = 0;
 };
+
+inline std::vector<std::string> fWith(std::vector<std::string> args, const std::vector<std::string>& more) {
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+// Whether `holds` comes true within two seconds: a node hears of a change made elsewhere a moment later.
+template <typename TCondition> bool fSoon(TCondition holds) {
+    for (int i = 0; i < 200; ++i) {
+        if (holds()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return holds();
+}
 
 // The first value `sql` gives, run in the database of `connection`; "error: ..." when it fails.
 inline std::string fSql(const std::string& connection, const std::string& sql) {

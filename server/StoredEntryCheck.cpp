@@ -1,0 +1,26 @@
+#include "StoredEntryCheck.h"
+
+#include "ServerLog.h"
+
+#include <mutex>
+#include <set>
+
+bool fServable(const SListedEntry& entry) {
+    const std::string why = fCheckListedEntry(entry);
+    if (why.empty()) {
+        return true;
+    }
+    static std::mutex mutex;
+    static std::set<std::string> logged;
+    // Bounded: a database full of bad rows must not fill memory; past the bound each is logged again.
+    constexpr std::size_t kRemembered = 4096;
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (logged.insert(entry.id).second || logged.size() >= kRemembered) {
+        if (logged.size() >= kRemembered) {
+            logged.clear();
+        }
+        fServerLog("store: the entry \"" + fLogSafe(entry.id, 80) + "\" (\"" + fLogSafe(entry.name, 40) +
+                   "\") is left out: " + why);
+    }
+    return false;
+}
