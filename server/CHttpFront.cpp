@@ -97,7 +97,9 @@ void fDaemonLog(void*, const char* format, va_list arguments) {
 // are "?"-separated, which the daemon's own argument parsing does not understand.
 void* fKeepTarget(void*, const char* uri, MHD_Connection* connection) {
     auto* request = new CHttpFront::SRequest;
+    request->arrived = std::chrono::steady_clock::now();
     request->target = uri != nullptr ? uri : "";
+    request->route = CAccessLog::fRoute(request->target);
     try {
         request->id = fRandomHex(4);
     } catch (const std::exception&) {
@@ -110,10 +112,22 @@ void* fKeepTarget(void*, const char* uri, MHD_Connection* connection) {
     return request;
 }
 
-void fRequestDone(void* self, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
+void fRequestDone(void* self, MHD_Connection* connection, void** context, MHD_RequestTerminationCode code) {
     auto* request = static_cast<CHttpFront::SRequest*>(*context);
     if (request != nullptr) {
         auto* front = static_cast<CHttpFront*>(self);
+        CAccessLog::SLine line;
+        line.client = fClientAddress(connection);
+        line.method = request->method;
+        line.route = request->route;
+        // An answer cut off on its way out counts as none.
+        line.status = code == MHD_REQUEST_TERMINATED_COMPLETED_OK ? request->status : 0;
+        line.bytes = request->method == "HEAD" ? 0 : request->answerBytes;
+        line.microseconds = std::chrono::duration_cast<std::chrono::microseconds>(
+                                std::chrono::steady_clock::now() - request->arrived)
+                                .count();
+        line.requestId = request->id;
+        front->fAccessLog().fWrite(line);
         front->fReleaseBody(request->body.size());
         front->fDeadlines().fAnswered(request->clock);
     }
@@ -134,7 +148,8 @@ void fConnectionEvent(void* self, MHD_Connection* connection, void** socketConte
     }
 }
 
-MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer) {
+MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer,
+                 const std::string& requestId) {
     MHD_Response* response = MHD_create_response_from_buffer(
         answer.body.size(), const_cast<char*>(answer.body.data()), MHD_RESPMEM_MUST_COPY);
     if (response == nullptr) {
@@ -143,6 +158,7 @@ MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer) 
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, answer.contentType.c_str());
     MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
     MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+    MHD_add_response_header(response, "X-Request-Id", requestId.c_str());
     if (answer.contentType.starts_with("text/html")) {
         MHD_add_response_header(
             response, "Content-Security-Policy",
@@ -169,6 +185,7 @@ MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*
     std::optional<CHttpFront::SAnswer> answer;
     if (!request->started) {
         request->started = true;
+        request->method = verb;
         answer = front->fBegin(verb, connection, *request);
         if (!answer) {
             return MHD_YES;
@@ -215,7 +232,9 @@ MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*
                    " " + fLogSafe(request->target) + " from " + fClientAddress(connection) + ": " +
                    answer->logReason);
     }
-    return fSend(connection, *answer);
+    request->status = answer->status;
+    request->answerBytes = answer->body.size();
+    return fSend(connection, *answer, request->id);
 }
 
 struct SFraming {
@@ -238,8 +257,8 @@ MHD_Result fCollectFraming(void* framing, MHD_ValueKind, const char* key, const 
 } // namespace
 
 CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
-    : mService(service), mUploadMemoryBytes(options.uploadMemoryBytes), mReadOnly(options.readOnly),
-      mUploadRate(options.uploadsPerHour),
+    : mService(service), mAccessLog(options.accessLog), mUploadMemoryBytes(options.uploadMemoryBytes),
+      mReadOnly(options.readOnly), mUploadRate(options.uploadsPerHour),
       mDeadlines(std::chrono::seconds(std::max(options.requestSeconds, 1))) {
     sockaddr_in address{};
     address.sin_family = AF_INET;

@@ -60,6 +60,8 @@ const char* const kUsage =
     "                        open connections from one client address (default 16)\n"
     "  --request-seconds N   time a connection has to send a whole request, headers and body, counted\n"
     "                        from its opening or its previous answer; it is closed then (default 30)\n"
+    "  --access-log FILE     one line per request into FILE, opened again on SIGHUP (default: in the\n"
+    "                        server's log)\n"
     "  --help                this text\n";
 
 // An option taking a whole number from `low` to `high`.
@@ -114,6 +116,8 @@ bool fReadWordOption(std::string_view name, std::string_view value, SServerOptio
         options.game = value;
     } else if (name == "--game-data") {
         options.gameData = value;
+    } else if (name == "--access-log") {
+        options.front.accessLog = value;
     } else {
         return false;
     }
@@ -279,6 +283,12 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
         mService = std::make_unique<CRankingService>(
             *mStore, *mQueue, std::chrono::seconds(mOptions.leaseSeconds + mOptions.checkSeconds + 5));
         mFront = std::make_unique<CHttpFront>(*mService, mOptions.front);
+    }
+}
+
+void CRankingServer::fReopenLogs() {
+    if (mFront != nullptr) {
+        mFront->fAccessLog().fReopen();
     }
 }
 

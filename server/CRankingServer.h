@@ -46,6 +46,8 @@ public:
 
     // 0 for a checker, which does not listen.
     int fPort() const { return mFront != nullptr ? mFront->fPort() : 0; }
+    // After a log rotation (SIGHUP): the access log file is opened again.
+    void fReopenLogs();
     const SServerOptions& fOptions() const { return mOptions; }
     // Where the ranking is, for the log.
     std::string fStoreDescription() const;

@@ -12,6 +12,19 @@
 #include <pthread.h>
 #include <sys/resource.h>
 
+namespace {
+
+// Waits for a stop signal, which it returns; SIGHUP meanwhile reopens the access log.
+int fAwaitStop(CRankingServer& server, const sigset_t& signals) {
+    int signal = 0;
+    while (sigwait(&signals, &signal) == 0 && signal == SIGHUP) {
+        server.fReopenLogs();
+    }
+    return signal;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     std::string message;
     int exitStatus = 0;
@@ -20,12 +33,14 @@ int main(int argc, char** argv) {
         std::fputs(message.c_str(), exitStatus == 0 ? stdout : stderr);
         return exitStatus;
     }
-    // A client that hangs up must not end the server; the stop signals are awaited below, not handled.
+    // A client that hangs up must not end the server; the stop signals are awaited below, not handled, and
+    // so is SIGHUP, which reopens the access log after a rotation.
     std::signal(SIGPIPE, SIG_IGN);
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGINT);
     sigaddset(&stop, SIGTERM);
+    sigaddset(&stop, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stop, nullptr);
 
     // Each connection is a descriptor; the usual soft limit of 1,024 would turn clients away long before
@@ -71,9 +86,7 @@ int main(int argc, char** argv) {
             std::printf("listening on port %d\n", server.fPort());
         }
         std::fflush(stdout);
-        int signal = 0;
-        sigwait(&stop, &signal);
-        fServerLog("stopping on signal " + std::to_string(signal));
+        fServerLog("stopping on signal " + std::to_string(fAwaitStop(server, stop)));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tavoni-ranking-server: %s\n", e.what());
         return 1;

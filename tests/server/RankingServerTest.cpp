@@ -461,6 +461,9 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
          [](const SServerOptions& o) { return o.database == "host=env"; },
          "host=env"},
         {{"--data", "here"}, true, [](const SServerOptions& o) { return o.database.empty(); }, "host=env"},
+        {{"--access-log", "/var/log/tavoni/access.log"},
+         true,
+         [](const SServerOptions& o) { return o.front.accessLog == "/var/log/tavoni/access.log"; }},
     };
     std::string help;
     int status = -1;
@@ -468,8 +471,8 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
     std::string helpOption = "--help";
     char* helpArgs[] = {name.data(), helpOption.data()};
     fParseServerOptions(2, helpArgs, help, status);
-    for (const char* option :
-         {"--database URL", "--role ROLE", "--read-only", "--import-sqlite DIR", "--check-lease-seconds N"}) {
+    for (const char* option : {"--database URL", "--role ROLE", "--read-only", "--import-sqlite DIR",
+                               "--check-lease-seconds N", "--access-log FILE"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     for (const auto& c : cases) {
