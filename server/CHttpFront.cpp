@@ -669,6 +669,9 @@ CHttpFront::SAnswer CHttpFront::fHealth() {
     if (!mService.fStore().fAnswers()) {
         return fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE, "the store does not answer");
     }
+    if (const std::string stalled = mService.fChecksStalled(); !stalled.empty()) {
+        return fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE, stalled);
+    }
     SAnswer answer;
     answer.body = mReadOnly ? "ok, read-only\n" : "ok\n";
     return answer;

@@ -149,6 +149,10 @@ void CPostgresRankingStore::fMigrate() {
             db.fRun("CREATE TRIGGER entries_changed AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON entries"
                     " FOR EACH STATEMENT EXECUTE FUNCTION tavoni_entries_changed()");
         }
+        if (version < 4) {
+            // When each check was queued, so the age of the oldest waiting one can be told (metrics, health).
+            db.fRun("ALTER TABLE checks ADD COLUMN queued_at timestamptz NOT NULL DEFAULT now()");
+        }
         if (version != kSchemaVersion) {
             fServerLog("store: schema version " + std::to_string(version) + " upgraded to " +
                        std::to_string(kSchemaVersion) + " in " + mConnections.fDescription());

@@ -281,7 +281,8 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
     if (serves) {
         // Long enough for a check whose checker died to be taken again and done.
         mService = std::make_unique<CRankingService>(
-            *mStore, *mQueue, std::chrono::seconds(mOptions.leaseSeconds + mOptions.checkSeconds + 5));
+            *mStore, *mQueue, std::chrono::seconds(mOptions.leaseSeconds + mOptions.checkSeconds + 5),
+            std::chrono::seconds(mOptions.leaseSeconds));
         mFront = std::make_unique<CHttpFront>(*mService, mOptions.front);
     }
 }

@@ -7,8 +7,20 @@
 #include <climits>
 #include <stdexcept>
 
-CRankingService::CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait)
-    : mStore(store), mQueue(queue), mVerdictWait(verdictWait) {}
+CRankingService::CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait,
+                                 std::chrono::seconds lease)
+    : mStore(store), mQueue(queue), mVerdictWait(verdictWait), mLease(lease) {}
+
+std::string CRankingService::fChecksStalled() {
+    const CCheckQueue::SWaiting waiting = mQueue.fWaiting(mLease);
+    if (waiting.checks == 0 || waiting.oldestSeconds <= static_cast<double>(mLease.count()) ||
+        waiting.claimedWithinLease) {
+        return {};
+    }
+    return std::to_string(waiting.checks) + " check(s) waiting, the oldest for " +
+           std::to_string(static_cast<long long>(waiting.oldestSeconds)) +
+           " s, and no checker has taken one within " + std::to_string(mLease.count()) + " s";
+}
 
 std::shared_ptr<const std::string> CRankingService::fListReply() {
     const std::uint64_t generation = mStore.fGeneration();

@@ -1,4 +1,5 @@
-// What operators see of a running server: its access log.
+// What operators see of a running server: its access log, and /healthz when checks wait with no checker to
+// take them.
 #include "ServerTestSupport.h"
 
 #include <sys/prctl.h>
@@ -105,4 +106,39 @@ TEST(OperatorView, AccessLogHasOneLinePerRequestWithItsRouteStatusBytesTimeAndId
         EXPECT_EQ(std::stoul(m[4]), replies[i].body.size()) << lines[i];
         EXPECT_EQ(m[6], replies[i].requestId) << lines[i];
     }
+}
+
+TEST(OperatorView, HealthIsDegradedWhileChecksWaitAndNoCheckerTakesThem) {
+    std::string why;
+    const std::string database = CPostgresCluster::fShared().fNewDatabase(why);
+    ASSERT_FALSE(database.empty()) << "no PostgreSQL for this test: " << why;
+    CTempFolder temp;
+    SServerOptions web = fScoring100(temp);
+    web.database = database;
+    web.role = EServerRole::Web;
+    web.checkSeconds = 1;
+    web.leaseSeconds = 2;
+    CRankingServer node(web);
+    const std::string health = "http://127.0.0.1:" + std::to_string(node.fPort()) + "/healthz";
+    EXPECT_EQ(fHttp("GET", health).body, "ok\n");
+
+    // A check queued a minute ago that no checker has taken.
+    ASSERT_EQ(fSql(database, "INSERT INTO checks (request_id, name, score, digest, queued_at) VALUES"
+                             " ('0badc0de', 'Pelka', 100, repeat('a', 64), now() - interval '1 minute')"),
+              "");
+    const SHttpReply stalled = fHttp("GET", health);
+    EXPECT_EQ(stalled.status, 503);
+    EXPECT_TRUE(std::regex_match(
+        stalled.body, std::regex("1 check\\(s\\) waiting, the oldest for 6[0-9] s, and no checker has "
+                                 "taken one within 2 s\n")))
+        << stalled.body;
+
+    // A checker comes and takes it: the node is well again.
+    SServerOptions checker = fScoring100(temp);
+    checker.database = database;
+    checker.role = EServerRole::Checker;
+    checker.checkSeconds = 1;
+    checker.leaseSeconds = 2;
+    CRankingServer checking(checker);
+    EXPECT_TRUE(fEventually([&] { return fHttp("GET", health).status == 200; }));
 }

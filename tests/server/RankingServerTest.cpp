@@ -427,8 +427,11 @@ TEST(RankingServerUpgrade, PostgresqlDatabaseOfTheFirstSchemaIsUpgradedInPlace) 
         EXPECT_NE(fHttp("GET", base + "/entry/" + id).body.find("id=\"run-unknown\""), std::string::npos);
         EXPECT_EQ(fHttp("GET", base + "/entry/" + id + "/result.png").status, 404);
     }
-    EXPECT_EQ(fSql(database, "SELECT string_agg(version::text, ',') FROM schema_version"), "3");
+    EXPECT_EQ(fSql(database, "SELECT string_agg(version::text, ',') FROM schema_version"), "4");
     EXPECT_EQ(fSql(database, "SELECT COUNT(*) FROM result_pictures"), "0");
+    EXPECT_EQ(fSql(database, "SELECT COUNT(*) FROM information_schema.columns"
+                             " WHERE table_name = 'checks' AND column_name = 'queued_at'"),
+              "1");
     EXPECT_EQ(fSql(database, "SELECT COUNT(*) FROM pg_trigger WHERE tgname = 'entries_changed'"), "1");
 }
 
