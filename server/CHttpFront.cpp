@@ -64,7 +64,7 @@ std::string fClientAddress(MHD_Connection* connection) {
 
 // The daemon's own messages go to the server's log, at most a few a second: under a flood of connections
 // it has one for each refused or broken connection.
-void fDaemonLog(void*, const char* format, va_list arguments) {
+void fDaemonLog(void* self, const char* format, va_list arguments) {
     static std::mutex mutex;
     static std::chrono::steady_clock::time_point windowStart;
     static int inWindow = 0;
@@ -75,6 +75,13 @@ void fDaemonLog(void*, const char* format, va_list arguments) {
     std::string line = text;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.pop_back();
+    }
+    // The daemon tells of the connections it turns away only here.
+    CServerMetrics& metrics = static_cast<CHttpFront*>(self)->fMetrics();
+    if (line.find("reached connection limit") != std::string::npos) {
+        metrics.fConnectionRefused(CServerMetrics::EConnectionRefusal::ConnectionLimit);
+    } else if (line.find("resource limit") != std::string::npos) {
+        metrics.fConnectionRefused(CServerMetrics::EConnectionRefusal::OutOfFiles);
     }
     const std::lock_guard<std::mutex> lock(mutex);
     const auto now = std::chrono::steady_clock::now();
@@ -232,6 +239,9 @@ MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*
                    " " + fLogSafe(request->target) + " from " + fClientAddress(connection) + ": " +
                    answer->logReason);
     }
+    if (request->route.ends_with("?UploadRanking")) {
+        front->fMetrics().fUploadAnswered(answer->status, answer->body);
+    }
     request->status = answer->status;
     request->answerBytes = answer->body.size();
     return fSend(connection, *answer, request->id);
@@ -256,10 +266,11 @@ MHD_Result fCollectFraming(void* framing, MHD_ValueKind, const char* key, const 
 
 } // namespace
 
-CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
-    : mService(service), mAccessLog(options.accessLog), mUploadMemoryBytes(options.uploadMemoryBytes),
-      mReadOnly(options.readOnly), mUploadRate(options.uploadsPerHour),
-      mDeadlines(std::chrono::seconds(std::max(options.requestSeconds, 1))) {
+CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options, CServerMetrics& metrics)
+    : mService(service), mMetrics(metrics), mAccessLog(options.accessLog),
+      mUploadMemoryBytes(options.uploadMemoryBytes), mReadOnly(options.readOnly),
+      mUploadRate(options.uploadsPerHour),
+      mDeadlines(std::chrono::seconds(std::max(options.requestSeconds, 1)), &metrics) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(options.port));
@@ -280,7 +291,7 @@ CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
         MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this, MHD_OPTION_NOTIFY_CONNECTION, &fConnectionEvent,
         this, MHD_OPTION_CONNECTION_TIMEOUT, count(options.requestSeconds), MHD_OPTION_CONNECTION_LIMIT,
         count(options.maxConnections), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
-        count(options.maxConnectionsPerAddress), MHD_OPTION_EXTERNAL_LOGGER, &fDaemonLog, nullptr,
+        count(options.maxConnectionsPerAddress), MHD_OPTION_EXTERNAL_LOGGER, &fDaemonLog, this,
         MHD_OPTION_END);
     if (mDaemon == nullptr) {
         throw std::runtime_error("cannot listen on port " + std::to_string(options.port) + ": " +
@@ -423,6 +434,7 @@ std::optional<CHttpFront::SAnswer> CHttpFront::fBegin(const std::string& method,
         return fRoute(method, request);
     }
     if (!mUploadRate.fTake(fClientAddress(connection))) {
+        mMetrics.fClientRateLimited();
         request.tooManyUploads = true;
         return fRoute(method, request);
     }
@@ -556,6 +568,7 @@ CHttpFront::SAnswer CHttpFront::fWebPage(const std::string& query) {
     if (offset < total) {
         rows = store.fList(order, static_cast<int>(offset), CRankingPage::kRowsPerPage);
     }
+    mMetrics.fListRendered(CServerMetrics::EList::Page);
     SAnswer answer;
     answer.contentType = "text/html; charset=utf-8";
     answer.body = CRankingPage::fHtml(rows, total, page, order);
@@ -585,6 +598,7 @@ CHttpFront::SAnswer CHttpFront::fJson(const std::string& query) {
         return fRefuse(MHD_HTTP_BAD_REQUEST, "limit is a whole number from 1 to 100");
     }
     CRankingStore& store = mService.fStore();
+    mMetrics.fListRendered(CServerMetrics::EList::Json);
     SAnswer answer;
     answer.contentType = "application/json";
     answer.body =

@@ -11,6 +11,7 @@
 #include "CAccessLog.h"
 #include "CRankingService.h"
 #include "CRequestDeadlines.h"
+#include "CServerMetrics.h"
 #include "CUploadRate.h"
 
 #include <atomic>
@@ -43,7 +44,7 @@ struct SFrontOptions {
 class CHttpFront {
 public:
     // Starts listening; throws std::runtime_error when it cannot.
-    CHttpFront(CRankingService& service, const SFrontOptions& options);
+    CHttpFront(CRankingService& service, const SFrontOptions& options, CServerMetrics& metrics);
     ~CHttpFront();
     CHttpFront(const CHttpFront&) = delete;
     CHttpFront& operator=(const CHttpFront&) = delete;
@@ -96,6 +97,7 @@ public:
     bool fReserveBody(std::size_t bytes);
     void fReleaseBody(std::size_t bytes);
     CRequestDeadlines& fDeadlines() { return mDeadlines; }
+    CServerMetrics& fMetrics() { return mMetrics; }
     CAccessLog& fAccessLog() { return mAccessLog; }
 
 private:
@@ -109,6 +111,7 @@ private:
     SAnswer fHealth();
 
     CRankingService& mService;
+    CServerMetrics& mMetrics;
     CAccessLog mAccessLog;
     MHD_Daemon* mDaemon = nullptr;
     int mPort = 0;

@@ -4,6 +4,7 @@
 #include "CPostgresCheckQueue.h"
 #include "CPostgresRankingStore.h"
 #include "CSqliteRankingStore.h"
+#include "ServerLog.h"
 #include "base/FieldText.h"
 #include "base/GameFolders.h"
 
@@ -60,6 +61,9 @@ const char* const kUsage =
     "                        open connections from one client address (default 16)\n"
     "  --request-seconds N   time a connection has to send a whole request, headers and body, counted\n"
     "                        from its opening or its previous answer; it is closed then (default 30)\n"
+    "  --metrics-bind ADDRESS:PORT\n"
+    "                        serve Prometheus metrics at /metrics on this IPv4 address and port, apart\n"
+    "                        from the players' port (default: none)\n"
     "  --access-log FILE     one line per request into FILE, opened again on SIGHUP (default: in the\n"
     "                        server's log)\n"
     "  --help                this text\n";
@@ -116,6 +120,8 @@ bool fReadWordOption(std::string_view name, std::string_view value, SServerOptio
         options.game = value;
     } else if (name == "--game-data") {
         options.gameData = value;
+    } else if (name == "--metrics-bind") {
+        options.metricsBind = value;
     } else if (name == "--access-log") {
         options.front.accessLog = value;
     } else {
@@ -135,6 +141,11 @@ std::optional<SServerOptions> fCheckTogether(SServerOptions options, bool dataGi
     if (options.database.empty() && (options.role != EServerRole::All || !options.importSqlite.empty())) {
         message = "tavoni-ranking-server: --role web, --role checker and --import-sqlite need --database "
                   "(an SQLite ranking is served by one process)\n";
+        return std::nullopt;
+    }
+    if (!options.metricsBind.empty() && !CMetricsFront::fValidBind(options.metricsBind)) {
+        message = "tavoni-ranking-server: --metrics-bind needs IPV4-ADDRESS:PORT, not \"" +
+                  options.metricsBind + "\"\n";
         return std::nullopt;
     }
     if (options.leaseSeconds != 0 && options.leaseSeconds <= options.checkSeconds) {
@@ -272,19 +283,40 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
         checker.timeLimitSeconds = mOptions.checkSeconds;
         checker.memoryLimitBytes = static_cast<std::uint64_t>(mOptions.checkMemoryMb) * 1024 * 1024;
         checker.parallelChecks = mOptions.parallelChecks;
+        checker.metrics = &mMetrics;
         mChecker = std::make_unique<CReplayChecker>(checker);
-        mPainter = std::make_unique<CResultPainter>(*mChecker, *mStore);
+        mPainter = std::make_unique<CResultPainter>(*mChecker, *mStore, mMetrics);
         mWorkers = std::make_unique<CCheckWorkers>(*mQueue, *mStore, *mChecker, mPainter.get(),
                                                    mOptions.parallelChecks,
-                                                   std::chrono::seconds(mOptions.leaseSeconds));
+                                                   std::chrono::seconds(mOptions.leaseSeconds), mMetrics);
     }
     if (serves) {
         // Long enough for a check whose checker died to be taken again and done.
         mService = std::make_unique<CRankingService>(
             *mStore, *mQueue, std::chrono::seconds(mOptions.leaseSeconds + mOptions.checkSeconds + 5),
-            std::chrono::seconds(mOptions.leaseSeconds));
-        mFront = std::make_unique<CHttpFront>(*mService, mOptions.front);
+            std::chrono::seconds(mOptions.leaseSeconds), mMetrics);
+        mFront = std::make_unique<CHttpFront>(*mService, mOptions.front, mMetrics);
     }
+    if (!mOptions.metricsBind.empty()) {
+        fStartMetrics();
+    }
+}
+
+void CRankingServer::fStartMetrics() {
+    // Asked at each scrape, so with PostgreSQL every node shows the whole queue and ranking.
+    mMetrics.fSetSampler([this] {
+        const CCheckQueue::SWaiting waiting = mQueue->fWaiting(std::chrono::seconds(mOptions.leaseSeconds));
+        CServerMetrics::SSampled sampled;
+        sampled.checksWaiting = waiting.checks;
+        sampled.oldestWaitingSeconds = waiting.oldestSeconds;
+        sampled.entriesListed = mStore->fCount();
+        sampled.entriesHidden = mStore->fHiddenCount();
+        return sampled;
+    });
+    mMetricsFront = std::make_unique<CMetricsFront>(mMetrics, mOptions.metricsBind);
+    const std::string& bind = mOptions.metricsBind;
+    fServerLog("metrics at http://" + bind.substr(0, bind.rfind(':')) + ":" +
+               std::to_string(mMetricsFront->fPort()) + "/metrics");
 }
 
 void CRankingServer::fReopenLogs() {
@@ -299,8 +331,9 @@ std::string CRankingServer::fStoreDescription() const {
 }
 
 CRankingServer::~CRankingServer() {
-    // The front goes first: no request may reach the service once it is being taken down, and the uploads
+    // The fronts go first: no request may reach the service once it is being taken down, and the uploads
     // waiting for a verdict get theirs from the checkers, which stop after it.
+    mMetricsFront.reset();
     mFront.reset();
     mWorkers.reset();
     mPainter.reset();

@@ -6,11 +6,13 @@
 #include "CCheckQueue.h"
 #include "CCheckWorkers.h"
 #include "CHttpFront.h"
+#include "CMetricsFront.h"
 #include "CPostgresConnections.h"
 #include "CRankingService.h"
 #include "CRankingStore.h"
 #include "CReplayChecker.h"
 #include "CResultPainter.h"
+#include "CServerMetrics.h"
 
 #include <filesystem>
 #include <memory>
@@ -31,6 +33,7 @@ struct SServerOptions {
     int checkMemoryMb = 1024;
     int parallelChecks = 0;             // 0: one per processor
     std::filesystem::path importSqlite; // not empty: move this SQLite ranking into the database, and stop
+    std::string metricsBind;            // "ADDRESS:PORT" of the metrics listener; empty: none
 };
 
 // Reads the command line (and TAVONI_RANKING_DATABASE); nullopt with `message` set for --help (and
@@ -46,6 +49,8 @@ public:
 
     // 0 for a checker, which does not listen.
     int fPort() const { return mFront != nullptr ? mFront->fPort() : 0; }
+    // The metrics listener's port; 0 without --metrics-bind.
+    int fMetricsPort() const { return mMetricsFront != nullptr ? mMetricsFront->fPort() : 0; }
     // After a log rotation (SIGHUP): the access log file is opened again.
     void fReopenLogs();
     const SServerOptions& fOptions() const { return mOptions; }
@@ -53,8 +58,11 @@ public:
     std::string fStoreDescription() const;
 
 private:
+    void fStartMetrics();
+
     SServerOptions mOptions;
     std::filesystem::path mScratch; // the checks' scratch folders
+    CServerMetrics mMetrics;        // outlives every part that counts
     std::unique_ptr<CPostgresConnections> mConnections;
     std::unique_ptr<CRankingStore> mStore;
     std::unique_ptr<CCheckQueue> mQueue;
@@ -63,4 +71,5 @@ private:
     std::unique_ptr<CCheckWorkers> mWorkers;
     std::unique_ptr<CRankingService> mService;
     std::unique_ptr<CHttpFront> mFront;
+    std::unique_ptr<CMetricsFront> mMetricsFront;
 };

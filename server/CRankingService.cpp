@@ -8,8 +8,8 @@
 #include <stdexcept>
 
 CRankingService::CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait,
-                                 std::chrono::seconds lease)
-    : mStore(store), mQueue(queue), mVerdictWait(verdictWait), mLease(lease) {}
+                                 std::chrono::seconds lease, CServerMetrics& metrics)
+    : mStore(store), mQueue(queue), mVerdictWait(verdictWait), mLease(lease), mMetrics(metrics) {}
 
 std::string CRankingService::fChecksStalled() {
     const CCheckQueue::SWaiting waiting = mQueue.fWaiting(mLease);
@@ -27,9 +27,11 @@ std::shared_ptr<const std::string> CRankingService::fListReply() {
     {
         const std::lock_guard<std::mutex> lock(mCacheMutex);
         if (mCachedList != nullptr && mCachedGeneration == generation) {
+            mMetrics.fListCacheHit();
             return mCachedList;
         }
     }
+    mMetrics.fListRendered(CServerMetrics::EList::Game);
     auto reply = std::make_shared<const std::string>(
         fFormatRankingList(mStore.fList(ERankingOrder::Score, 0, INT_MAX)));
     const std::lock_guard<std::mutex> lock(mCacheMutex);

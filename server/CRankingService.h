@@ -5,6 +5,7 @@
 
 #include "CCheckQueue.h"
 #include "CRankingStore.h"
+#include "CServerMetrics.h"
 
 #include <chrono>
 #include <memory>
@@ -17,7 +18,7 @@ class CRankingService {
 public:
     // An upload waits `verdictWait` at most for its verdict; a check is a checker's for `lease` once claimed.
     CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait,
-                    std::chrono::seconds lease);
+                    std::chrono::seconds lease, CServerMetrics& metrics);
 
     std::shared_ptr<const std::string> fListReply();
     // `name` and `score` are already checked against the request rules; `requestId` marks its log lines.
@@ -34,6 +35,7 @@ private:
     CCheckQueue& mQueue;
     const std::chrono::seconds mVerdictWait;
     const std::chrono::seconds mLease;
+    CServerMetrics& mMetrics;
     std::mutex mCacheMutex;
     std::uint64_t mCachedGeneration = 0;
     std::shared_ptr<const std::string> mCachedList;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "CChildProcess.h"
+#include "CServerMetrics.h"
 #include "SRunSummary.h"
 
 #include <atomic>
@@ -24,6 +25,7 @@ struct SCheckerOptions {
     int timeLimitSeconds = 30;
     std::uint64_t memoryLimitBytes = 1024ull * 1024 * 1024; // 0: no limit (sanitizer builds need that)
     int parallelChecks = 2;
+    CServerMetrics* metrics = nullptr; // counts the runs of the game that could not start; may be null
 };
 
 struct SCheckResult {
@@ -61,6 +63,8 @@ private:
     SCheckResult fRunGame(const std::filesystem::path& folder, int score) const;
 
     std::string fAskVersion() const;
+    // Counts a child that could not be started, in the metrics.
+    void fNoteStart(const SChildEnd& end) const;
 
     SCheckerOptions mOptions;
     std::string mVersion;

@@ -464,9 +464,14 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
          [](const SServerOptions& o) { return o.database == "host=env"; },
          "host=env"},
         {{"--data", "here"}, true, [](const SServerOptions& o) { return o.database.empty(); }, "host=env"},
-        {{"--access-log", "/var/log/tavoni/access.log"},
+        {{"--metrics-bind", "127.0.0.1:9103", "--access-log", "/var/log/tavoni/access.log"},
          true,
-         [](const SServerOptions& o) { return o.front.accessLog == "/var/log/tavoni/access.log"; }},
+         [](const SServerOptions& o) {
+             return o.metricsBind == "127.0.0.1:9103" && o.front.accessLog == "/var/log/tavoni/access.log";
+         }},
+        {{"--metrics-bind", "9103"}, false, nullptr},
+        {{"--metrics-bind", "localhost:9103"}, false, nullptr},
+        {{"--metrics-bind", "127.0.0.1:65536"}, false, nullptr},
     };
     std::string help;
     int status = -1;
@@ -474,8 +479,9 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
     std::string helpOption = "--help";
     char* helpArgs[] = {name.data(), helpOption.data()};
     fParseServerOptions(2, helpArgs, help, status);
-    for (const char* option : {"--database URL", "--role ROLE", "--read-only", "--import-sqlite DIR",
-                               "--check-lease-seconds N", "--access-log FILE"}) {
+    for (const char* option :
+         {"--database URL", "--role ROLE", "--read-only", "--import-sqlite DIR", "--check-lease-seconds N",
+          "--metrics-bind ADDRESS:PORT", "--access-log FILE"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     for (const auto& c : cases) {
