@@ -283,6 +283,13 @@ TEST(OperatorView, AccessLogHasOneLinePerRequestWithItsRouteStatusBytesTimeAndId
         EXPECT_EQ(std::stoul(m[4]), replies[i].body.size()) << lines[i];
         EXPECT_EQ(m[6], replies[i].requestId) << lines[i];
     }
+
+    // After a log rotation moved the file away, the server writes to a new one once told (SIGHUP).
+    fs::rename(options.front.accessLog, temp.fPath() / "access.log.1");
+    server.fReopenLogs();
+    EXPECT_EQ(fHttp("GET", site + "/healthz").status, 200);
+    EXPECT_TRUE(fEventually([&] { return fLines(fReadFile(options.front.accessLog)).size() == 1; }));
+    EXPECT_EQ(fLines(fReadFile(temp.fPath() / "access.log.1")).size(), std::size(requests));
 }
 
 TEST(OperatorView, HealthIsDegradedWhileChecksWaitAndNoCheckerTakesThem) {
