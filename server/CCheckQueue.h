@@ -31,6 +31,13 @@ class CCheckQueue {
 public:
     using SClock = std::chrono::steady_clock;
 
+    // The checks no checker is on: never claimed, or claimed under a lease that has run out.
+    struct SWaiting {
+        std::int64_t checks = 0;
+        double oldestSeconds = 0;       // how long the oldest of them has been queued
+        bool claimedWithinLease = true; // a checker took a check (or holds one) within the last lease
+    };
+
     virtual ~CCheckQueue() = default;
 
     // Queues an upload; returns its id. Throws std::runtime_error.
@@ -42,4 +49,6 @@ public:
     virtual std::optional<SCheckJob> fClaim(std::chrono::seconds lease, std::chrono::milliseconds wait) = 0;
     // Records the verdict of a claimed upload.
     virtual void fFinish(std::int64_t id, const SVerdict& verdict) = 0;
+    // What waits, for the metrics and the health check. Throws std::runtime_error.
+    virtual SWaiting fWaiting(std::chrono::seconds lease) = 0;
 };

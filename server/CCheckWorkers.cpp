@@ -10,8 +10,9 @@ constexpr const char* kHiddenReplayReply = "UploadFailed?this replay has been ta
 } // namespace
 
 CCheckWorkers::CCheckWorkers(CCheckQueue& queue, CRankingStore& store, CReplayChecker& checker,
-                             CResultPainter* painter, int threads, std::chrono::seconds lease)
-    : mQueue(queue), mStore(store), mChecker(checker), mPainter(painter), mLease(lease) {
+                             CResultPainter* painter, int threads, std::chrono::seconds lease,
+                             CServerMetrics& metrics)
+    : mQueue(queue), mStore(store), mChecker(checker), mPainter(painter), mLease(lease), mMetrics(metrics) {
     try {
         for (int i = 0; i < threads; ++i) {
             mThreads.emplace_back([this] { fWork(); });
@@ -74,7 +75,10 @@ SVerdict CCheckWorkers::fDecide(const SCheckJob& job) {
                 fAnswerKnownReplay(mStore, job.digest, job.score, job.name, who)) {
             return *answer;
         }
+        const auto started = std::chrono::steady_clock::now();
         const SCheckResult check = mChecker.fCheck(job.replay, job.score);
+        mMetrics.fCheckTook(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         if (!check.accepted) {
             fServerLog(who + ": refused, " + check.reason);
             return {422, "UploadFailed?" + check.reason};

@@ -8,6 +8,7 @@
 #include "CRankingStore.h"
 #include "CReplayChecker.h"
 #include "CResultPainter.h"
+#include "CServerMetrics.h"
 
 #include <atomic>
 #include <chrono>
@@ -33,7 +34,7 @@ public:
     // Starts `threads` threads. Throws std::system_error when they cannot be made.
     // `painter` may be null: no pictures are painted.
     CCheckWorkers(CCheckQueue& queue, CRankingStore& store, CReplayChecker& checker, CResultPainter* painter,
-                  int threads, std::chrono::seconds lease);
+                  int threads, std::chrono::seconds lease, CServerMetrics& metrics);
     ~CCheckWorkers();
     CCheckWorkers(const CCheckWorkers&) = delete;
     CCheckWorkers& operator=(const CCheckWorkers&) = delete;
@@ -49,6 +50,7 @@ private:
     CReplayChecker& mChecker;
     CResultPainter* mPainter;
     const std::chrono::seconds mLease;
+    CServerMetrics& mMetrics;
     std::atomic<bool> mStopping{false};
     std::vector<std::thread> mThreads;
 };

@@ -75,7 +75,7 @@ std::string fClientAddress(MHD_Connection* connection) {
 
 // The daemon's own messages go to the server's log, at most a few a second: under a flood of connections
 // it has one for each refused or broken connection.
-void fDaemonLog(void*, const char* format, va_list arguments) {
+void fDaemonLog(void* self, const char* format, va_list arguments) {
     static std::mutex mutex;
     static std::chrono::steady_clock::time_point windowStart;
     static int inWindow = 0;
@@ -86,6 +86,13 @@ void fDaemonLog(void*, const char* format, va_list arguments) {
     std::string line = text;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.pop_back();
+    }
+    // The daemon tells of the connections it turns away only here.
+    CServerMetrics& metrics = static_cast<CHttpFront*>(self)->fMetrics();
+    if (line.find("reached connection limit") != std::string::npos) {
+        metrics.fConnectionRefused(CServerMetrics::EConnectionRefusal::ConnectionLimit);
+    } else if (line.find("resource limit") != std::string::npos) {
+        metrics.fConnectionRefused(CServerMetrics::EConnectionRefusal::OutOfFiles);
     }
     const std::lock_guard<std::mutex> lock(mutex);
     const auto now = std::chrono::steady_clock::now();
@@ -108,7 +115,9 @@ void fDaemonLog(void*, const char* format, va_list arguments) {
 // are "?"-separated, which the daemon's own argument parsing does not understand.
 void* fKeepTarget(void*, const char* uri, MHD_Connection* connection) {
     auto* request = new CHttpFront::SRequest;
+    request->arrived = std::chrono::steady_clock::now();
     request->target = uri != nullptr ? uri : "";
+    request->route = CAccessLog::fRoute(request->target);
     try {
         request->id = fRandomHex(4);
     } catch (const std::exception&) {
@@ -121,10 +130,22 @@ void* fKeepTarget(void*, const char* uri, MHD_Connection* connection) {
     return request;
 }
 
-void fRequestDone(void* self, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
+void fRequestDone(void* self, MHD_Connection* connection, void** context, MHD_RequestTerminationCode code) {
     auto* request = static_cast<CHttpFront::SRequest*>(*context);
     if (request != nullptr) {
         auto* front = static_cast<CHttpFront*>(self);
+        CAccessLog::SLine line;
+        line.client = fClientAddress(connection);
+        line.method = request->method;
+        line.route = request->route;
+        // An answer cut off on its way out counts as none.
+        line.status = code == MHD_REQUEST_TERMINATED_COMPLETED_OK ? request->status : 0;
+        line.bytes = request->method == "HEAD" ? 0 : request->answerBytes;
+        line.microseconds = std::chrono::duration_cast<std::chrono::microseconds>(
+                                std::chrono::steady_clock::now() - request->arrived)
+                                .count();
+        line.requestId = request->id;
+        front->fAccessLog().fWrite(line);
         front->fReleaseBody(request->body.size());
         front->fDeadlines().fAnswered(request->clock);
     }
@@ -145,7 +166,8 @@ void fConnectionEvent(void* self, MHD_Connection* connection, void** socketConte
     }
 }
 
-MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer) {
+MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer,
+                 const std::string& requestId) {
     MHD_Response* response = MHD_create_response_from_buffer(
         answer.body.size(), const_cast<char*>(answer.body.data()), MHD_RESPMEM_MUST_COPY);
     if (response == nullptr) {
@@ -154,6 +176,7 @@ MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer) 
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, answer.contentType.c_str());
     MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
     MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+    MHD_add_response_header(response, "X-Request-Id", requestId.c_str());
     if (answer.contentType.starts_with("text/html")) {
         MHD_add_response_header(
             response, "Content-Security-Policy",
@@ -189,6 +212,7 @@ MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*
     std::optional<CHttpFront::SAnswer> answer;
     if (!request->started) {
         request->started = true;
+        request->method = verb;
         answer = front->fBegin(verb, connection, *request);
         if (!answer) {
             return MHD_YES;
@@ -235,7 +259,12 @@ MHD_Result fAnswerConnection(void* self, MHD_Connection* connection, const char*
                    " " + fLogSafe(request->target) + " from " + fClientAddress(connection) + ": " +
                    answer->logReason);
     }
-    return fSend(connection, *answer);
+    if (request->route.ends_with("?UploadRanking")) {
+        front->fMetrics().fUploadAnswered(answer->status, answer->body);
+    }
+    request->status = answer->status;
+    request->answerBytes = answer->body.size();
+    return fSend(connection, *answer, request->id);
 }
 
 struct SFraming {
@@ -257,10 +286,11 @@ MHD_Result fCollectFraming(void* framing, MHD_ValueKind, const char* key, const 
 
 } // namespace
 
-CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
-    : mService(service), mUploadMemoryBytes(options.uploadMemoryBytes), mReadOnly(options.readOnly),
+CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options, CServerMetrics& metrics)
+    : mService(service), mMetrics(metrics), mAccessLog(options.accessLog),
+      mUploadMemoryBytes(options.uploadMemoryBytes), mReadOnly(options.readOnly),
       mUploadRate(options.uploadsPerHour),
-      mDeadlines(std::chrono::seconds(std::max(options.requestSeconds, 1))) {
+      mDeadlines(std::chrono::seconds(std::max(options.requestSeconds, 1)), &metrics) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(options.port));
@@ -277,7 +307,7 @@ CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options)
         MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG,
         static_cast<std::uint16_t>(options.port), nullptr, nullptr, &fAnswerConnection, this,
         // The logger first: libmicrohttpd warns about any option read before it.
-        MHD_OPTION_EXTERNAL_LOGGER, &fDaemonLog, nullptr, MHD_OPTION_THREAD_POOL_SIZE, count(options.threads),
+        MHD_OPTION_EXTERNAL_LOGGER, &fDaemonLog, this, MHD_OPTION_THREAD_POOL_SIZE, count(options.threads),
         MHD_OPTION_SOCK_ADDR, reinterpret_cast<const sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK,
         &fKeepTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &fRequestDone, this, MHD_OPTION_NOTIFY_CONNECTION,
         &fConnectionEvent, this, MHD_OPTION_CONNECTION_TIMEOUT, count(options.requestSeconds),
@@ -427,6 +457,7 @@ std::optional<CHttpFront::SAnswer> CHttpFront::fBegin(const std::string& method,
         return fRoute(method, request); // refused there, before the body is read
     }
     if (!mUploadRate.fTake(fClientAddress(connection))) {
+        mMetrics.fClientRateLimited();
         request.tooManyUploads = true;
         return fRoute(method, request);
     }
@@ -566,6 +597,7 @@ CHttpFront::SAnswer CHttpFront::fWebPage(const std::string& query) {
     if (offset < total) {
         rows = store.fList(order, static_cast<int>(offset), CRankingPage::kRowsPerPage);
     }
+    mMetrics.fListRendered(CServerMetrics::EList::Page);
     SAnswer answer;
     answer.contentType = "text/html; charset=utf-8";
     answer.body = CRankingPage::fHtml(rows, total, page, order);
@@ -595,6 +627,7 @@ CHttpFront::SAnswer CHttpFront::fJson(const std::string& query) {
         return fRefuse(MHD_HTTP_BAD_REQUEST, "limit is a whole number from 1 to 100");
     }
     CRankingStore& store = mService.fStore();
+    mMetrics.fListRendered(CServerMetrics::EList::Json);
     SAnswer answer;
     answer.contentType = "application/json";
     answer.body =
@@ -678,6 +711,9 @@ CHttpFront::SAnswer CHttpFront::fDishPicture(const std::string& name) {
 CHttpFront::SAnswer CHttpFront::fHealth() {
     if (!mService.fStore().fAnswers()) {
         return fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE, "the store does not answer");
+    }
+    if (const std::string stalled = mService.fChecksStalled(); !stalled.empty()) {
+        return fRefuse(MHD_HTTP_SERVICE_UNAVAILABLE, stalled);
     }
     SAnswer answer;
     answer.body = mReadOnly ? "ok, read-only\n" : "ok\n";

@@ -8,14 +8,18 @@
 // verdict on a thread of its own while its connection waits aside.
 #pragma once
 
+#include "CAccessLog.h"
 #include "CRankingService.h"
 #include "CRequestDeadlines.h"
+#include "CServerMetrics.h"
 #include "CUploadRate.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -31,15 +35,16 @@ struct SFrontOptions {
     std::size_t uploadMemoryBytes = 256u * 1024 * 1024;
     int maxConnections = 4096;
     int maxConnectionsPerAddress = 16;
-    int requestSeconds = 30; // headers and body of a request must be in within this
-    int uploadsPerHour = 30; // from one client address
-    bool readOnly = false;   // maintenance: uploads are refused, everything else is served
+    int requestSeconds = 30;         // headers and body of a request must be in within this
+    int uploadsPerHour = 30;         // from one client address
+    bool readOnly = false;           // maintenance: uploads are refused, everything else is served
+    std::filesystem::path accessLog; // one line per request there; empty: in the server's log
 };
 
 class CHttpFront {
 public:
     // Starts listening; throws std::runtime_error when it cannot.
-    CHttpFront(CRankingService& service, const SFrontOptions& options);
+    CHttpFront(CRankingService& service, const SFrontOptions& options, CServerMetrics& metrics);
     ~CHttpFront();
     CHttpFront(const CHttpFront&) = delete;
     CHttpFront& operator=(const CHttpFront&) = delete;
@@ -63,7 +68,12 @@ public:
     // One request as it arrives (raw target and body), and what is answered; used by the daemon's callbacks.
     struct SRequest {
         std::string target;
-        std::string id; // names the request in the log lines of this node and of the checker
+        std::string id;    // names the request in the log lines of this node and of the checker
+        std::string route; // its pattern, for the access log
+        std::string method;
+        std::chrono::steady_clock::time_point arrived;
+        int status = 0; // of the answer queued; 0: none yet
+        std::size_t answerBytes = 0;
         std::string body;
         CRequestDeadlines::SConnection* clock = nullptr;
         EBody use = EBody::None;
@@ -87,6 +97,8 @@ public:
     bool fReserveBody(std::size_t bytes);
     void fReleaseBody(std::size_t bytes);
     CRequestDeadlines& fDeadlines() { return mDeadlines; }
+    CServerMetrics& fMetrics() { return mMetrics; }
+    CAccessLog& fAccessLog() { return mAccessLog; }
 
 private:
     SAnswer fRankingScript(const std::string& method, const std::string& query, SRequest& request);
@@ -99,6 +111,8 @@ private:
     SAnswer fHealth();
 
     CRankingService& mService;
+    CServerMetrics& mMetrics;
+    CAccessLog mAccessLog;
     MHD_Daemon* mDaemon = nullptr;
     int mPort = 0;
     std::size_t mUploadMemoryBytes = 0;

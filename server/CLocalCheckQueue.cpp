@@ -5,6 +5,7 @@ std::int64_t CLocalCheckQueue::fSubmit(const SCheckJob& job) {
     SCheckJob queued = job;
     queued.id = ++mLastId;
     mPending.push_back(std::move(queued));
+    mQueuedAt.push_back(SClock::now());
     mAwaited.insert(mLastId);
     mQueued.notify_one();
     return mLastId;
@@ -31,6 +32,8 @@ std::optional<SCheckJob> CLocalCheckQueue::fClaim(std::chrono::seconds, std::chr
     }
     SCheckJob job = std::move(mPending.front());
     mPending.pop_front();
+    mQueuedAt.pop_front();
+    mLastClaim = SClock::now();
     job.attempts = 1;
     return job;
 }
@@ -41,4 +44,16 @@ void CLocalCheckQueue::fFinish(std::int64_t id, const SVerdict& verdict) {
         mVerdicts[id] = verdict;
         mDecided.notify_all();
     }
+}
+
+CCheckQueue::SWaiting CLocalCheckQueue::fWaiting(std::chrono::seconds lease) {
+    const std::lock_guard<std::mutex> lock(mMutex);
+    const auto now = SClock::now();
+    SWaiting waiting;
+    waiting.checks = static_cast<std::int64_t>(mPending.size());
+    if (!mQueuedAt.empty()) {
+        waiting.oldestSeconds = std::chrono::duration<double>(now - mQueuedAt.front()).count();
+    }
+    waiting.claimedWithinLease = mLastClaim && now - *mLastClaim < lease;
+    return waiting;
 }

@@ -8,6 +8,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 
 class CLocalCheckQueue : public CCheckQueue {
@@ -16,6 +17,7 @@ public:
     std::optional<SVerdict> fAwait(std::int64_t id, SClock::time_point until) override;
     std::optional<SCheckJob> fClaim(std::chrono::seconds lease, std::chrono::milliseconds wait) override;
     void fFinish(std::int64_t id, const SVerdict& verdict) override;
+    SWaiting fWaiting(std::chrono::seconds lease) override;
 
 private:
     std::mutex mMutex;
@@ -23,6 +25,8 @@ private:
     std::condition_variable mDecided;
     std::int64_t mLastId = 0;
     std::deque<SCheckJob> mPending;
+    std::deque<SClock::time_point> mQueuedAt; // of each pending job, in the same order
+    std::optional<SClock::time_point> mLastClaim;
     std::set<std::int64_t> mAwaited; // submitted and still awaited
     std::map<std::int64_t, SVerdict> mVerdicts;
 };

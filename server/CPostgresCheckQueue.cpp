@@ -3,6 +3,7 @@
 #include "RankingProtocol.h"
 #include "ServerLog.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
@@ -124,4 +125,23 @@ void CPostgresCheckQueue::fFinish(std::int64_t id, const SVerdict& verdict) {
         "UPDATE checks SET state = 'done', verdict_status = $2, verdict_reply = $3, finished_at = now(),"
         " replay = NULL WHERE id = $1",
         {SPgValue::fNumber(id), SPgValue::fNumber(verdict.status), SPgValue::fText(verdict.reply)});
+}
+
+CCheckQueue::SWaiting CPostgresCheckQueue::fWaiting(std::chrono::seconds lease) {
+    // Every node and checker shares this view; a check that a checker finished a moment ago counts as taken
+    // within the lease, since the next one is claimed right after it.
+    CPostgresConnections::CLease db = mConnections.fTake();
+    const CPgRows rows =
+        db.fRun("SELECT count(*) FILTER (WHERE waits),"
+                " COALESCE(EXTRACT(EPOCH FROM now() - min(queued_at) FILTER (WHERE waits))::float8, 0),"
+                " count(*) FILTER (WHERE (state = 'running' AND lease_until >= now())"
+                "   OR (state = 'done' AND finished_at >= now() - make_interval(secs => $1)))"
+                " FROM (SELECT *, state = 'pending' OR (state = 'running' AND lease_until < now()) AS waits"
+                "   FROM checks) AS open_checks",
+                {SPgValue::fNumber(lease.count())});
+    SWaiting waiting;
+    waiting.checks = rows.fNumber(0, 0);
+    waiting.oldestSeconds = std::max(0.0, std::stod(rows.fText(0, 1)));
+    waiting.claimedWithinLease = rows.fNumber(0, 2) > 0;
+    return waiting;
 }

@@ -17,6 +17,7 @@ public:
     std::optional<SVerdict> fAwait(std::int64_t id, SClock::time_point until) override;
     std::optional<SCheckJob> fClaim(std::chrono::seconds lease, std::chrono::milliseconds wait) override;
     void fFinish(std::int64_t id, const SVerdict& verdict) override;
+    SWaiting fWaiting(std::chrono::seconds lease) override;
 
 private:
     std::optional<SCheckJob> fClaimOne(std::chrono::seconds lease);

@@ -161,6 +161,10 @@ void CPostgresRankingStore::fMigrate() {
             // the trigger above tells every node.
             db.fRun("ALTER TABLE entries ADD COLUMN hidden_at bigint, ADD COLUMN hidden_reason text");
         }
+        if (version < 5) {
+            // When each check was queued, so the age of the oldest waiting one can be told (metrics, health).
+            db.fRun("ALTER TABLE checks ADD COLUMN queued_at timestamptz NOT NULL DEFAULT now()");
+        }
         if (version != kSchemaVersion) {
             // A new store is created, not upgraded from a version it never had.
             fServerLog(version == 0

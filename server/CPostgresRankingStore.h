@@ -15,7 +15,7 @@
 
 class CPostgresRankingStore : public CRankingStore {
 public:
-    static constexpr int kSchemaVersion = 4;
+    static constexpr int kSchemaVersion = 5;
 
     // Throws std::runtime_error when the database cannot be reached or has a newer schema.
     explicit CPostgresRankingStore(CPostgresConnections& connections);

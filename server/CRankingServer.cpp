@@ -72,6 +72,11 @@ const char* const kUsage =
     "                        every layer this machine offers, each named in the log at start; require:\n"
     "                        refuse to start without all of them; off: with the server's own rights\n"
     "  --version             print the server's version (the game's it was built with) and leave\n"
+    "  --metrics-bind ADDRESS:PORT\n"
+    "                        serve Prometheus metrics at /metrics on this IPv4 address and port, apart\n"
+    "                        from the players' port (default: none)\n"
+    "  --access-log FILE     one line per request into FILE, opened again on SIGHUP (default: in the\n"
+    "                        server's log)\n"
     "  --help                this text\n";
 
 // An option taking a whole number from `low` to `high`.
@@ -126,6 +131,10 @@ bool fReadWordOption(std::string_view name, std::string_view value, SServerOptio
         options.game = value;
     } else if (name == "--game-data") {
         options.gameData = value;
+    } else if (name == "--metrics-bind") {
+        options.metricsBind = value;
+    } else if (name == "--access-log") {
+        options.front.accessLog = value;
     } else {
         return false;
     }
@@ -179,6 +188,11 @@ std::optional<SServerOptions> fCheckTogether(SServerOptions options, bool dataGi
     }
     if (const std::string why = fCheckModeration(options, actions); !why.empty()) {
         message = "tavoni-ranking-server: " + why + "\n";
+        return std::nullopt;
+    }
+    if (!options.metricsBind.empty() && !CMetricsFront::fValidBind(options.metricsBind)) {
+        message = "tavoni-ranking-server: --metrics-bind needs IPV4-ADDRESS:PORT, not \"" +
+                  options.metricsBind + "\"\n";
         return std::nullopt;
     }
     if (options.leaseSeconds != 0 && options.leaseSeconds <= options.checkSeconds) {
@@ -338,20 +352,48 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
         checker.memoryLimitBytes = static_cast<std::uint64_t>(mOptions.checkMemoryMb) * 1024 * 1024;
         checker.parallelChecks = mOptions.parallelChecks;
         checker.sandbox = mOptions.sandbox;
+        checker.metrics = &mMetrics;
         mChecker = std::make_unique<CReplayChecker>(checker);
-        mPainter = std::make_unique<CResultPainter>(*mChecker, *mStore);
+        mPainter = std::make_unique<CResultPainter>(*mChecker, *mStore, mMetrics);
         mWorkers = std::make_unique<CCheckWorkers>(*mQueue, *mStore, *mChecker, mPainter.get(),
                                                    mOptions.parallelChecks,
-                                                   std::chrono::seconds(mOptions.leaseSeconds));
+                                                   std::chrono::seconds(mOptions.leaseSeconds), mMetrics);
     }
     if (serves) {
         // Long enough for a check whose checker died to be taken again and done.
         mService = std::make_unique<CRankingService>(
-            *mStore, *mQueue, std::chrono::seconds(mOptions.leaseSeconds + mOptions.checkSeconds + 5));
+            *mStore, *mQueue, std::chrono::seconds(mOptions.leaseSeconds + mOptions.checkSeconds + 5),
+            std::chrono::seconds(mOptions.leaseSeconds), mMetrics);
         if (!mOptions.blockedNames.empty()) {
             mService->fSetBlockedNames(std::make_unique<CBlockedNames>(mOptions.blockedNames));
         }
-        mFront = std::make_unique<CHttpFront>(*mService, mOptions.front);
+        mFront = std::make_unique<CHttpFront>(*mService, mOptions.front, mMetrics);
+    }
+    if (!mOptions.metricsBind.empty()) {
+        fStartMetrics();
+    }
+}
+
+void CRankingServer::fStartMetrics() {
+    // Asked at each scrape, so with PostgreSQL every node shows the whole queue and ranking.
+    mMetrics.fSetSampler([this] {
+        const CCheckQueue::SWaiting waiting = mQueue->fWaiting(std::chrono::seconds(mOptions.leaseSeconds));
+        CServerMetrics::SSampled sampled;
+        sampled.checksWaiting = waiting.checks;
+        sampled.oldestWaitingSeconds = waiting.oldestSeconds;
+        sampled.entriesListed = mStore->fCount();
+        sampled.entriesHidden = mStore->fHiddenCount();
+        return sampled;
+    });
+    mMetricsFront = std::make_unique<CMetricsFront>(mMetrics, mOptions.metricsBind);
+    const std::string& bind = mOptions.metricsBind;
+    fServerLog("metrics at http://" + bind.substr(0, bind.rfind(':')) + ":" +
+               std::to_string(mMetricsFront->fPort()) + "/metrics");
+}
+
+void CRankingServer::fReopenLogs() {
+    if (mFront != nullptr) {
+        mFront->fAccessLog().fReopen();
     }
 }
 
@@ -361,8 +403,9 @@ std::string CRankingServer::fStoreDescription() const {
 }
 
 CRankingServer::~CRankingServer() {
-    // The front goes first: no request may reach the service once it is being taken down, and the uploads
+    // The fronts go first: no request may reach the service once it is being taken down, and the uploads
     // waiting for a verdict get theirs from the checkers, which stop after it.
+    mMetricsFront.reset();
     mFront.reset();
     mWorkers.reset();
     mPainter.reset();

@@ -6,12 +6,14 @@
 #include "CCheckQueue.h"
 #include "CCheckWorkers.h"
 #include "CHttpFront.h"
+#include "CMetricsFront.h"
 #include "CPostgresConnections.h"
 #include "CRankingService.h"
 #include "CRankingStore.h"
 #include "CReplayChecker.h"
 #include "CResultPainter.h"
 #include "RankingModeration.h"
+#include "CServerMetrics.h"
 
 #include <filesystem>
 #include <memory>
@@ -35,6 +37,7 @@ struct SServerOptions {
     ESandboxMode sandbox = ESandboxMode::Auto; // around every run of the game on an upload
     SModeration moderation;             // an action: run it against the store, and stop
     std::filesystem::path blockedNames; // not empty: the words a new upload's name may not hold
+    std::string metricsBind;            // "ADDRESS:PORT" of the metrics listener; empty: none
 };
 
 // Reads the command line (and TAVONI_RANKING_DATABASE); nullopt with `message` set for --help (and
@@ -50,13 +53,20 @@ public:
 
     // 0 for a checker, which does not listen.
     int fPort() const { return mFront != nullptr ? mFront->fPort() : 0; }
+    // The metrics listener's port; 0 without --metrics-bind.
+    int fMetricsPort() const { return mMetricsFront != nullptr ? mMetricsFront->fPort() : 0; }
+    // After a log rotation (SIGHUP): the access log file is opened again.
+    void fReopenLogs();
     const SServerOptions& fOptions() const { return mOptions; }
     // Where the ranking is, for the log.
     std::string fStoreDescription() const;
 
 private:
+    void fStartMetrics();
+
     SServerOptions mOptions;
     std::filesystem::path mScratch; // the checks' scratch folders
+    CServerMetrics mMetrics;        // outlives every part that counts
     std::unique_ptr<CPostgresConnections> mConnections;
     std::unique_ptr<CRankingStore> mStore;
     std::unique_ptr<CCheckQueue> mQueue;
@@ -65,4 +75,5 @@ private:
     std::unique_ptr<CCheckWorkers> mWorkers;
     std::unique_ptr<CRankingService> mService;
     std::unique_ptr<CHttpFront> mFront;
+    std::unique_ptr<CMetricsFront> mMetricsFront;
 };

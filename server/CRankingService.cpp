@@ -7,17 +7,31 @@
 #include <climits>
 #include <stdexcept>
 
-CRankingService::CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait)
-    : mStore(store), mQueue(queue), mVerdictWait(verdictWait) {}
+CRankingService::CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait,
+                                 std::chrono::seconds lease, CServerMetrics& metrics)
+    : mStore(store), mQueue(queue), mVerdictWait(verdictWait), mLease(lease), mMetrics(metrics) {}
+
+std::string CRankingService::fChecksStalled() {
+    const CCheckQueue::SWaiting waiting = mQueue.fWaiting(mLease);
+    if (waiting.checks == 0 || waiting.oldestSeconds <= static_cast<double>(mLease.count()) ||
+        waiting.claimedWithinLease) {
+        return {};
+    }
+    return std::to_string(waiting.checks) + " check(s) waiting, the oldest for " +
+           std::to_string(static_cast<long long>(waiting.oldestSeconds)) +
+           " s, and no checker has taken one within " + std::to_string(mLease.count()) + " s";
+}
 
 std::shared_ptr<const std::string> CRankingService::fListReply() {
     const std::uint64_t generation = mStore.fGeneration();
     {
         const std::lock_guard<std::mutex> lock(mCacheMutex);
         if (mCachedList != nullptr && mCachedGeneration == generation) {
+            mMetrics.fListCacheHit();
             return mCachedList;
         }
     }
+    mMetrics.fListRendered(CServerMetrics::EList::Game);
     auto reply = std::make_shared<const std::string>(
         fFormatRankingList(mStore.fList(ERankingOrder::Score, 0, INT_MAX)));
     const std::lock_guard<std::mutex> lock(mCacheMutex);

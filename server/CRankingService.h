@@ -6,6 +6,7 @@
 #include "CBlockedNames.h"
 #include "CCheckQueue.h"
 #include "CRankingStore.h"
+#include "CServerMetrics.h"
 
 #include <chrono>
 #include <memory>
@@ -16,8 +17,9 @@ using SUploadOutcome = SVerdict;
 
 class CRankingService {
 public:
-    // An upload waits `verdictWait` at most for its verdict.
-    CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait);
+    // An upload waits `verdictWait` at most for its verdict; a check is a checker's for `lease` once claimed.
+    CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait,
+                    std::chrono::seconds lease, CServerMetrics& metrics);
 
     std::shared_ptr<const std::string> fListReply();
     // `name` and `score` are already checked against the request rules; `requestId` marks its log lines.
@@ -25,6 +27,9 @@ public:
                            const std::string& requestId);
 
     CRankingStore& fStore() { return mStore; }
+    // Why uploads cannot get their verdicts now: checks wait, the oldest longer than a lease, and no checker
+    // has taken one within a lease (none is running, or all are stuck). Empty when checks go on.
+    std::string fChecksStalled();
 
     // Names holding one of these words are refused before their upload is read (none when not set).
     void fSetBlockedNames(std::unique_ptr<CBlockedNames> blocked) { mBlocked = std::move(blocked); }
@@ -37,6 +42,8 @@ private:
     CRankingStore& mStore;
     CCheckQueue& mQueue;
     const std::chrono::seconds mVerdictWait;
+    const std::chrono::seconds mLease;
+    CServerMetrics& mMetrics;
     std::mutex mCacheMutex;
     std::uint64_t mCachedGeneration = 0;
     std::shared_ptr<const std::string> mCachedList;

@@ -78,4 +78,8 @@ public:
     virtual std::optional<std::string> fResultPicture(const std::string& id) = 0;
     // Whether the store answers a query now.
     virtual bool fAnswers() = 0;
+
+    // Entries kept but hidden from every list, for the metrics. No store hides entries yet, so none are; a
+    // store that keeps a hidden state reports its count here.
+    virtual std::int64_t fHiddenCount() { return 0; }
 };

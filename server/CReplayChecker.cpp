@@ -137,6 +137,7 @@ std::string CReplayChecker::fAskVersion() const {
         child.errors.clear(); // its warnings are not its answer
         child.timeLimit = std::min<std::chrono::milliseconds>(child.timeLimit, std::chrono::seconds(5));
         const SChildEnd end = CChildProcess(std::move(child)).fRun();
+        fNoteStart(end);
         if (end.started && !end.timedOut && WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0) {
             said = fReadHead(folder / kOutputName, kVersionLineBytes);
         }
@@ -211,6 +212,7 @@ SCheckResult CReplayChecker::fRunGame(const fs::path& folder, int score) const {
     const SChildEnd end = CChildProcess(fGameChild(folder, {"--no-render", "--no-wait", "--replay",
                                                             kReplayName, "--expect-score", scoreText}))
                               .fRun();
+    fNoteStart(end);
     if (!end.started) {
         return {false, "the check could not start", std::nullopt, {}};
     }
@@ -246,6 +248,15 @@ SCheckResult CReplayChecker::fRunGame(const fs::path& folder, int score) const {
         return {false, "the game could not be started", std::nullopt, {}};
     default:
         return {false, "the check failed with exit status " + std::to_string(code), std::nullopt, {}};
+    }
+}
+
+void CReplayChecker::fNoteStart(const SChildEnd& end) const {
+    // 126: the child could not set itself up (folder, files, limits); 127: the game could not be executed.
+    const bool failed = !end.started || (WIFEXITED(end.status) &&
+                                         (WEXITSTATUS(end.status) == 126 || WEXITSTATUS(end.status) == 127));
+    if (failed && mOptions.metrics != nullptr) {
+        mOptions.metrics->fSandboxFailed();
     }
 }
 
@@ -290,6 +301,7 @@ std::optional<std::string> CReplayChecker::fPaintResult(const std::string& repla
             child.cancel = &cancel;
             child.niceness = kPaintNiceness;
             const SChildEnd end = CChildProcess(std::move(child)).fRun();
+            fNoteStart(end);
             if (!end.started || end.timedOut || end.cancelled || !WIFEXITED(end.status) ||
                 WEXITSTATUS(end.status) != 0) {
                 why = !end.started ? "the game could not start"

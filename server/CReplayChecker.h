@@ -7,6 +7,7 @@
 
 #include "CChildProcess.h"
 #include "CSandbox.h"
+#include "CServerMetrics.h"
 #include "SRunSummary.h"
 
 #include <atomic>
@@ -26,6 +27,7 @@ struct SCheckerOptions {
     std::uint64_t memoryLimitBytes = 1024ull * 1024 * 1024; // 0: no limit (sanitizer builds need that)
     int parallelChecks = 2;
     ESandboxMode sandbox = ESandboxMode::Off; // the server's default is auto (--sandbox)
+    CServerMetrics* metrics = nullptr; // counts the runs of the game that could not start; may be null
 };
 
 struct SCheckResult {
@@ -67,6 +69,8 @@ private:
     SCheckResult fRunGame(const std::filesystem::path& folder, int score) const;
 
     std::string fAskVersion() const;
+    // Counts a child that could not be started, in the metrics.
+    void fNoteStart(const SChildEnd& end) const;
 
     SCheckerOptions mOptions;
     std::unique_ptr<CSandbox> mSandbox;

@@ -16,8 +16,8 @@ constexpr std::chrono::milliseconds kSweepEvery{200};
 
 } // namespace
 
-CRequestDeadlines::CRequestDeadlines(std::chrono::milliseconds limit)
-    : mLimit(limit), mSweeper([this] { fSweep(); }) {}
+CRequestDeadlines::CRequestDeadlines(std::chrono::milliseconds limit, CServerMetrics* metrics)
+    : mLimit(limit), mMetrics(metrics), mSweeper([this] { fSweep(); }) {}
 
 CRequestDeadlines::~CRequestDeadlines() {
     {
@@ -78,6 +78,9 @@ void CRequestDeadlines::fSweep() {
                 ::shutdown(connection->socket, SHUT_RDWR);
                 connection->running = false;
                 ++late;
+                if (mMetrics != nullptr) {
+                    mMetrics->fConnectionRefused(CServerMetrics::EConnectionRefusal::RequestTooSlow);
+                }
             }
         }
         if (late > 0) {

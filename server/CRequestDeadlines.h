@@ -5,6 +5,8 @@
 // daemon close them.
 #pragma once
 
+#include "CServerMetrics.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -15,7 +17,8 @@ class CRequestDeadlines {
 public:
     struct SConnection;
 
-    explicit CRequestDeadlines(std::chrono::milliseconds limit);
+    // `metrics`, when given, counts the connections closed for being late.
+    explicit CRequestDeadlines(std::chrono::milliseconds limit, CServerMetrics* metrics = nullptr);
     ~CRequestDeadlines();
     CRequestDeadlines(const CRequestDeadlines&) = delete;
     CRequestDeadlines& operator=(const CRequestDeadlines&) = delete;
@@ -32,6 +35,7 @@ private:
     void fSweep();
 
     const std::chrono::milliseconds mLimit;
+    CServerMetrics* const mMetrics;
     std::mutex mMutex;
     std::condition_variable mWake;
     bool mStopping = false;

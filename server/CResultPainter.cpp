@@ -2,8 +2,10 @@
 
 #include "ServerLog.h"
 
-CResultPainter::CResultPainter(CReplayChecker& checker, CRankingStore& store)
-    : mChecker(checker), mStore(store), mThread([this] { fWork(); }) {}
+#include <chrono>
+
+CResultPainter::CResultPainter(CReplayChecker& checker, CRankingStore& store, CServerMetrics& metrics)
+    : mChecker(checker), mStore(store), mMetrics(metrics), mThread([this] { fWork(); }) {}
 
 CResultPainter::~CResultPainter() {
     {
@@ -43,7 +45,10 @@ void CResultPainter::fWork() {
             job = std::move(mJobs.front());
             mJobs.pop_front();
         }
+        const auto started = std::chrono::steady_clock::now();
         const std::optional<std::string> picture = mChecker.fPaintResult(job.replay, job.score, mStopping);
+        mMetrics.fPictureTook(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         if (!picture) {
             continue;
         }

@@ -7,6 +7,7 @@
 
 #include "CRankingStore.h"
 #include "CReplayChecker.h"
+#include "CServerMetrics.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -20,7 +21,7 @@ public:
     static constexpr std::size_t kMaxWaiting = 64;
 
     // Throws std::system_error when its thread cannot be made.
-    CResultPainter(CReplayChecker& checker, CRankingStore& store);
+    CResultPainter(CReplayChecker& checker, CRankingStore& store, CServerMetrics& metrics);
     ~CResultPainter();
     CResultPainter(const CResultPainter&) = delete;
     CResultPainter& operator=(const CResultPainter&) = delete;
@@ -38,6 +39,7 @@ private:
 
     CReplayChecker& mChecker;
     CRankingStore& mStore;
+    CServerMetrics& mMetrics;
     std::mutex mMutex;
     std::condition_variable mWake;
     std::deque<SJob> mJobs;

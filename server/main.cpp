@@ -31,6 +31,15 @@ int fImport(const SServerOptions& options) {
     }
 }
 
+// Waits for a stop signal, which it returns; SIGHUP meanwhile reopens the access log.
+int fAwaitStop(CRankingServer& server, const sigset_t& signals) {
+    int signal = 0;
+    while (sigwait(&signals, &signal) == 0 && signal == SIGHUP) {
+        server.fReopenLogs();
+    }
+    return signal;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -44,12 +53,14 @@ int main(int argc, char** argv) {
     // No core dump, and no /proc/<pid>/ of the server (its environment, command line, memory, files) open
     // to another process of its user: a check gone wrong included.
     ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
-    // A client that hangs up must not end the server; the stop signals are awaited below, not handled.
+    // A client that hangs up must not end the server; the stop signals are awaited below, not handled, and
+    // so is SIGHUP, which reopens the access log after a rotation.
     std::signal(SIGPIPE, SIG_IGN);
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGINT);
     sigaddset(&stop, SIGTERM);
+    sigaddset(&stop, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stop, nullptr);
 
     // Each connection is a descriptor; the usual soft limit of 1,024 would turn clients away long before
@@ -88,9 +99,7 @@ int main(int argc, char** argv) {
             std::printf("listening on port %d\n", server.fPort());
         }
         std::fflush(stdout);
-        int signal = 0;
-        sigwait(&stop, &signal);
-        fServerLog("stopping on signal " + std::to_string(signal));
+        fServerLog("stopping on signal " + std::to_string(fAwaitStop(server, stop)));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tavoni-ranking-server: %s\n", e.what());
         return 1;

@@ -433,8 +433,11 @@ TEST(RankingServerUpgrade, PostgresqlDatabaseOfTheFirstSchemaIsUpgradedInPlace) 
         EXPECT_NE(fHttp("GET", base + "/entry/" + id).body.find("id=\"run-unknown\""), std::string::npos);
         EXPECT_EQ(fHttp("GET", base + "/entry/" + id + "/result.png").status, 404);
     }
-    EXPECT_EQ(fSql(database, "SELECT string_agg(version::text, ',') FROM schema_version"), "4");
+    EXPECT_EQ(fSql(database, "SELECT string_agg(version::text, ',') FROM schema_version"), "5");
     EXPECT_EQ(fSql(database, "SELECT COUNT(*) FROM result_pictures"), "0");
+    EXPECT_EQ(fSql(database, "SELECT COUNT(*) FROM information_schema.columns"
+                             " WHERE table_name = 'checks' AND column_name = 'queued_at'"),
+              "1");
     EXPECT_EQ(fSql(database, "SELECT COUNT(*) FROM pg_trigger WHERE tgname = 'entries_changed'"), "1");
 }
 
@@ -479,6 +482,14 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
          [](const SServerOptions& o) { return o.database == "host=env"; },
          "host=env"},
         {{"--data", "here"}, true, [](const SServerOptions& o) { return o.database.empty(); }, "host=env"},
+        {{"--metrics-bind", "127.0.0.1:9103", "--access-log", "/var/log/tavoni/access.log"},
+         true,
+         [](const SServerOptions& o) {
+             return o.metricsBind == "127.0.0.1:9103" && o.front.accessLog == "/var/log/tavoni/access.log";
+         }},
+        {{"--metrics-bind", "9103"}, false, nullptr},
+        {{"--metrics-bind", "localhost:9103"}, false, nullptr},
+        {{"--metrics-bind", "127.0.0.1:65536"}, false, nullptr},
     };
     std::string help;
     int status = -1;
@@ -488,7 +499,8 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
     fParseServerOptions(2, helpArgs, help, status);
     for (const char* option :
          {"--database URL", "--role ROLE", "--read-only", "--import-sqlite DIR", "--check-lease-seconds N",
-          "--hide ID --reason TEXT", "--unhide ID", "--hidden", "--blocked-names FILE"}) {
+          "--hide ID --reason TEXT", "--unhide ID", "--hidden", "--blocked-names FILE",
+          "--metrics-bind ADDRESS:PORT", "--access-log FILE"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     for (const auto& c : cases) {
