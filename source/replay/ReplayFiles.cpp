@@ -1,6 +1,7 @@
 #include "replay/ReplayFiles.h"
 #include "base/GameFolders.h"
 
+#include "base/CArchiver.h"
 #include "base/serialization/RecordFile.h"
 
 #include <chrono>
@@ -39,4 +40,14 @@ void fRemoveReplayPlaceholders() {
 void fRemoveLooseReplayFiles() {
     fRemoveIfPresent(fUserPath(kReplaySeedPath));
     fRemoveIfPresent(fUserPath(kReplayKeyPath));
+}
+
+SReplayInput fLoadReplayInput(const std::string& packedPath) {
+    CArchiver::fExtract(packedPath, fUserPath(""));
+    SReplayInput input;
+    input.keys = std::make_shared<const CKeyRecord>(CKeyRecord::fFromFile(fUserPath(kReplayKeyPath)));
+    input.seed = fReadSeedFile(fUserPath(kReplaySeedPath));
+    std::printf("Seed = %d\n", input.seed);
+    std::fflush(stdout);
+    return input;
 }
