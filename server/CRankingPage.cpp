@@ -1,4 +1,5 @@
 #include "CRankingPage.h"
+#include "ReplayDownloadName.h"
 
 #include <cstdio>
 
@@ -136,7 +137,8 @@ std::string CRankingPage::fHtml(const std::vector<SListedEntry>& rows, int total
                 "</a></td><td class=\"score\">" + std::to_string(e.score) + "</td><td class=\"date\">" +
                 fFormatRegisteredAt(e.registeredAt) +
                 "</td><td class=\"wide\"><a class=\"replay\" href=\"/replays/" + e.id + "\" download=\"" +
-                e.id + "\">ダウンロード</a></td><td class=\"version wide\">" +
+                fEscapeHtml(fReplayFileName(e.name, e.score)) +
+                "\">ダウンロード</a></td><td class=\"version wide\">" +
                 (e.version.empty() ? std::string("—") : fEscapeHtml(e.version)) + "</td></tr>\n";
     }
     html += "</tbody></table>\n<nav id=\"pages\">";
