@@ -159,6 +159,10 @@ void CReplayTheater::fLeave() {
 }
 
 void CReplayTheater::fUpdate() {
+    // While paused the panel stays, saying so.
+    if (mPaused) {
+        mOverlay.fWake();
+    }
     mOverlay.fUpdate();
     // The frame timer's own measure, every ten seconds, for the pacing benchmark.
     if (gLaunchTraceStage && gFpsTimer && ++mLoopFrames % 600 == 0) {
