@@ -133,8 +133,8 @@ TEST(TheaterGame, ControlsMoveThePlaybackWhereTheySayAndTheOverlayShowsThenFades
     EXPECT_LT(faded, shown / 4) << faded;
 }
 
-// "tavoni FILE", as a file manager opens one: played to its end, then the title; a file that is no replay
-// is a notice on the title.
+// "tavoni FILE", as a file manager opens one: played to its end, then the title (Esc: at once); a file
+// that is no replay is a notice on the title.
 TEST(TheaterGame, AReplayFileGivenAlonePlaysToItsEndThenTheTitleOrIsANotice) {
     CGameFolder folder;
     fs::copy_file(fCorpus("feed-combo"), folder / "AYA-2050.tavoni-replay");
@@ -147,6 +147,15 @@ TEST(TheaterGame, AReplayFileGivenAlonePlaysToItsEndThenTheTitleOrIsANotice) {
     ASSERT_NE(end, std::string::npos) << watched.out;
     // The title comes after it.
     EXPECT_NE(watched.out.find("menu high score", end), std::string::npos) << watched.out;
+
+    // Esc leaves it for the title at once, as it leaves any playback.
+    const SGameResult left =
+        folder.fRunWithInput("100 tap Escape\n", {"--no-render", "--trace-stage", "--trace-menu", "--frames",
+                                                  "120", "AYA-2050.tavoni-replay"});
+    ASSERT_EQ(left.exitCode, 0) << left.err;
+    const std::size_t esc = left.out.find("stage left with Esc at play frame 100\n");
+    ASSERT_NE(esc, std::string::npos) << left.out;
+    EXPECT_NE(left.out.find("menu high score", esc), std::string::npos) << left.out;
 
     folder.fWrite("damaged.tavoni-replay", "PK\x03\x04 not really a replay");
     const SGameResult damaged =
