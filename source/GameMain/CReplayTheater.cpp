@@ -23,6 +23,8 @@ CReplayTheater::CReplayTheater(std::string path, SReplayInput input, STheaterTit
     mCursor.fOpen();
     mControls.fSetTimeline(CTheaterOverlay::kTimelineLeft, CTheaterOverlay::kTimelineTop - 8,
                            CTheaterOverlay::kTimelineRight, CTheaterOverlay::kTimelineBottom + 8);
+    // A key still held from the menu (the one that chose the replay) is no control until pressed again.
+    static_cast<void>(mControls.fRead());
     if (gLaunchTraceStage) {
         std::printf("theater open: %d frames of play, score %d, %zu moments\n", mSurvey.playFrames,
                     mSurvey.finalScore, mSurvey.moments.size());
