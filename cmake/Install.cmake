@@ -3,6 +3,7 @@
 #   share/tavoni/dat/...      the read-only game data (images, sounds, the town map), share/tavoni/collision.png
 #   share/applications/, share/icons/hicolor/<N>x<N>/apps/, share/metainfo/, share/man/man6/tavoni.6,
 #   share/man/man8/tavoni-ranking-server.8
+#   share/mime/packages/jp.tavoni.Tavoni.xml  the replay files' type (application/x-tavoni-replay)
 #   lib/systemd/system/tavoni-ranking-server.service
 include(GNUInstallDirs)
 
@@ -16,6 +17,9 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/dat/ DESTINATION ${CMAKE_INSTALL_DATADIR}/
 install(FILES ${CMAKE_SOURCE_DIR}/collision.png DESTINATION ${CMAKE_INSTALL_DATADIR}/tavoni)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/${TAVONI_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/${TAVONI_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# A file manager or a browser opens replay files with the game (the desktop entry names the type); the
+# package manager's trigger rebuilds the MIME database.
+install(FILES ${CMAKE_SOURCE_DIR}/dist/${TAVONI_APP_ID}.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 foreach(size 48 128 256)
     install(FILES ${CMAKE_SOURCE_DIR}/dist/icons/${size}x${size}/${TAVONI_APP_ID}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)

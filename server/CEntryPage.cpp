@@ -1,4 +1,5 @@
 #include "CEntryPage.h"
+#include "ReplayDownloadName.h"
 
 #include "CDishPictures.h"
 #include "CRankingPage.h"
@@ -73,7 +74,8 @@ std::string CEntryPage::fHtml(const SListedEntry& entry, EPicture picture) {
             "<p id=\"result-notice\" class=\"notice\">結果画面の画像が壊れているため、表示できません。</p>\n";
         break;
     }
-    html += "<p><a class=\"replay\" href=\"/replays/" + id + "\" download=\"" + id +
+    html += "<p><a class=\"replay\" href=\"/replays/" + id + "\" download=\"" +
+            CRankingPage::fEscapeHtml(fReplayFileName(entry.name, entry.score)) +
             "\">リプレイをダウンロード</a> ・ <a href=\"/\">ランキングへ戻る</a></p>\n";
     return html + CRankingPage::fPageEnd();
 }

@@ -1,4 +1,5 @@
 #include "CHttpFront.h"
+#include "ReplayDownloadName.h"
 
 #include "CDishPictures.h"
 #include "CEntryPage.h"
@@ -182,7 +183,9 @@ MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer,
             response, "Content-Security-Policy",
             "default-src 'none'; img-src 'self'; style-src 'unsafe-inline'; base-uri 'none'");
     }
-    if (!answer.downloadName.empty()) {
+    if (!answer.disposition.empty()) {
+        MHD_add_response_header(response, "Content-Disposition", answer.disposition.c_str());
+    } else if (!answer.downloadName.empty()) {
         // Only letters, digits, "-", "_" and "." reach the header: a quote or a line break in a name could
         // end the field and write headers of its own.
         std::string name = answer.downloadName;
@@ -492,7 +495,7 @@ CHttpFront::SAnswer CHttpFront::fRoute(const std::string& method, SRequest& requ
         return fHealth();
     }
     if (path->starts_with("/replays/")) {
-        return fReplayFile(path->substr(std::strlen("/replays/")));
+        return fWebReplayFile(path->substr(std::strlen("/replays/")));
     }
     if (path->starts_with("/entry/")) {
         const std::string rest = path->substr(std::strlen("/entry/"));
@@ -647,6 +650,20 @@ CHttpFront::SAnswer CHttpFront::fReplayFile(const std::string& id) {
     answer.contentType = "application/zip";
     answer.body = std::move(*bytes);
     answer.downloadName = id;
+    return answer;
+}
+
+CHttpFront::SAnswer CHttpFront::fWebReplayFile(const std::string& id) {
+    SAnswer answer = fReplayFile(id);
+    if (answer.status != MHD_HTTP_OK) {
+        return answer;
+    }
+    // The page's link saves the replay as NAME-SCORE.tavoni-replay, of the type the game opens; the game's
+    // own download (the ranking script) stays as it always was.
+    if (const std::optional<SListedEntry> entry = mService.fStore().fEntry(id)) {
+        answer.contentType = "application/x-tavoni-replay";
+        answer.disposition = fReplayContentDisposition(fReplayFileName(entry->name, entry->score));
+    }
     return answer;
 }
 

@@ -57,7 +57,8 @@ public:
         std::string body;
         std::string contentType = "text/plain; charset=utf-8";
         std::string downloadName;
-        std::string logReason; // why a request was refused, for the log
+        std::string disposition; // a whole Content-Disposition, in place of one made of downloadName
+        std::string logReason;   // why a request was refused, for the log
     };
     // What a request's body is for, decided from its headers before any of it is read.
     enum class EBody {
@@ -105,6 +106,8 @@ private:
     SAnswer fWebPage(const std::string& query);
     SAnswer fJson(const std::string& query);
     SAnswer fReplayFile(const std::string& id);
+    // The same for the web page's link: saved under the player's name and score.
+    SAnswer fWebReplayFile(const std::string& id);
     SAnswer fEntryPage(const std::string& id);
     SAnswer fResultPicture(const std::string& id);
     SAnswer fDishPicture(const std::string& name);

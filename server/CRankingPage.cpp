@@ -1,4 +1,5 @@
 #include "CRankingPage.h"
+#include "ReplayDownloadName.h"
 
 #include <cstdio>
 
@@ -137,7 +138,8 @@ std::string CRankingPage::fHtml(const std::vector<SListedEntry>& rows, int total
                 (e.name.empty() ? std::string("(名無し)") : fEscapeHtml(e.name)) +
                 "</a></td><td class=\"score\">" + std::to_string(e.score) + "</td><td class=\"date\">" +
                 fFormatRegisteredAt(e.registeredAt) +
-                "</td><td class=\"wide\"><a class=\"replay\" href=\"/replays/" + id + "\" download=\"" + id +
+                "</td><td class=\"wide\"><a class=\"replay\" href=\"/replays/" + id + "\" download=\"" +
+                fEscapeHtml(fReplayFileName(e.name, e.score)) +
                 "\">ダウンロード</a></td><td class=\"version wide\">" +
                 (e.version.empty() ? std::string("—") : fEscapeHtml(e.version)) + "</td></tr>\n";
     }

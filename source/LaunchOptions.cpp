@@ -7,7 +7,7 @@
 #include <string_view>
 
 const char* const kLaunchUsage =
-    "usage: tavoni [options]\n"
+    "usage: tavoni [options] [REPLAY FILE]\n"
     "  --headless               no window and no sound device; real pixels (offscreen)\n"
     "  --no-wait                run frames as fast as possible (no frame pacing)\n"
     "  --frames N               leave the game after N frames, as if the window were closed (a run past\n"
@@ -20,8 +20,10 @@ const char* const kLaunchUsage =
     "                             <frame> pad detach          pull it out\n"
     "                             <frame> close               the window's close button\n"
     "                             <frame> signal TERM|INT     the game gets that signal\n"
-    "                           keys: A..Z, Left Right Up Down Escape Return Space Backspace Alt,\n"
-    "                           F1..F12, and the pad's Pad1..Pad16 PadLeft PadRight PadUp PadDown\n"
+    "                           keys: A..Z, 0..9, Left Right Up Down Escape Return Space Backspace\n"
+    "                           Alt Shift Home End PageUp PageDown Period Comma Minus Equals\n"
+    "                           LeftBracket RightBracket, F1..F12, and the pad's Pad1..Pad16 PadLeft\n"
+    "                           PadRight PadUp PadDown\n"
     "  --screenshot N:FILE.png  after frame N is drawn, save the screen as a PNG (repeatable)\n"
     "  --no-render              like --headless, but no scene draws at all and images are not decoded\n"
     "                           (fast replay checks; screenshots are black)\n"
@@ -32,6 +34,11 @@ const char* const kLaunchUsage =
     "                           'replay FILE: N frames, score S, T ms (F frames/s)'\n"
     "                           then 'digest HEX', a digest of the final state of play, and a\n"
     "                           'stats ...' line: kills by kind, dishes, best combo and rank, faints\n"
+    "  --jump-to F1,F2,...      with --replay: reach each frame of play in turn by jumping to it (forward\n"
+    "                           or back, from where the previous jump left) and print 'digest FRAME HEX'\n"
+    "                           at each, instead of playing the replay through\n"
+    "  --watch FILE, or FILE    watch the packed replay FILE in the window with the playback controls,\n"
+    "                           then go on to the title\n"
     "  --expect-score S         with --replay: exit 1 unless the replay's final score is exactly S\n"
     "  --result-screenshot FILE.png\n"
     "                           with --replay: save the run's result screen as a 640 x 480 PNG (exit 1\n"
@@ -177,6 +184,30 @@ bool fReadRankingServer(COptionReader& in, SLaunchOptions& options) {
            in.fRefuse("--ranking-server needs HOST[:PORT], not \"" + options.rankingServer + "\"", false);
 }
 
+// F1,F2,...: frames of play, each a whole number.
+bool fReadJumps(COptionReader& in, SLaunchOptions& options) {
+    std::string list;
+    if (!in.fValue("--jump-to", "frames F1,F2,...", list)) {
+        return false;
+    }
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = list.find(',', start);
+        const std::string item =
+            list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        std::string error;
+        const std::optional<int> frame = fOptionNumber("--jump-to", item, 0, INT_MAX, error);
+        if (!frame) {
+            return in.fRefuse("--jump-to needs frames F1,F2,..., not \"" + list + "\"", false);
+        }
+        options.jumpTo.push_back(*frame);
+        if (comma == std::string::npos) {
+            return true;
+        }
+        start = comma + 1;
+    }
+}
+
 bool fReadInputScript(COptionReader& in, SLaunchOptions& options) {
     std::string file;
     if (!in.fValue("--input", "a file", file)) {
@@ -210,6 +241,13 @@ bool fReadOption(std::string_view arg, COptionReader& in, SLaunchOptions& option
         return in.fNonEmptyValue(arg, "FILE.png", "a file", options.resultScreenshot);
     } else if (arg == "--replay") {
         return in.fValue(arg, "a packed replay", options.replay);
+    } else if (arg == "--jump-to") {
+        return fReadJumps(in, options);
+    } else if (arg == "--watch") {
+        return in.fNonEmptyValue(arg, "a packed replay", "a file", options.watch);
+    } else if (!arg.empty() && arg[0] != '-' && options.watch.empty()) {
+        // A file given alone, as a file manager or a browser opens one.
+        options.watch = std::string(arg);
     } else if (arg == "--input") {
         return fReadInputScript(in, options);
     } else if (arg == "--ranking-server") {
@@ -225,6 +263,14 @@ bool fReadOption(std::string_view arg, COptionReader& in, SLaunchOptions& option
 // The options that only make sense together.
 bool fCheckCombinations(const SLaunchOptions& options, SOptionError& error) {
     const bool replay = !options.replay.empty();
+    if (!options.jumpTo.empty() && !replay) {
+        error = {"--jump-to goes with --replay", false};
+        return false;
+    }
+    if (!options.watch.empty() && replay) {
+        error = {"--watch (or a replay file) and --replay do not go together", false};
+        return false;
+    }
     if (options.expectedScore && !replay) {
         error = {"--expect-score goes with --replay", false};
         return false;

@@ -30,6 +30,10 @@ struct SLaunchOptions {
     // Each is loaded in turn (a bad one is refused), the last one plays.
     std::vector<std::string> inputScripts;
     std::string replay;
+    // --jump-to F1,F2,...: with --replay, the frames of play reached in turn by jumping.
+    std::vector<int> jumpTo;
+    // --watch FILE, or FILE alone: a packed replay watched in the window, then the title.
+    std::string watch;
     std::optional<int> expectedScore;
     std::string resultScreenshot;
     std::optional<int> digestEvery;

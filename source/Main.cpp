@@ -68,6 +68,8 @@ bool fApplyOptions(const SLaunchOptions& options) {
         dx_SetFrameLimit(*options.frames);
     }
     gLaunchReplay.fSetPath(options.replay);
+    gLaunchReplay.fSetJumps(options.jumpTo);
+    gLaunchWatch = options.watch;
     if (options.expectedScore) {
         gLaunchReplay.fSetExpectedScore(*options.expectedScore);
     }

@@ -21,9 +21,26 @@ struct NamedKey {
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {"Left", SDL_SCANCODE_LEFT},   {"Right", SDL_SCANCODE_RIGHT},         {"Up", SDL_SCANCODE_UP},
-    {"Down", SDL_SCANCODE_DOWN},   {"Escape", SDL_SCANCODE_ESCAPE},       {"Return", SDL_SCANCODE_RETURN},
-    {"Space", SDL_SCANCODE_SPACE}, {"Backspace", SDL_SCANCODE_BACKSPACE}, {"Alt", SDL_SCANCODE_LALT},
+    {"Left", SDL_SCANCODE_LEFT},
+    {"Right", SDL_SCANCODE_RIGHT},
+    {"Up", SDL_SCANCODE_UP},
+    {"Down", SDL_SCANCODE_DOWN},
+    {"Escape", SDL_SCANCODE_ESCAPE},
+    {"Return", SDL_SCANCODE_RETURN},
+    {"Space", SDL_SCANCODE_SPACE},
+    {"Backspace", SDL_SCANCODE_BACKSPACE},
+    {"Alt", SDL_SCANCODE_LALT},
+    {"Shift", SDL_SCANCODE_LSHIFT},
+    {"Home", SDL_SCANCODE_HOME},
+    {"End", SDL_SCANCODE_END},
+    {"PageUp", SDL_SCANCODE_PAGEUP},
+    {"PageDown", SDL_SCANCODE_PAGEDOWN},
+    {"Period", SDL_SCANCODE_PERIOD},
+    {"Comma", SDL_SCANCODE_COMMA},
+    {"Minus", SDL_SCANCODE_MINUS},
+    {"Equals", SDL_SCANCODE_EQUALS},
+    {"LeftBracket", SDL_SCANCODE_LEFTBRACKET},
+    {"RightBracket", SDL_SCANCODE_RIGHTBRACKET},
 };
 
 // <cctype> is undefined for negative chars, which is what bytes from 0x80 up are.
@@ -81,6 +98,10 @@ bool lookupKey(const std::string& name, ScriptEvent& e, bool& isPad) {
     isPad = false;
     if (name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z') {
         e.code = SDL_SCANCODE_A + (name[0] - 'A');
+        return true;
+    }
+    if (name.size() == 1 && isDigit(name[0])) {
+        e.code = name[0] == '0' ? SDL_SCANCODE_0 : SDL_SCANCODE_1 + (name[0] - '1');
         return true;
     }
     for (const NamedKey& k : kNamedKeys) {

@@ -1,6 +1,7 @@
 #include "GameMain/CLaunchReplay.h"
 
 #include "GameMain/CGameStageHost.h"
+#include "GameMain/CReplayCursor.h"
 #include "GameMain/CSceneHolder.h"
 #include "GameMain/GameMain.h"
 #include "Stage/CStage.h"
@@ -15,11 +16,29 @@ CLaunchReplay gLaunchReplay;
 void CLaunchReplay::fStart() {
     mStart = Clock::now();
     try {
+        if (!mJumps.empty()) {
+            fJump();
+            return;
+        }
         gScene = fMakeGameStage(mPath);
     } catch (const CException& e) {
         mRefusal = e.what();
         gQuitRequested = true;
     }
+}
+
+void CLaunchReplay::fJump() {
+    CStageHost host;
+    CReplayCursor cursor(mPath, fLoadReplayInput(mPath), host);
+    for (const int frame : mJumps) {
+        cursor.fSeek(frame);
+        // A jump past the end of the replay stops where its stage ended.
+        const CStage& stage = cursor.fGetStage();
+        std::printf("digest %d %s\n", stage.fGetFrameCounter(), CStateDigest::fHex(stage.fDigest()).c_str());
+    }
+    std::fflush(stdout);
+    mJumped = true;
+    gQuitRequested = true;
 }
 
 void CLaunchReplay::fOnStageEnd(const CStage& stage) {
@@ -39,6 +58,9 @@ int CLaunchReplay::fReport() const {
     if (!mRefusal.empty()) {
         std::fprintf(stderr, "tavoni: cannot play the replay %s: %s\n", mPath.c_str(), mRefusal.c_str());
         return 2;
+    }
+    if (mJumped) {
+        return 0;
     }
     if (!mEnded) {
         std::fprintf(stderr, "tavoni: the replay %s did not reach its end\n", mPath.c_str());

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CStage;
 
@@ -18,6 +19,8 @@ class CLaunchReplay {
 public:
     void fSetPath(std::string path) { mPath = std::move(path); }
     void fSetExpectedScore(std::int32_t score) { mExpectedScore = score; }
+    // Instead of playing through: reach each frame of play in turn by jumping and print its digest.
+    void fSetJumps(std::vector<int> frames) { mJumps = std::move(frames); }
     bool fIsActive() const { return !mPath.empty(); }
     const std::string& fGetPath() const { return mPath; }
 
@@ -38,8 +41,13 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
+    // "digest FRAME HEX" at each frame of --jump-to.
+    void fJump();
+
     std::string mPath;
     std::optional<std::int32_t> mExpectedScore;
+    std::vector<int> mJumps;
+    bool mJumped = false;
     std::string mRefusal;
     bool mEnded = false;
     int mFrames = 0;

@@ -3,6 +3,7 @@
 
 #include "GameMain/CGameStageHost.h"
 #include "GameMain/COptionMenu.h"
+#include "GameMain/CReplayTheater.h"
 #include "GameMain/CTipsManager.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
@@ -157,8 +158,8 @@ void CStartMenu::fStartStage(const std::string& replayPath) {
         return;
     }
     try {
-        gScene = fMakeGameStage(replayPath);
-    } catch (const CException& e) {
+        gScene = fMakeReplayTheater(replayPath, {STheaterTitle::EWhose::OWN, ""});
+    } catch (const std::exception& e) {
         // A damaged replay is reported and the menu stays; nothing else is touched.
         fLogWarning(std::string("the replay cannot be played: ") + e.what());
         fShowNotice(kReplayUnplayable);
@@ -210,7 +211,11 @@ void CStartMenu::fGetRankingList() {
     }
     mRankingWindow = std::make_unique<CShowRankingWindow>(std::move(list.entries));
     mRankingWindow->fSetOnClose([this] { mRankingWindow.reset(); });
-    mRankingWindow->fSetOnPlay([](const std::string& path) { gScene = fMakeGameStage(path); });
+    mRankingWindow->fSetOnPlay([this](const std::string& path) {
+        const std::optional<std::size_t> entry = mRankingWindow->fFocusedEntry();
+        const std::string name = entry ? mRankingWindow->fGetEntries()[*entry].name : std::string();
+        gScene = fMakeReplayTheater(path, {STheaterTitle::EWhose::PLAYER, name});
+    });
 }
 
 void CStartMenu::fUploadHighScore() {

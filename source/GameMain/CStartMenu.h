@@ -55,6 +55,8 @@ public:
     CShowRankingWindow* fGetRankingWindow() { return mRankingWindow.get(); }
     EConnectTask fGetConnectTask() const { return mConnectTask; }
     const CHighScoreInfo& fGetHighScore() const { return mHighScore; }
+    // A notice the player pages away with Z; it drops itself when done.
+    void fShowNotice(const std::string& text);
 
 private:
     void fOpenMenu();
@@ -64,8 +66,6 @@ private:
     void fActOnFocusedItem();
     void fOnNameDecided(const std::string& name);
     void fUploadHighScore();
-    // A notice the player pages away with Z; it drops itself when done.
-    void fShowNotice(const std::string& text);
     void fStartStage(const std::string& replayPath);
     void fTraceHighScore() const;
 

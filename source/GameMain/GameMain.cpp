@@ -1,6 +1,7 @@
 #include "GameMain/GameMain.h"
 #include "GameMain/CLaunchReplay.h"
 #include "GameMain/CPause.h"
+#include "GameMain/CReplayTheater.h"
 #include "GameMain/VolumeSettings.h"
 #include "Stage/CStage.h"
 #include "base/GameFolders.h"
@@ -50,6 +51,8 @@ void fInitialize() {
     fRemoveReplayPlaceholders();
     if (gLaunchReplay.fIsActive()) {
         gScene = std::make_unique<CLaunchReplayScene>();
+    } else if (!gLaunchWatch.empty()) {
+        gScene = std::make_unique<CWatchFileScene>(gLaunchWatch);
     }
 }
 
@@ -112,7 +115,10 @@ void fGameLoop() {
             }
             continue;
         }
-        gKeyManager->fUpdate();
+        // The theater plays its replay at its own speed: it reads the recorded keys once per frame played.
+        if (dynamic_cast<const CReplayTheater*>(gScene.get()) == nullptr) {
+            gKeyManager->fUpdate();
+        }
         if (gLaunchTraceKeys) {
             fTraceKeys(frame);
         }

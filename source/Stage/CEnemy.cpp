@@ -160,7 +160,12 @@ void CEnemy::fDie() {
     if (mKind >= 0 && mKind < SRunStats::kEnemyKinds) {
         ++stats.kills[static_cast<std::size_t>(mKind)];
     }
-    stats.bestMultiKill = std::max(stats.bestMultiKill, mLastKillCounter ? mLastKillCounter->fGetCount() : 1);
+    const int killsOfThisAttack = mLastKillCounter ? mLastKillCounter->fGetCount() : 1;
+    stats.bestMultiKill = std::max(stats.bestMultiKill, killsOfThisAttack);
+    // Counted once per attack, when it reaches the mark.
+    if (killsOfThisAttack == SRunStats::kBigMultiKill) {
+        ++stats.bigMultiKills;
+    }
     if (mOnDeath) {
         mOnDeath(*this);
     }

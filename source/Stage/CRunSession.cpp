@@ -33,7 +33,8 @@ void fRename(const std::string& from, const std::string& to) {
 }
 } // namespace
 
-CRunSession::CRunSession(std::string replayPath) : mReplayPath(std::move(replayPath)) {}
+CRunSession::CRunSession(std::string replayPath, SReplayInput input)
+    : mReplayPath(std::move(replayPath)), mInput(std::move(input)) {}
 
 CRunSession::~CRunSession() {
     if (!mRunning) {
@@ -53,7 +54,11 @@ void CRunSession::fStart(std::int32_t seed) {
     TAVONI_CHECK(!mRunning, "Stage", "a run starts once");
     std::unique_ptr<CRandom> before = std::move(gRandom);
     try {
-        if (fIsReplay()) {
+        if (fIsReplay() && mInput.keys) {
+            gRandom = std::make_unique<CRandom>(mInput.seed);
+            gKeyManager = std::make_unique<CKeyPlayer>(mInput.keys);
+            static_cast<CKeyPlayer&>(*gKeyManager).fStartPlay();
+        } else if (fIsReplay()) {
             CArchiver::fExtract(mReplayPath, fUserPath(""));
             auto player = std::make_unique<CKeyPlayer>(fUserPath(kReplayKeyPath));
             const std::int32_t stored = fReadSeedFile(fUserPath(kReplaySeedPath));

@@ -5,6 +5,8 @@
 // in its destructor, which abandons the run, puts the previous random generator back and never throws.
 #pragma once
 
+#include "replay/ReplayFiles.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -15,7 +17,8 @@ class CRandom;
 class CRunSession {
 public:
     // An empty replay path makes a new run that records; otherwise the packed replay to play back.
-    explicit CRunSession(std::string replayPath);
+    // With `input` given, a playback plays it and unpacks nothing: `replayPath` only names it.
+    explicit CRunSession(std::string replayPath, SReplayInput input = {});
     ~CRunSession();
     CRunSession(const CRunSession&) = delete;
     CRunSession& operator=(const CRunSession&) = delete;
@@ -40,6 +43,7 @@ private:
     void fEndRecording();
 
     std::string mReplayPath;
+    SReplayInput mInput;
     bool mRunning = false;
     std::unique_ptr<CRandom> mRandomBefore;
     // The key manager holds only a weak reference: the recorder lives as long as the recording.

@@ -58,8 +58,8 @@ CStageHost& CStage::fNoHost() {
     return none;
 }
 
-CStage::CStage(const std::string& replayPath, bool start, CStageHost* host)
-    : mHost(host != nullptr ? host : &fNoHost()), mRunSession(replayPath) {
+CStage::CStage(const std::string& replayPath, bool start, CStageHost* host, SReplayInput input)
+    : mHost(host != nullptr ? host : &fNoHost()), mRunSession(replayPath, std::move(input)) {
     gSoundManager->fStopAll();
     mEnemyBullets.fFill(kEnemyBulletCapacity, [] { return std::make_unique<CBullet>(); });
     mPlayerBullets.fFill(kPlayerBulletCapacity, [] { return std::make_unique<CBullet>(); });

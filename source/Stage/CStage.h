@@ -74,7 +74,8 @@ public:
     static constexpr int kMaxRank = 19;
 
     // `host` hears of the stage's end and gives what lies above the world; null: a host that does nothing.
-    CStage(const std::string& replayPath, bool start, CStageHost* host = nullptr);
+    // With `input`, a playback of that replay read beforehand (named by `replayPath`), unpacking nothing.
+    CStage(const std::string& replayPath, bool start, CStageHost* host = nullptr, SReplayInput input = {});
     ~CStage() override;
 
     void fUpdate() override;

@@ -10,9 +10,11 @@ struct SRunStats {
     static constexpr int kEnemyKinds = 6;
     static constexpr int kShotKinds = 4;
     static constexpr int kGrounds = 4;
+    static constexpr int kBigMultiKill = 3;
 
     std::array<int, kEnemyKinds> kills{}; // by enemy kind
     int bestMultiKill = 0;                // most enemies one attack killed
+    int bigMultiKills = 0;                // attacks that killed kBigMultiKill or more
     int faints = 0;
     int dishes = 0;
     int bestCombo = 0; // most dishes eaten in quick succession

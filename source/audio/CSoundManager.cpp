@@ -55,7 +55,7 @@ CSoundManager::CSoundManager(bool enabled) : mCollector(fDataPath(kSoundRoot)), 
 }
 
 void CSoundManager::fPlayByName(const std::string& name, bool loop) {
-    if (!mEnabled) {
+    if (!mEnabled || mSilenced) {
         return;
     }
     dx_PlaySoundMem(mCollector.fGet(name), loop ? 3 : 1, 1);
@@ -63,6 +63,10 @@ void CSoundManager::fPlayByName(const std::string& name, bool loop) {
 
 void CSoundManager::fStopAll() {
     if (!mEnabled) {
+        return;
+    }
+    if (mSilenced) {
+        fStopAllSe();
         return;
     }
     for (const auto& [name, handle] : mCollector.fGetMap()) {
@@ -119,7 +123,7 @@ void CSoundManager::fSetFrequency(int soundEffect, int hertz) {
 }
 
 void CSoundManager::fPlaySe(int soundEffect, bool loop) {
-    if (!mEnabled) {
+    if (!mEnabled || mSilenced) {
         return;
     }
     TAVONI_CHECK(soundEffect >= 0 && soundEffect < SE_COUNT, "util.CSoundManager",
@@ -128,7 +132,7 @@ void CSoundManager::fPlaySe(int soundEffect, bool loop) {
 }
 
 void CSoundManager::fPlayBgm(int music) {
-    if (!mEnabled) {
+    if (!mEnabled || mSilenced) {
         return;
     }
     TAVONI_CHECK(music >= 0 && music < BGM_COUNT, "util.CSoundManager", "music out of range");

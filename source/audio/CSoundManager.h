@@ -56,6 +56,11 @@ public:
     int fGetMusicLevel() const { return mMusicLevel; }
     int fGetEffectsLevel() const { return mEffectsLevel; }
 
+    // Silenced: nothing starts playing and stopping everything stops the effects only, so the music plays
+    // on. A replay played again out of sight to reach a moment is silenced.
+    void fSetSilenced(bool silenced) { mSilenced = silenced; }
+    bool fIsSilenced() const { return mSilenced; }
+
     bool fIsEnabled() const { return mEnabled; }
     int fGetSeHandle(int soundEffect) const;
     int fGetBgmHandle(int music) const;
@@ -66,6 +71,7 @@ private:
     std::array<std::string, BGM_COUNT> mBgmNames;
     std::array<int, BGM_COUNT> mBgmHandles{};
     bool mEnabled;
+    bool mSilenced = false;
     int mMusicLevel = kMaxLevel;
     int mEffectsLevel = kMaxLevel;
     static constexpr int kMaxLevel = 10;

@@ -9,3 +9,4 @@ std::string gLaunchResultScreenshot;
 bool gLaunchResultScreenshotSaved = false;
 bool gLaunchTraceMenu = false;
 int gLaunchSeed = -1;
+std::string gLaunchWatch;

@@ -26,3 +26,5 @@ extern int gLaunchDigestEvery;
 // The seed of every new run instead of the clock's milliseconds (-1: the clock), so that a scripted run is
 // the same run every time.
 extern int gLaunchSeed;
+// --watch FILE (or a file given alone): the packed replay watched in the window at start, before the title.
+extern std::string gLaunchWatch;

@@ -70,9 +70,10 @@ public:
     EConnectTask fGetConnectTask() const { return mConnectTask; }
     int fGetFrameCount() const { return mFrameCount; }
 
-private:
     // The entry of the focused row; none when the page is empty.
     std::optional<std::size_t> fFocusedEntry();
+
+private:
     void fShowNotice(const std::string& text);
     // Replaces the current scene by the playback of `path`; a replay the stage refuses gives a notice and
     // is removed, so it is fetched anew next time rather than refused again.

@@ -3,7 +3,11 @@
 #include "base/CException.h"
 #include "base/Check.h"
 
-CKeyPlayer::CKeyPlayer(const std::string& recordFileName) : record_(CKeyRecord::fFromFile(recordFileName)) {
+CKeyPlayer::CKeyPlayer(const std::string& recordFileName)
+    : CKeyPlayer(std::make_shared<const CKeyRecord>(CKeyRecord::fFromFile(recordFileName))) {}
+
+CKeyPlayer::CKeyPlayer(std::shared_ptr<const CKeyRecord> record) : record_(std::move(record)) {
+    TAVONI_CHECK(record_ != nullptr, "replay/CKeyPlayer", "a key player needs a record");
     pushLatch_.fill(true);
     replayState_.fill(false);
     liveKeyManager_ = std::make_unique<CKeyManager>();
@@ -13,26 +17,28 @@ void CKeyPlayer::fUpdate() {
     if (!playing_) {
         return;
     }
-    if (nextFrame_ < record_.fGetFrameCount()) {
-        replayState_ = record_.fGetFrame(nextFrame_++);
+    if (nextFrame_ < fGetFrameCount()) {
+        replayState_ = record_->fGetFrame(nextFrame_++);
     } else {
         // After the last frame every key is up and the stage runs on without input.
         replayState_.fill(false);
     }
-    liveKeyManager_->fUpdate();
+    if (liveKeys_) {
+        liveKeyManager_->fUpdate();
+    }
 }
 
 bool CKeyPlayer::fIsDown(EGameKey key) {
     const int index = fKeyIndex(key);
     if (fIsLiveKey(key)) {
-        return liveKeyManager_->fIsDown(key);
+        return liveKeys_ && liveKeyManager_->fIsDown(key);
     }
     return replayState_[static_cast<std::size_t>(index)];
 }
 
 bool CKeyPlayer::fIsKeyboardPushed(EGameKey key) {
     if (fIsLiveKey(key)) {
-        return liveKeyManager_->fIsPush(key, true);
+        return liveKeys_ && liveKeyManager_->fIsPush(key, true);
     }
     return fIsPushRecorded(key);
 }
@@ -76,6 +82,6 @@ bool CKeyPlayer::fIsHoldSelect(EGameKey key, bool live) {
 
 void CKeyPlayer::fEndPlay() {
     playing_ = false;
-    record_.fClear();
+    record_.reset();
     nextFrame_ = 0;
 }

@@ -19,6 +19,8 @@ public:
     // Reads the record file whole (CKeyRecord::fFromFile); a missing or damaged file is a CException.
     // Makes a live key manager of its own (gOptionInfo must exist).
     explicit CKeyPlayer(const std::string& recordFileName);
+    // Plays a record already read (the replay theater plays one record again and again).
+    explicit CKeyPlayer(std::shared_ptr<const CKeyRecord> record);
 
     // While playing: the next recorded frame (all keys up after the last one), then the live keys.
     void fUpdate() override;
@@ -39,14 +41,19 @@ public:
     virtual void fEndPlay();
 
     // Whole frames in the record file.
-    std::size_t fGetFrameCount() const { return record_.fGetFrameCount(); }
+    std::size_t fGetFrameCount() const { return record_ ? record_->fGetFrameCount() : 0; }
+
+    // Off: Esc and F1 read as up and the live keys are not sampled. A playback replayed out of sight to
+    // reach a frame must not act on keys the player holds at that moment.
+    void fSetLiveKeys(bool on) { liveKeys_ = on; }
 
 private:
     static bool fIsLiveKey(EGameKey key) { return key == EGameKey::KEY_ESC || key == EGameKey::KEY_F1; }
 
     std::array<bool, kGameKeyCount> pushLatch_{};
     bool playing_ = false;
-    CKeyRecord record_;
+    std::shared_ptr<const CKeyRecord> record_;
+    bool liveKeys_ = true;
     std::size_t nextFrame_ = 0;
     std::array<bool, kGameKeyCount> replayState_{};
     std::unique_ptr<CKeyManager> liveKeyManager_;

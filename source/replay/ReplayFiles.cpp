@@ -2,6 +2,7 @@
 #include "base/GameFolders.h"
 
 #include "base/Log.h"
+#include "base/CArchiver.h"
 #include "base/serialization/RecordFile.h"
 
 #include <chrono>
@@ -51,4 +52,14 @@ void fRemoveCutOffRecording() {
 void fRemoveLooseReplayFiles() {
     fRemoveIfPresent(fUserPath(kReplaySeedPath));
     fRemoveIfPresent(fUserPath(kReplayKeyPath));
+}
+
+SReplayInput fLoadReplayInput(const std::string& packedPath) {
+    CArchiver::fExtract(packedPath, fUserPath(""));
+    SReplayInput input;
+    input.keys = std::make_shared<const CKeyRecord>(CKeyRecord::fFromFile(fUserPath(kReplayKeyPath)));
+    input.seed = fReadSeedFile(fUserPath(kReplaySeedPath));
+    std::printf("Seed = %d\n", input.seed);
+    std::fflush(stdout);
+    return input;
 }

@@ -3,9 +3,20 @@
 #pragma once
 
 #include "base/ReplayFormat.h"
+#include "replay/CKeyRecord.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+// A packed replay read into memory: its key record and its seed. Without keys: none read.
+struct SReplayInput {
+    std::shared_ptr<const CKeyRecord> keys;
+    std::int32_t seed = 0;
+};
+// Unpacks a packed replay into the player's folder, as every playback does, and reads both loose files. A
+// file that is not a replay is a CException, with nothing unpacked.
+SReplayInput fLoadReplayInput(const std::string& packedPath);
 
 // The seed file: one archive int. Writing prints "Seed = %d".
 void fWriteSeedFile(const std::string& path, std::int32_t seed);

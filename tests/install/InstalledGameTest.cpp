@@ -166,6 +166,7 @@ TEST_F(InstalledGame, PackageHoldsTheGameItsDataAndItsDesktopFiles) {
           "/share/icons/hicolor/256x256/apps/jp.tavoni.Tavoni.png\n",
           "/share/metainfo/jp.tavoni.Tavoni.metainfo.xml\n", "/share/man/man6/tavoni.6\n",
           "/share/man/man8/tavoni-ranking-server.8\n",
+          "/share/mime/packages/jp.tavoni.Tavoni.xml\n",
           "/lib/systemd/system/tavoni-ranking-server.service\n"}) {
         EXPECT_NE(listing.find(file), std::string::npos) << file;
     }
@@ -282,4 +283,30 @@ TEST_F(InstalledGame, TheNamedFolderWinsAndFoldersThatCannotBeUsedEndBeforeTheWi
     EXPECT_NE(r.err.find(from.string() + "/dat/image"), std::string::npos) << r.err;
     EXPECT_EQ(r.out.find("SCREEN_WIDTH"), std::string::npos) << r.out;
     EXPECT_TRUE(fs::is_empty(from));
+}
+
+TEST_F(InstalledGame, ReplayFilesAreKnownByTheirNameAndByTheirContentsAndOpenWithTheGame) {
+    const fs::path share = sData.parent_path();
+    const std::string entry = fReadText(share / "applications/jp.tavoni.Tavoni.desktop");
+    EXPECT_NE(entry.find("\nMimeType=application/x-tavoni-replay;\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nExec=tavoni %f\n"), std::string::npos) << entry;
+
+    // The database the package manager's trigger builds, built here in a copy (the data is read-only).
+    const fs::path shared = fFolder("mime/share");
+    fs::copy(share / "mime", shared / "mime", fs::copy_options::recursive);
+    int status = 0;
+    const std::string built =
+        fShell("update-mime-database '" + (shared / "mime").string() + "' 2>&1", status);
+    ASSERT_EQ(status, 0) << built;
+    const fs::path files = fFolder("mime/files");
+    const fs::path replay = fs::path(TAVONI_SOURCE_DIR) / "tests/replays/feed-combo.replay";
+    fs::copy_file(replay, files / "AYA-2050.tavoni-replay");
+    fs::copy_file(replay, files / "saved-under-another-name");
+    const std::string env = "XDG_CURRENT_DESKTOP=GNOME XDG_DATA_HOME='" + fFolder("mime/home").string() +
+                            "' XDG_DATA_DIRS='" + shared.string() + ":/usr/share' ";
+    for (const char* name : {"AYA-2050.tavoni-replay", "saved-under-another-name"}) {
+        const std::string type =
+            fShell(env + "xdg-mime query filetype '" + (files / name).string() + "' 2>/dev/null", status);
+        EXPECT_EQ(type, "application/x-tavoni-replay\n") << name;
+    }
 }

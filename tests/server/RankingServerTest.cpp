@@ -1,6 +1,7 @@
 // The ranking server from outside, over HTTP: the game's three requests, the checks that keep forged or
 // broken uploads out, requests it must refuse, and uploads arriving at once.
 #include "ReplayDigest.h"
+#include "ReplayDownloadName.h"
 #include "ServerTestSupport.h"
 #include "base/FieldText.h"
 
@@ -329,7 +330,23 @@ TEST_P(RankingServer, ReadOnlyServesTheRankingRefusesUploadsAndHealthTellsWhethe
         fLines(fHttp("GET", fScriptUrl(server.fPort(), "GetRankingList")).body);
     ASSERT_EQ(lines.size(), 1u);
     const std::string id(fSplitFields(lines[0], '?')[2]);
-    EXPECT_TRUE(fHttp("GET", base + "/replays/" + id).body == replay) << lines[0];
+    // The web page's link saves the replay under the player's name and score, as a type the game opens; the
+    // game's own download is as it always was.
+    const SHttpReply web = fHttp("GET", base + "/replays/" + id);
+    EXPECT_TRUE(web.body == replay) << lines[0];
+    EXPECT_NE(web.headers.find("Content-Disposition: attachment; filename=\"kept-10.tavoni-replay\"; "
+                               "filename*=UTF-8''kept-10.tavoni-replay\r\n"),
+              std::string::npos)
+        << web.headers;
+    EXPECT_NE(web.headers.find("Content-Type: application/x-tavoni-replay\r\n"), std::string::npos)
+        << web.headers;
+    const SHttpReply game = fHttp("POST", fScriptUrl(server.fPort(), "DownloadReplay?" + id));
+    EXPECT_TRUE(game.body == replay);
+    EXPECT_NE(game.headers.find("Content-Disposition: attachment; filename=\"" + id + "\"\r\n"),
+              std::string::npos)
+        << game.headers;
+    const std::string page = fHttp("GET", base + "/").body;
+    EXPECT_NE(page.find("download=\"kept-10.tavoni-replay\""), std::string::npos) << page;
     EXPECT_EQ(fHttp("GET", base + "/").status, 200);
     const SHttpReply health = fHttp("GET", base + "/healthz");
     EXPECT_EQ(health.status, 200);
@@ -526,4 +543,26 @@ TEST(RankingServerOptions, StoreAndRoleOptionsAreReadAndChecked) {
         }
     }
     ::unsetenv("TAVONI_RANKING_DATABASE");
+}
+
+// Whatever name a player typed, the offered file lands in the browser's download folder under one plain name.
+TEST(ReplayDownloadName, NamesBecomeOneSafeFileNameAndTheHeaderCarriesThemWhole) {
+    const struct {
+        const char* name;
+        int score;
+        const char* file;
+    } kCases[] = {
+        {"AYA", 2050, "AYA-2050.tavoni-replay"},
+        {"", 10, "replay-10.tavoni-replay"},
+        {"../../etc/passwd", 1, "_._.._etc_passwd-1.tavoni-replay"},
+        {".hidden", 3, "_hidden-3.tavoni-replay"},
+        {"a\"b\\c:d*e?f<g>h|i%j\r\nk", 4, "a_b_c_d_e_f_g_h_i_j__k-4.tavoni-replay"},
+        {"名前", 5, "名前-5.tavoni-replay"},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(fReplayFileName(c.name, c.score), c.file) << c.name;
+    }
+    EXPECT_EQ(fReplayContentDisposition("名前-5.tavoni-replay"),
+              "attachment; filename=\"______-5.tavoni-replay\"; "
+              "filename*=UTF-8''%E5%90%8D%E5%89%8D-5.tavoni-replay");
 }

@@ -38,6 +38,7 @@ namespace fs = std::filesystem;
 struct SHttpReply {
     long status = 0; // 0: no answer
     std::string body;
+    std::string headers; // as they came, one "Name: value\r\n" each
 };
 
 inline std::size_t fCollect(char* data, std::size_t size, std::size_t count, void* user) {
@@ -67,6 +68,8 @@ inline SHttpReply fHttp(const std::string& method, const std::string& url, const
     }
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, fCollect);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply.body);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, fCollect);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &reply.headers);
     if (curl_easy_perform(curl) == CURLE_OK) {
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
     }

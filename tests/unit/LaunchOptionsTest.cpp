@@ -39,3 +39,36 @@ TEST(LaunchOptions, NumberValuesAreWholeDecimalsInTheirRange) {
         }
     }
 }
+
+// The replay theater's options: frames to jump to go with --replay; a file alone is watched.
+TEST(LaunchOptions, JumpFramesGoWithAReplayAndAFileAloneIsWatched) {
+    struct Case {
+        std::vector<const char*> args;
+        bool accepted;
+        std::vector<int> jumps;
+        const char* watch;
+    };
+    const Case cases[] = {
+        {{"--replay", "r", "--jump-to", "0,60,7199"}, true, {0, 60, 7199}, ""},
+        {{"--replay", "r", "--jump-to", "60,,120"}, false, {}, ""},
+        {{"--replay", "r", "--jump-to", "60,-1"}, false, {}, ""},
+        {{"--replay", "r", "--jump-to", "60,"}, false, {}, ""},
+        {{"--jump-to", "60"}, false, {}, ""},
+        {{"AYA-2050.tavoni-replay"}, true, {}, "AYA-2050.tavoni-replay"},
+        {{"--headless", "--watch", "b"}, true, {}, "b"},
+        {{"--watch", "b", "--replay", "r"}, false, {}, ""},
+        {{"a", "b"}, false, {}, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv = {"tavoni"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        SLaunchOptions options;
+        SOptionError error;
+        const bool accepted = fParseLaunchOptions(static_cast<int>(argv.size()), argv.data(), options, error);
+        EXPECT_EQ(accepted, c.accepted) << c.args.back() << ": " << error.message;
+        if (accepted) {
+            EXPECT_EQ(options.jumpTo, c.jumps);
+            EXPECT_EQ(options.watch, c.watch);
+        }
+    }
+}

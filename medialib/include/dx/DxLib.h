@@ -246,6 +246,18 @@ enum {
     KEY_INPUT_7 = 0x08,
     KEY_INPUT_8 = 0x09,
     KEY_INPUT_9 = 0x0A,
+    KEY_INPUT_HOME = 0xC7,
+    KEY_INPUT_END = 0xCF,
+    KEY_INPUT_PGUP = 0xC9,
+    KEY_INPUT_PGDN = 0xD1,
+    KEY_INPUT_PERIOD = 0x34,
+    KEY_INPUT_COMMA = 0x33,
+    KEY_INPUT_MINUS = 0x0C,
+    KEY_INPUT_EQUALS = 0x0D,
+    KEY_INPUT_LBRACKET = 0x1A,
+    KEY_INPUT_RBRACKET = 0x1B,
+    KEY_INPUT_ADD = 0x4E,      // the keypad's +
+    KEY_INPUT_SUBTRACT = 0x4A, // the keypad's -
 };
 
 // Pad state word bits.

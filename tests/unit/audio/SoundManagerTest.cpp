@@ -57,7 +57,7 @@ TEST_F(SoundManagerTest, EffectsPlayOnceOrLoopedAndMusicRestartsFromTheTop) {
     EXPECT_GT(sound.fGetBgmHandle(BGM_STAGE), 0);
 }
 
-TEST_F(SoundManagerTest, StopAllStopsEverySoundOfTheFolder) {
+TEST_F(SoundManagerTest, StopAllStopsEverySoundOfTheFolderButTheMusicWhenSilenced) {
     CSoundManager sound(true);
     dx_ClearCallLog();
     sound.fStopAll();
@@ -65,6 +65,16 @@ TEST_F(SoundManagerTest, StopAllStopsEverySoundOfTheFolder) {
     dx_ClearCallLog();
     sound.fStopAllSe();
     EXPECT_EQ(count("StopSoundMem("), 15);
+    // Silenced (a replay played again out of sight), nothing starts and the music is left playing.
+    sound.fSetSilenced(true);
+    dx_ClearCallLog();
+    sound.fPlaySe(SE_HIT);
+    sound.fPlayBgm(BGM_STAGE);
+    sound.fPlayByName("get_50.wav", false);
+    EXPECT_EQ(count("PlaySoundMem("), 0);
+    sound.fStopAll();
+    EXPECT_EQ(count("StopSoundMem("), 15);
+    EXPECT_EQ(count("StopSoundMem(" + std::to_string(sound.fGetBgmHandle(BGM_STAGE)) + ")"), 0);
 }
 
 TEST_F(SoundManagerTest, ThePlayersLevelsScaleTheMixerLevelOfEffectsAndMusicApart) {

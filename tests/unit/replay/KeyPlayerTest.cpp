@@ -164,6 +164,18 @@ TEST_F(KeyPlayerTest, EscAndF1ComeFromTheRealKeyboard) {
     player.fUpdate(); // frame 8
     EXPECT_TRUE(player.fIsKeyboardPushed(K::KEY_F1));
     EXPECT_FALSE(player.fIsKeyboardPushed(K::KEY_Z)) << "Z is the recorded one, already pushed";
+    EXPECT_FALSE(player.fIsKeyboardPushed(K::KEY_ESC)); // seen up: its next press counts
+
+    // With the live keys off (a replay played again out of sight), a held Esc is not seen.
+    dx_TestSetKeyState({KEY_INPUT_ESCAPE}, 0, false);
+    player.fUpdate(); // frame 9
+    player.fSetLiveKeys(false);
+    player.fUpdate(); // frame 10
+    EXPECT_FALSE(player.fIsDown(K::KEY_ESC));
+    EXPECT_FALSE(player.fIsKeyboardPushed(K::KEY_ESC));
+    player.fSetLiveKeys(true);
+    player.fUpdate(); // frame 11
+    EXPECT_TRUE(player.fIsKeyboardPushed(K::KEY_ESC));
 }
 
 TEST_F(KeyPlayerTest, RecordFilesEndingInACutFrameAreRejected) {
