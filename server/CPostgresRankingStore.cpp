@@ -274,6 +274,11 @@ int CPostgresRankingStore::fCount() {
     return fInt(lease.fRun("SELECT COUNT(*) FROM entries WHERE hidden_at IS NULL"), 0, 0);
 }
 
+std::int64_t CPostgresRankingStore::fHiddenCount() {
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    return fInt(lease.fRun("SELECT COUNT(*) FROM entries WHERE hidden_at IS NOT NULL"), 0, 0);
+}
+
 std::uint64_t CPostgresRankingStore::fGeneration() {
     // Listened for from the first list on (checkers never ask), so that this, asked on every list request,
     // costs no round trip.

@@ -56,7 +56,7 @@ public:
     std::string fExposition() const;
 
     // The rows of the uploads counter: each reason with its outcome.
-    static constexpr std::size_t kUploadReasons = 18;
+    static constexpr std::size_t kUploadReasons = 21;
 
 private:
     static void fAdd(std::atomic<std::uint64_t>& counter) { counter.fetch_add(1, std::memory_order_relaxed); }

@@ -514,6 +514,12 @@ int CSqliteRankingStore::fCount() {
     return sqlite3_step(s.statement) == SQLITE_ROW ? sqlite3_column_int(s.statement, 0) : 0;
 }
 
+std::int64_t CSqliteRankingStore::fHiddenCount() {
+    const std::lock_guard<std::mutex> lock(mMutex);
+    SStatement s(mDb, "SELECT COUNT(*) FROM entries WHERE hidden_at IS NOT NULL");
+    return sqlite3_step(s.statement) == SQLITE_ROW ? sqlite3_column_int64(s.statement, 0) : 0;
+}
+
 std::uint64_t CSqliteRankingStore::fGeneration() {
     const std::lock_guard<std::mutex> lock(mMutex);
     // A commit by another connection (a moderator's command, a hand edit, another process) changes the data
