@@ -1,6 +1,7 @@
 # What `cmake --install` puts where, and the .deb and .tar.gz that CPack makes of it.
 #   bin/tavoni, bin/tavoni-ranking-server
 #   share/tavoni/dat/...      the read-only game data (images, sounds, the town map), share/tavoni/collision.png
+#   share/locale/en/LC_MESSAGES/tavoni.mo   the English texts
 #   share/applications/, share/icons/hicolor/<N>x<N>/apps/, share/metainfo/, share/man/man6/tavoni.6
 #   lib/systemd/system/tavoni-ranking-server.service
 include(GNUInstallDirs)
@@ -12,6 +13,7 @@ install(TARGETS tavoni tavoni-ranking-server RUNTIME DESTINATION ${CMAKE_INSTALL
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/dat/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tavoni/dat
         PATTERN replay EXCLUDE PATTERN setting.dat EXCLUDE PATTERN tips.dat EXCLUDE)
 install(FILES ${CMAKE_SOURCE_DIR}/collision.png DESTINATION ${CMAKE_INSTALL_DATADIR}/tavoni)
+install(FILES ${TAVONI_CATALOG} DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/en/LC_MESSAGES)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/${TAVONI_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/${TAVONI_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 48 128 256)

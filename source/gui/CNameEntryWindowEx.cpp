@@ -1,4 +1,5 @@
 #include "gui/CNameEntryWindowEx.h"
+#include "base/Translation.h"
 
 #include "base/CException.h"
 #include "gui/GuiStyle.h"
@@ -36,7 +37,7 @@ CNameEntryWindowEx::CNameEntryWindowEx(int font, int maxLength)
     style.width = width - 2 * kTitleLeft;
     // Light letters on the dark bar: the heading stays highlighted.
     mWindow->fSetupTextLabel("title", gui::fTextColour(), dx_GetColor(200, 200, 200), font, "", 255, style);
-    mWindow->fSetLabelText("title", "名前入力");
+    mWindow->fSetLabelText("title", fTr("名前入力"));
     mWindow->fSetFocus("title", true);
     fStartInput();
 }
