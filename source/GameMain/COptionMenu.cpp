@@ -49,7 +49,8 @@ constexpr std::array<SRow, 12> kRows{{
 
 constexpr int kWindowX = 5;
 constexpr int kWindowY = 5;
-constexpr int kWindowWidth = 340;
+// Wide enough for the language row's longest value, "◀ English ▶", after the Japanese captions.
+constexpr int kWindowWidth = 372;
 
 const SRow& fRowNamed(const std::string& name) {
     for (const SRow& row : kRows) {

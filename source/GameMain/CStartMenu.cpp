@@ -18,6 +18,7 @@
 #include "render/CImageManager.h"
 #include "replay/ReplayFiles.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <dx/DxLib.h>
 #include <filesystem>
@@ -43,7 +44,9 @@ constexpr const char* kReplayUnplayable = fTrMark("リプレイを再生でき�
 
 constexpr int kMenuX = 10;
 constexpr int kMenuBottom = 430;
-constexpr int kDescriptionWidth = 380;
+// The description box reaches as far from the right edge as the menu is from the left (at least 380 wide):
+// the longest description ends at the box's rim otherwise.
+constexpr int kDescriptionMinWidth = 380;
 } // namespace
 
 CStartMenu::CStartMenu() : mMenuWindow(std::make_unique<CMainWindowNull>()) {
@@ -109,8 +112,10 @@ void CStartMenu::fShowDescription() {
         description.fAddMessage(fTr(item.description));
         const SWindowRect menu = mMenuWindow->fGetRect();
         const int h = mMenuWindow->fGetHeight();
-        mDescriptionWindow = std::make_unique<CMessageWindow>(std::move(description), kDescriptionWidth, h);
-        mDescriptionWindow->fSetRect(mMenuWindow->fGetWidth() + 20, menu.y, kDescriptionWidth, h);
+        const int x = mMenuWindow->fGetWidth() + 20;
+        const int w = std::max(kDescriptionMinWidth, 640 - kMenuX - x);
+        mDescriptionWindow = std::make_unique<CMessageWindow>(std::move(description), w, h);
+        mDescriptionWindow->fSetRect(x, menu.y, w, h);
         return;
     }
 }
