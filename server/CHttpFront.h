@@ -53,6 +53,7 @@ public:
         std::string contentType = "text/plain; charset=utf-8";
         std::string downloadName;
         std::string logReason; // why a request was refused, for the log
+        std::string language;  // a page's language ("ja", "en"), sent as Content-Language
     };
     // What a request's body is for, decided from its headers before any of it is read.
     enum class EBody {
@@ -65,6 +66,7 @@ public:
         std::string target;
         std::string id; // names the request in the log lines of this node and of the checker
         std::string body;
+        std::string acceptLanguage; // the Accept-Language header: which language the pages are in
         CRequestDeadlines::SConnection* clock = nullptr;
         EBody use = EBody::None;
         std::size_t discarded = 0;
@@ -90,10 +92,10 @@ public:
 
 private:
     SAnswer fRankingScript(const std::string& method, const std::string& query, SRequest& request);
-    SAnswer fWebPage(const std::string& query);
+    SAnswer fWebPage(const std::string& query, const std::string& acceptLanguage);
     SAnswer fJson(const std::string& query);
     SAnswer fReplayFile(const std::string& id);
-    SAnswer fEntryPage(const std::string& id);
+    SAnswer fEntryPage(const std::string& id, const std::string& query, const std::string& acceptLanguage);
     SAnswer fResultPicture(const std::string& id);
     SAnswer fDishPicture(const std::string& name);
     SAnswer fHealth();
