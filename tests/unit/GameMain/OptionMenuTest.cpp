@@ -182,9 +182,9 @@ TEST_F(OptionMenuTest, TheLanguageRowChangesTheTextsAtOnceAndIsSavedOnLeaving) {
     // Auto, Japanese, English, round again; each is shown at once, in the language it means.
     const std::vector<std::pair<std::string, std::string>> steps{
         {"Right", "言語　　　　　:◀ 日本語 ▶"},
-        {"Right", "Language:  ◀ English ▶"},
+        {"Right", "Language:   ◀ English ▶"},
         {"Right", "言語　　　　　:◀ 自動 ▶"}, // Auto follows --language, here Japanese
-        {"Left", "Language:  ◀ English ▶"},
+        {"Left", "Language:   ◀ English ▶"},
     };
     for (const auto& [key, text] : steps) {
         fFrames("tap " + key);
