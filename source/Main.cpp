@@ -10,6 +10,7 @@
 #include "base/GameVersion.h"
 #include "base/Log.h"
 #include "base/Translation.h"
+#include "input/KeyBindings.h"
 #include "net/RankingClient.h"
 #include "replay/ReplayFiles.h"
 
@@ -44,6 +45,7 @@ std::string fFileList(const SGameFolders& folders) {
            "dat/replay/replay      the high score's replay\n" + "  " + user +
            "dat/setting.dat        the gamepad settings\n" + "  " + user +
            "dat/language.dat       the language chosen in the key configuration\n" + "  " + user +
+           "dat/keys.dat           the keyboard keys chosen in the key configuration\n" + "  " + user +
            "dat/tips.dat           the tips unlocked\n" + "  " + user +
            "downloaded_replay/     other players' replays\n" + "  " + user +
            "config.dat             window, sound, memory (optional)\n" + "  " + user +
@@ -136,6 +138,8 @@ int fSetUpFolders(const char* argv0, const SLaunchOptions& options) {
 bool fLoadPlayerFiles() {
     fRemoveReplayPlaceholders();
     fLoadSetting();
+    // A damaged key file is set aside with a warning; the game's own keys are used.
+    fSetKeyBindings(fLoadKeyBindings(fUserPath(kKeyBindingsFile)).value_or(SKeyBindings{}));
     try {
         const SConfig config = fLoadConfig();
         gConfigWindowed = config.windowed;

@@ -14,6 +14,7 @@
 #include "gui/GuiHelper.h"
 #include "gui/GuiStyle.h"
 #include "input/CKeyManagerBase.h"
+#include "input/KeyBindings.h"
 
 #include <algorithm>
 #include <array>
@@ -148,6 +149,8 @@ COptionMenu::COptionMenu() {
     mWindow->fSetWidgetNeighbour("MUSIC", FOCUS_UP, "KEY_X");
     mPadAttached = fPadAttached();
     fTracePadState();
+    mKeyboard = std::make_unique<CKeyboardConfig>(kWindowX + kWindowWidth + kWindowX, kWindowY,
+                                                  640 - kWindowWidth - 3 * kWindowX);
 
     mKeyRepeat.fAddKey(EGameKey::DOWN);
     mKeyRepeat.fAddKey(EGameKey::UP);
@@ -238,7 +241,31 @@ void COptionMenu::fChangeLanguage(int step) {
     }
 }
 
+bool COptionMenu::fLeaveKeysPushed() {
+    // Both are read, so that a push of the other one is not left for the start menu to take as its own.
+    const bool x = gKeyManager->fIsKeyboardPushed(EGameKey::KEY_X);
+    const bool z = gKeyManager->fIsKeyboardPushed(EGameKey::KEY_Z);
+    return x || z;
+}
+
+bool COptionMenu::fKeyboardInput() {
+    if (mKeyboard->fInput() == CKeyboardConfig::EAnswer::Back) {
+        mOnKeyboard = false;
+        mKeyboard->fSetActive(false);
+        mWindow->fSetFocus(mWindow->fGetFocusName(), true);
+        return false;
+    }
+    return !mKeyboard->fIsWaiting() && fLeaveKeysPushed();
+}
+
 void COptionMenu::fInput() {
+    if (mOnKeyboard) {
+        if (fKeyboardInput()) {
+            fSave();
+            fReturnToStartMenu();
+        }
+        return;
+    }
     // Only the keyboard navigates: the pad's buttons are being assigned.
     if (gKeyManager->fIsKeyboardPushed(EGameKey::DOWN)) {
         mWindow->fMoveFocus(FOCUS_DOWN);
@@ -249,6 +276,11 @@ void COptionMenu::fInput() {
         return;
     }
     const std::string focus = mWindow->fGetFocusName();
+    if (fRowNamed(focus).kind == ERowKind::Key && gKeyManager->fIsKeyboardPushed(EGameKey::RIGHT)) {
+        mOnKeyboard = true;
+        mKeyboard->fSetActive(true);
+        return;
+    }
     if (fRowNamed(focus).kind == ERowKind::Volume) {
         if (gKeyManager->fIsKeyboardPushed(EGameKey::LEFT)) {
             fChangeVolume(focus, -1);
@@ -271,10 +303,7 @@ void COptionMenu::fInput() {
         gKeyManager->fSetupPadButtonFromSetting();
         fRefreshLabels();
     }
-    // Both are read, so that a push of the other one is not left for the start menu to take as its own.
-    const bool x = gKeyManager->fIsKeyboardPushed(EGameKey::KEY_X);
-    const bool z = gKeyManager->fIsKeyboardPushed(EGameKey::KEY_Z);
-    if (x || z) {
+    if (fLeaveKeysPushed()) {
         fSave();
         fReturnToStartMenu();
     }
@@ -282,6 +311,7 @@ void COptionMenu::fInput() {
 
 void COptionMenu::fDraw() {
     mWindow->fDraw();
+    mKeyboard->fDraw();
 }
 
 void COptionMenu::fSave() {
@@ -298,6 +328,11 @@ void COptionMenu::fSave() {
         fLogWarning(std::string("the volumes could not be saved: ") + e.what());
     }
     try {
+        fSaveKeyBindings(fUserPath(kKeyBindingsFile), fKeyBindings());
+    } catch (const CException& e) {
+        fLogWarning(std::string("the keyboard's keys could not be saved: ") + e.what());
+    }
+    try {
         fSaveLanguageSetting(fUserPath(kLanguageSettingsFile), fGetLanguageSetting());
     } catch (const CException& e) {
         fLogWarning(std::string("the language could not be saved: ") + e.what());
@@ -307,5 +342,8 @@ void COptionMenu::fSave() {
 void COptionMenu::fRefreshLabels() {
     for (const SRow& row : kRows) {
         mWindow->fSetLabelText(row.name, fRowText(row));
+    }
+    if (mKeyboard) {
+        mKeyboard->fRefreshLabels();
     }
 }

@@ -7,6 +7,7 @@
 //   gScene = std::make_unique<COptionMenu>();   // from the start menu's "option" item
 #pragma once
 
+#include "GameMain/CKeyboardConfig.h"
 #include "GameMain/CSceneHolder.h"
 #include "gui/CMainWindow.h"
 #include "input/CKeyRepeatManager.h"
@@ -34,9 +35,13 @@ public:
     static EGameKey fGameKeyOfRow(const std::string& name);
 
     CMainWindow& fGetWindow() { return *mWindow; }
+    CKeyboardConfig& fGetKeyboard() { return *mKeyboard; }
+    bool fIsOnKeyboard() const { return mOnKeyboard; }
 
 private:
     std::unique_ptr<CMainWindow> mWindow;
+    std::unique_ptr<CKeyboardConfig> mKeyboard; // the keyboard's keys, a window to the right
+    bool mOnKeyboard = false;                   // RIGHT on a key row goes there, LEFT comes back
     CKeyRepeatManager mKeyRepeat;
     bool mPadAttached = false;
     bool mStartedMusic = false; // the music row's preview, stopped when the menu goes
@@ -44,5 +49,8 @@ private:
     void fChangeVolume(const std::string& row, int step);
     // Auto, Japanese, English in a ring; the texts change at once.
     void fChangeLanguage(int step);
+    // The keyboard's window while it is in use; true when the menu is to be left.
+    bool fKeyboardInput();
+    bool fLeaveKeysPushed();
     void fTracePadState() const;
 };

@@ -3,6 +3,7 @@
 
 #include "GameMain/GameMain.h"
 #include "base/Log.h"
+#include "input/KeyBindings.h"
 
 #include <cstdio>
 #include <cstring>
@@ -18,7 +19,7 @@ constexpr const char* kResumeText = fTrMark("Pキー / スタートボタンで�
 CPause gPause;
 
 bool CPause::fUpdate(bool inRun) {
-    const bool pDown = dx_CheckHitKey(KEY_INPUT_P) != 0;
+    const bool pDown = dx_CheckHitKey(fKeyBindings().fCode(EBoundKey::PAUSE)) != 0;
     const bool startDown = (dx_GetJoypadInputState(1) & kPadStart) != 0;
     const bool active = dx_GetWindowActiveFlag() != 0;
     const bool toggled = (pDown && !mPDown) || (startDown && !mStartDown);

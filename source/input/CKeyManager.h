@@ -32,6 +32,8 @@ public:
     bool fIsPush(EGameKey key, bool trigger) override;
     int fGetPressedJoypadButton() override;
     void fSetupPadButtonFromSetting() override;
+    // Takes the keyboard keys from the bindings in use (input/KeyBindings.h); the constructor does too.
+    void fApplyKeyBindings() override;
 
     // Keyboard alone; LEFT, UP, RIGHT, DOWN also answer to the arrow keys of keys 4 to 7.
     virtual bool fCheckKeyboard(EGameKey key);

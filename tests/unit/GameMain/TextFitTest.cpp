@@ -18,6 +18,7 @@
 #include "gui/CNameEntryWindowEx.h"
 #include "gui/CShowRankingWindow.h"
 #include "gui/CYesNoWindow.h"
+#include "input/KeyBindings.h"
 #include "net/RankingClient.h"
 #include "render/GameFonts.h"
 #include "replay/ReplayFiles.h"
@@ -182,14 +183,19 @@ TEST_P(TextFitTest, TheKeyConfigurationWithItsLongestValues) {
     for (std::int32_t& button : gOptionInfo->buttons) {
         button = 1 << (4 + 15); // "Button16"
     }
+    // The widest key names: LShift, RShift, LCtrl, RCtrl, Space, Enter, Right, Down.
+    fSetKeyBindings(SKeyBindings{{0x2A, 0x36, 0x1D, 0x9D, 0x39, 0x1C, 0xCD, 0xD0}});
     for (const ELanguageSetting setting :
          {ELanguageSetting::Auto, ELanguageSetting::Japanese, ELanguageSetting::English}) {
         // The row shows the setting; the texts stay in the language under test.
         ASSERT_TRUE(fStartLanguage(GetParam(), setting));
         COptionMenu menu;
-        fCheck("key configuration", {fWindowFrame("the key configuration", menu.fGetWindow().fGetRect())},
+        fCheck("key configuration",
+               {fWindowFrame("the key configuration", menu.fGetWindow().fGetRect()),
+                fWindowFrame("the keyboard's keys", menu.fGetKeyboard().fGetWindow().fGetRect())},
                [&] { menu.fDraw(); });
     }
+    fSetKeyBindings(SKeyBindings{});
 }
 
 TEST_P(TextFitTest, TheRankingWindowWithItsWidestRowsAndBothSortHints) {
