@@ -164,6 +164,9 @@ void CStartMenu::fActOnFocusedItem() {
         fShowNotice(kConnecting);
     } else if (item == kSendHighScore.name) {
         mNameEntry = std::make_unique<CNameEntryWindowEx>(gui::fStandardFont(), kNameLength);
+        if (gKeyManager->fLastInputFromPad()) {
+            mNameEntry->fUsePad();
+        }
         mNameEntry->fSetOnDecide([this](const std::string& name) { fOnNameDecided(name); });
         mNameEntry->fSetOnCancel([this] { mNameEntry.reset(); });
     } else if (item == kShowTips.name) {

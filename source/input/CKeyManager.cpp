@@ -50,8 +50,15 @@ void CKeyManager::fApplyKeyBindings() {
 }
 
 void CKeyManager::fUpdate() {
+    bool keyboard = false;
     for (int k = 0; k < kGameKeyCount; ++k) {
         frameState_[static_cast<std::size_t>(k)] = fIsDown(static_cast<EGameKey>(k)) ? 1 : 0;
+        keyboard = keyboard || fCheckKeyboard(static_cast<EGameKey>(k));
+    }
+    if (dx_GetJoypadInputState(1) != 0) {
+        lastFromPad_ = true;
+    } else if (keyboard) {
+        lastFromPad_ = false;
     }
     if (const std::shared_ptr<CKeyFrameListener> listener = frameListener_.lock()) {
         listener->fOnKeyFrame(frameState_);

@@ -161,6 +161,11 @@ TEST_P(TextFitTest, EveryNoticeAndTheNameEntry) {
     CNameEntryWindowEx entry(gFont24, 12);
     fCheck("name entry", {kScreen, fWindowFrame("the name entry", entry.fGetWindow().fGetRect())},
            [&] { entry.fDraw(); });
+    entry.fUsePad();
+    fCheck("name entry on a pad",
+           {kScreen, fWindowFrame("the name entry", entry.fGetWindow().fGetRect()),
+            fWindowFrame("the character grid", entry.fGetGrid()->fGetRect())},
+           [&] { entry.fDraw(); });
     CYesNoWindow confirm(
         100, 200, gFont24, [] {}, [] {});
     fCheck("confirmation", {fWindowFrame("the confirmation", confirm.fGetWindow().fGetRect())},
