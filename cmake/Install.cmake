@@ -1,6 +1,7 @@
 # What `cmake --install` puts where, and the .deb and .tar.gz that CPack makes of it.
 #   bin/tavoni, bin/tavoni-ranking-server
 #   share/tavoni/dat/...      the read-only game data (images, sounds, the town map), share/tavoni/collision.png
+#   share/locale/en/LC_MESSAGES/tavoni.mo   the English texts
 #   share/applications/, share/icons/hicolor/<N>x<N>/apps/, share/metainfo/, share/man/man6/tavoni.6,
 #   share/man/man8/tavoni-ranking-server.8
 #   share/mime/packages/jp.tavoni.Tavoni.xml  the replay files' type (application/x-tavoni-replay)
@@ -15,6 +16,7 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/dat/ DESTINATION ${CMAKE_INSTALL_DATADIR}/
         PATTERN replay EXCLUDE PATTERN setting.dat EXCLUDE PATTERN tips.dat EXCLUDE PATTERN volume.dat EXCLUDE
         PATTERN window.dat EXCLUDE PATTERN ranking_server.txt EXCLUDE)
 install(FILES ${CMAKE_SOURCE_DIR}/collision.png DESTINATION ${CMAKE_INSTALL_DATADIR}/tavoni)
+install(FILES ${TAVONI_CATALOG} DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/en/LC_MESSAGES)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/${TAVONI_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/${TAVONI_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 # A file manager or a browser opens replay files with the game (the desktop entry names the type); the

@@ -1,5 +1,6 @@
 #include "CDishPictures.h"
 
+#include "PageTexts.h"
 #include "PngFile.h"
 
 #include <array>
@@ -19,8 +20,7 @@ const std::string& CDishPictures::fPng(int dish) {
 }
 
 std::string_view CDishPictures::fName(int dish) {
-    static constexpr std::array<std::string_view, kCount> names = {
-        "玉子焼き",   "ホットドッグ", "おにぎり", "カツ丼",       "恵方巻き",
-        "チャーハン", "タマゴサンド", "食パン",   "ジンギスカン", "スペアリブ(羊)"};
-    return dish >= 0 && dish < kCount ? names[static_cast<std::size_t>(dish)] : "?";
+    // The Japanese page's names are the game's own.
+    const SPageTexts& japanese = fPageTexts(EPageLanguage::Japanese);
+    return dish >= 0 && dish < kCount ? japanese.dishes[static_cast<std::size_t>(dish)] : "?";
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CRankingStore.h"
+#include "PageTexts.h"
 
 #include <string>
 
@@ -15,5 +16,5 @@ public:
         Damaged, // stored, but not a sound picture
     };
 
-    static std::string fHtml(const SListedEntry& entry, EPicture picture);
+    static std::string fHtml(const SListedEntry& entry, EPicture picture, const SPageLanguage& language = {});
 };

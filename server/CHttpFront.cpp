@@ -183,6 +183,11 @@ MHD_Result fSend(MHD_Connection* connection, const CHttpFront::SAnswer& answer,
             response, "Content-Security-Policy",
             "default-src 'none'; img-src 'self'; style-src 'unsafe-inline'; base-uri 'none'");
     }
+    if (!answer.language.empty()) {
+        // The same address answers in either language, by the request's Accept-Language.
+        MHD_add_response_header(response, "Content-Language", answer.language.c_str());
+        MHD_add_response_header(response, "Vary", "Accept-Language");
+    }
     if (!answer.disposition.empty()) {
         MHD_add_response_header(response, "Content-Disposition", answer.disposition.c_str());
     } else if (!answer.downloadName.empty()) {
@@ -422,6 +427,9 @@ std::optional<CHttpFront::SAnswer> CHttpFront::fBegin(const std::string& method,
     }
     const bool hasBody = !framing.encodings.empty() || announced > 0;
 
+    if (const char* accept = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Accept-Language")) {
+        request.acceptLanguage = accept;
+    }
     // Routed before the body is read: only an upload's body is kept, and only what may be kept is read.
     const std::size_t mark = request.target.find('?');
     const std::optional<std::string> path = fPercentDecode(request.target.substr(0, mark));
@@ -486,7 +494,7 @@ CHttpFront::SAnswer CHttpFront::fRoute(const std::string& method, SRequest& requ
         return fRefuse(MHD_HTTP_CONTENT_TOO_LARGE, "the request body is too large");
     }
     if (*path == "/" || *path == "/index.html") {
-        return fWebPage(query);
+        return fWebPage(query, request.acceptLanguage);
     }
     if (*path == "/api/ranking") {
         return fJson(query);
@@ -503,7 +511,7 @@ CHttpFront::SAnswer CHttpFront::fRoute(const std::string& method, SRequest& requ
         if (rest.ends_with(kPicture)) {
             return fResultPicture(rest.substr(0, rest.size() - kPicture.size()));
         }
-        return fEntryPage(rest);
+        return fEntryPage(rest, query, request.acceptLanguage);
     }
     if (path->starts_with("/dishes/")) {
         return fDishPicture(path->substr(std::strlen("/dishes/")));
@@ -574,11 +582,14 @@ CHttpFront::SAnswer CHttpFront::fRankingScript(const std::string& method, const 
     return fRefuse(MHD_HTTP_BAD_REQUEST, "unknown action");
 }
 
-CHttpFront::SAnswer CHttpFront::fWebPage(const std::string& query) {
+CHttpFront::SAnswer CHttpFront::fWebPage(const std::string& query, const std::string& acceptLanguage) {
     const auto form = fParseFormQuery(query);
     if (!form) {
         return fRefusePage(MHD_HTTP_BAD_REQUEST, "malformed query");
     }
+    const auto lang = form->find("lang");
+    const SPageLanguage language =
+        fChoosePageLanguage(lang == form->end() ? std::string_view() : lang->second, acceptLanguage);
     ERankingOrder order = ERankingOrder::Score;
     int page = 1;
     if (auto it = form->find("sort"); it != form->end()) {
@@ -603,7 +614,8 @@ CHttpFront::SAnswer CHttpFront::fWebPage(const std::string& query) {
     mMetrics.fListRendered(CServerMetrics::EList::Page);
     SAnswer answer;
     answer.contentType = "text/html; charset=utf-8";
-    answer.body = CRankingPage::fHtml(rows, total, page, order);
+    answer.body = CRankingPage::fHtml(rows, total, page, order, language);
+    answer.language = language.fTexts().code;
     return answer;
 }
 
@@ -667,10 +679,18 @@ CHttpFront::SAnswer CHttpFront::fWebReplayFile(const std::string& id) {
     return answer;
 }
 
-CHttpFront::SAnswer CHttpFront::fEntryPage(const std::string& id) {
+CHttpFront::SAnswer CHttpFront::fEntryPage(const std::string& id, const std::string& query,
+                                           const std::string& acceptLanguage) {
     if (!fIsServerReplayId(id)) {
         return fRefusePage(MHD_HTTP_BAD_REQUEST, "malformed replay id");
     }
+    const auto form = fParseFormQuery(query);
+    if (!form) {
+        return fRefusePage(MHD_HTTP_BAD_REQUEST, "malformed query");
+    }
+    const auto lang = form->find("lang");
+    const SPageLanguage language =
+        fChoosePageLanguage(lang == form->end() ? std::string_view() : lang->second, acceptLanguage);
     CRankingStore& store = mService.fStore();
     const std::optional<SListedEntry> entry = store.fEntry(id);
     if (!entry) {
@@ -691,7 +711,8 @@ CHttpFront::SAnswer CHttpFront::fEntryPage(const std::string& id) {
     }
     SAnswer answer;
     answer.contentType = "text/html; charset=utf-8";
-    answer.body = CEntryPage::fHtml(*entry, picture);
+    answer.body = CEntryPage::fHtml(*entry, picture, language);
+    answer.language = language.fTexts().code;
     return answer;
 }
 

@@ -59,6 +59,7 @@ public:
         std::string downloadName;
         std::string disposition; // a whole Content-Disposition, in place of one made of downloadName
         std::string logReason;   // why a request was refused, for the log
+        std::string language;    // a page's language ("ja", "en"), sent as Content-Language
     };
     // What a request's body is for, decided from its headers before any of it is read.
     enum class EBody {
@@ -76,6 +77,7 @@ public:
         int status = 0; // of the answer queued; 0: none yet
         std::size_t answerBytes = 0;
         std::string body;
+        std::string acceptLanguage; // the Accept-Language header: which language the pages are in
         CRequestDeadlines::SConnection* clock = nullptr;
         EBody use = EBody::None;
         std::size_t discarded = 0;
@@ -103,12 +105,12 @@ public:
 
 private:
     SAnswer fRankingScript(const std::string& method, const std::string& query, SRequest& request);
-    SAnswer fWebPage(const std::string& query);
+    SAnswer fWebPage(const std::string& query, const std::string& acceptLanguage);
     SAnswer fJson(const std::string& query);
     SAnswer fReplayFile(const std::string& id);
     // The same for the web page's link: saved under the player's name and score.
     SAnswer fWebReplayFile(const std::string& id);
-    SAnswer fEntryPage(const std::string& id);
+    SAnswer fEntryPage(const std::string& id, const std::string& query, const std::string& acceptLanguage);
     SAnswer fResultPicture(const std::string& id);
     SAnswer fDishPicture(const std::string& name);
     SAnswer fHealth();

@@ -9,9 +9,10 @@ const char* fOrderName(ERankingOrder order) {
     return order == ERankingOrder::Score ? "score" : "date";
 }
 
-std::string fPageLink(int page, ERankingOrder order, const std::string& caption) {
+std::string fPageLink(int page, ERankingOrder order, const std::string& caption,
+                      const SPageLanguage& language) {
     return "<a href=\"/?sort=" + std::string(fOrderName(order)) + "&amp;page=" + std::to_string(page) +
-           "\">" + caption + "</a>";
+           language.fLinkSuffix(false) + "\">" + caption + "</a>";
 }
 
 // What the check saw, each field null when it is not known.
@@ -75,9 +76,19 @@ std::string CRankingPage::fEscapeJson(std::string_view text) {
     return out;
 }
 
-std::string CRankingPage::fPageStart(std::string_view title) {
+std::string CRankingPage::fLanguageSwitch(const std::string& path, const std::string& query,
+                                          const SPageLanguage& language) {
+    const SPageTexts& other = fPageTexts(
+        language.language == EPageLanguage::English ? EPageLanguage::Japanese : EPageLanguage::English);
+    return "<nav id=\"language\"><a href=\"" + path + "?" + query + (query.empty() ? "" : "&amp;") +
+           "lang=" + other.code + "\" hreflang=\"" + other.code + "\" lang=\"" + other.code + "\">" +
+           other.switchTo + "</a></nav>\n";
+}
+
+std::string CRankingPage::fPageStart(std::string_view title, EPageLanguage language) {
     // The colours of the game's windows: deep blue panes, a gold rule, white text, the title's orange.
-    return "<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">"
+    return "<!DOCTYPE html>\n<html lang=\"" + std::string(fPageTexts(language).code) +
+           "\"><head><meta charset=\"utf-8\">"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
            "<title>" +
            fEscapeHtml(title) +
@@ -96,7 +107,7 @@ std::string CRankingPage::fPageStart(std::string_view title) {
            "td.rank,td.score,th.rank,th.score{text-align:right}td.score{font-weight:bold}"
            "td.name{word-break:break-all}"
            "tbody tr:nth-child(even){background:#2d356b}"
-           "nav{margin:1em 0}nav a,nav strong{margin-right:1em}"
+           "nav{margin:1em 0}nav a,nav strong{margin-right:1em}nav#language{float:right;margin:0}"
            "dl{display:grid;grid-template-columns:10em 1fr;gap:.3em 1em;margin:0}"
            "dt{color:#d8b860}dd{margin:0}.sub{white-space:nowrap;color:#b8bcd8}"
            "ul.dishes{list-style:none;padding:0;margin:.3em 0;display:flex;flex-wrap:wrap;gap:4px}"
@@ -117,38 +128,43 @@ std::string CRankingPage::fPageEnd() {
 }
 
 std::string CRankingPage::fHtml(const std::vector<SListedEntry>& rows, int total, int page,
-                                ERankingOrder order) {
+                                ERankingOrder order, const SPageLanguage& language) {
+    const SPageTexts& t = language.fTexts();
     const int pages = total == 0 ? 1 : (total + kRowsPerPage - 1) / kRowsPerPage;
-    std::string html = fPageStart("たぼに！ ランキング") + "<h1>たぼに！ ランキング</h1>\n<nav id=\"sort\">";
-    html += order == ERankingOrder::Score ? "<strong>スコア順</strong>"
-                                          : fPageLink(1, ERankingOrder::Score, "スコア順");
-    html += order == ERankingOrder::Date ? "<strong>登録日時順</strong>"
-                                         : fPageLink(1, ERankingOrder::Date, "登録日時順");
-    html += "</nav>\n<p>" + std::to_string(total) + " 件 (" + std::to_string(page) + " / " +
-            std::to_string(pages) + " ページ)</p>\n";
-    html += "<table id=\"ranking\"><thead><tr><th class=\"rank\">順位</th><th>名前</th><th class=\"score\">"
-            "スコア</th><th>登録日時 (UTC)</th><th class=\"wide\">リプレイ</th><th class=\"wide\">確認した"
-            "バージョン</th></tr></thead><tbody>\n";
+    const std::string here = "sort=" + std::string(fOrderName(order)) + "&amp;page=" + std::to_string(page);
+    std::string html = fPageStart(t.title, language.language) + fLanguageSwitch("/", here, language) +
+                       "<h1>" + t.title + "</h1>\n<nav id=\"sort\">";
+    html += order == ERankingOrder::Score ? "<strong>" + std::string(t.byScore) + "</strong>"
+                                          : fPageLink(1, ERankingOrder::Score, t.byScore, language);
+    html += order == ERankingOrder::Date ? "<strong>" + std::string(t.byDate) + "</strong>"
+                                         : fPageLink(1, ERankingOrder::Date, t.byDate, language);
+    html += "</nav>\n<p>" +
+            fFill(t.countLine, {std::to_string(total), std::to_string(page), std::to_string(pages)}) +
+            "</p>\n";
+    html += "<table id=\"ranking\"><thead><tr><th class=\"rank\">" + std::string(t.rankHead) + "</th><th>" +
+            t.nameHead + "</th><th class=\"score\">" + t.scoreHead + "</th><th>" + t.dateHead +
+            "</th><th class=\"wide\">" + t.replayHead + "</th><th class=\"wide\">" + t.versionHead +
+            "</th></tr></thead><tbody>\n";
     for (const SListedEntry& e : rows) {
         // Every field is escaped, the id too: the stores check their rows, and the page does not rely on it.
         const std::string id = fEscapeHtml(e.id);
         // The name links to the entry's page; an empty name still needs something to click.
         html += "<tr><td class=\"rank\">" + std::to_string(e.rank) +
-                "</td><td class=\"name\"><a href=\"/entry/" + id + "\">" +
-                (e.name.empty() ? std::string("(名無し)") : fEscapeHtml(e.name)) +
+                "</td><td class=\"name\"><a href=\"/entry/" + id + language.fLinkSuffix(true) + "\">" +
+                (e.name.empty() ? std::string(t.noName) : fEscapeHtml(e.name)) +
                 "</a></td><td class=\"score\">" + std::to_string(e.score) + "</td><td class=\"date\">" +
                 fFormatRegisteredAt(e.registeredAt) +
                 "</td><td class=\"wide\"><a class=\"replay\" href=\"/replays/" + id + "\" download=\"" +
-                fEscapeHtml(fReplayFileName(e.name, e.score)) +
-                "\">ダウンロード</a></td><td class=\"version wide\">" +
+                fEscapeHtml(fReplayFileName(e.name, e.score)) + "\">" + t.download +
+                "</a></td><td class=\"version wide\">" +
                 (e.version.empty() ? std::string("—") : fEscapeHtml(e.version)) + "</td></tr>\n";
     }
     html += "</tbody></table>\n<nav id=\"pages\">";
     if (page > 1) {
-        html += fPageLink(page - 1, order, "前のページ");
+        html += fPageLink(page - 1, order, t.previous, language);
     }
     if (page < pages) {
-        html += fPageLink(page + 1, order, "次のページ");
+        html += fPageLink(page + 1, order, t.next, language);
     }
     html += "</nav>\n" + fPageEnd();
     return html;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "CRankingStore.h"
+#include "PageTexts.h"
 
 #include <string>
 #include <string_view>
@@ -14,16 +15,21 @@ class CRankingPage {
 public:
     static constexpr int kRowsPerPage = 50;
 
-    // `page` counts from 1; `total` is the number of entries in the whole ranking.
-    static std::string fHtml(const std::vector<SListedEntry>& rows, int total, int page, ERankingOrder order);
+    // `page` counts from 1; `total` is the number of entries in the whole ranking. The page is in
+    // `language`, with a link to the same page in the other one.
+    static std::string fHtml(const std::vector<SListedEntry>& rows, int total, int page, ERankingOrder order,
+                             const SPageLanguage& language = {});
     static std::string fJson(const std::vector<SListedEntry>& rows, int total, int offset, int limit,
                              ERankingOrder order);
 
     static std::string fEscapeHtml(std::string_view text);
     static std::string fEscapeJson(std::string_view text);
 
-    // The start of every page, up to and with the opening of <body>, and its end.
-    static std::string fPageStart(std::string_view title);
+    // The start of every page, up to and with the opening of <main>, and its end.
+    static std::string fPageStart(std::string_view title, EPageLanguage language = EPageLanguage::Japanese);
+    // The link to `path` in the other language than `language`'s.
+    static std::string fLanguageSwitch(const std::string& path, const std::string& query,
+                                       const SPageLanguage& language);
     static std::string fPageEnd();
     // What a browser is shown when a page cannot be: the status, the reason and a way back.
     static std::string fErrorHtml(int status, std::string_view reason);

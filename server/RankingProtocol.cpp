@@ -51,11 +51,11 @@ std::string fCheckPlayerName(std::string_view name) {
         return "the name is longer than 12 characters";
     }
     for (const char c : name) {
-        if (c < 0x20 || c > 0x7e) {
-            return "the name holds a character that is not printable single-byte";
-        }
         if (c == '?') {
             return "the name holds a \"?\"";
+        }
+        if (!fIsPlayerNameChar(c)) {
+            return "the name holds a character that is not printable single-byte";
         }
     }
     return {};

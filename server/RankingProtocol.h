@@ -5,8 +5,10 @@
 
 #include "SRunSummary.h"
 
+#include "base/PlayerName.h"
 #include <cstdint>
 #include <map>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,7 +16,7 @@
 
 inline constexpr const char* kRankingScriptPath = "/cgi-bin/tavoni103/ranking.cgi";
 inline constexpr std::size_t kMaxUploadBytes = 8u * 1024 * 1024;
-inline constexpr std::size_t kMaxNameBytes = 12;
+inline constexpr std::size_t kMaxNameBytes = kMaxPlayerNameBytes;
 
 enum class ERankingAction { GetRankingList, UploadRanking, DownloadReplay };
 

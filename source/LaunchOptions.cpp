@@ -53,6 +53,8 @@ const char* const kLaunchUsage =
     "                           (default: the environment variable TAVONI_DATA_DIR, else\n"
     "                           $XDG_DATA_HOME/tavoni, else ~/.local/share/tavoni; unused when run\n"
     "                           from a game folder, whose dat/ keeps them)\n"
+    "  --language ja|en         the game's texts in Japanese or English (default: the language row of\n"
+    "                           the key configuration, else the locale: Japanese for ja and C/POSIX)\n"
     "  --version                print the game's version and leave\n"
     "  --help                   this text, and where this run's files are\n"
     "environment: TAVONI_DATA_DIR and TAVONI_RANKING_SERVER as above; CURL_CA_BUNDLE, a file of\n"
@@ -208,6 +210,16 @@ bool fReadJumps(COptionReader& in, SLaunchOptions& options) {
     }
 }
 
+bool fReadLanguage(COptionReader& in, SLaunchOptions& options) {
+    std::string code;
+    if (!in.fValue("--language", "ja or en", code)) {
+        return false;
+    }
+    options.language = fParseLanguageCode(code);
+    return options.language.has_value() ||
+           in.fRefuse("--language needs ja or en, not \"" + code + "\"", false);
+}
+
 bool fReadInputScript(COptionReader& in, SLaunchOptions& options) {
     std::string file;
     if (!in.fValue("--input", "a file", file)) {
@@ -254,6 +266,8 @@ bool fReadOption(std::string_view arg, COptionReader& in, SLaunchOptions& option
         return fReadRankingServer(in, options);
     } else if (arg == "--screenshot") {
         return fReadScreenshot(in, options);
+    } else if (arg == "--language") {
+        return fReadLanguage(in, options);
     } else {
         return in.fRefuse("unknown option \"" + std::string(arg) + "\"", true);
     }

@@ -1,6 +1,8 @@
 // The command line, read into one value before anything starts; Main applies it to the game's globals.
 #pragma once
 
+#include "base/Language.h"
+
 #include <dx/DxLib.h>
 
 #include <optional>
@@ -39,6 +41,7 @@ struct SLaunchOptions {
     std::optional<int> digestEvery;
     std::optional<int> seed;
     std::string rankingServer;
+    std::optional<ELanguage> language;
     std::vector<SScreenshotRequest> screenshots;
 };
 

@@ -2,12 +2,15 @@
 #include "GameMain/CLaunchReplay.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
+#include "GameMain/LanguageSettings.h"
 #include "GameMain/WindowSettings.h"
 #include "LaunchOptions.h"
 #include "base/FieldText.h"
 #include "base/GameFolders.h"
 #include "base/GameVersion.h"
 #include "base/Log.h"
+#include "base/Translation.h"
+#include "input/KeyBindings.h"
 #include "net/RankingClient.h"
 #include "net/RankingServerSetting.h"
 #include "replay/ReplayFiles.h"
@@ -24,6 +27,9 @@
 
 namespace {
 
+// --language, kept from the command line until the player's folder is known.
+std::optional<ELanguage> sCommandLineLanguage;
+
 // Which mode this run is in and where its data comes from, in one line.
 std::string fModeLine(const SGameFolders& folders) {
     const std::string user = folders.user.empty() ? std::string("./") : folders.user;
@@ -39,6 +45,8 @@ std::string fFileList(const SGameFolders& folders) {
     return "  " + user + "dat/replay/score.dat   the high score\n" + "  " + user +
            "dat/replay/replay      the high score's replay\n" + "  " + user +
            "dat/setting.dat        the gamepad settings\n" + "  " + user +
+           "dat/language.dat       the language chosen in the key configuration\n" + "  " + user +
+           "dat/keys.dat           the keyboard keys chosen in the key configuration\n" + "  " + user +
            "dat/tips.dat           the tips unlocked\n" + "  " + user +
            "downloaded_replay/     other players' replays\n" + "  " + user +
            "config.dat             window, sound, memory (optional)\n" + "  " + user +
@@ -76,6 +84,7 @@ bool fApplyOptions(const SLaunchOptions& options) {
     gLaunchResultScreenshot = options.resultScreenshot;
     gLaunchDigestEvery = options.digestEvery.value_or(gLaunchDigestEvery);
     gLaunchSeed = options.seed.value_or(gLaunchSeed);
+    sCommandLineLanguage = options.language;
     if (!options.rankingServer.empty()) {
         fSetRankingServer(options.rankingServer);
     }
@@ -122,6 +131,7 @@ int fSetUpFolders(const char* argv0, const SLaunchOptions& options) {
         return 2;
     }
     fSetGameFolders(found.folders);
+    fSetLocaleFolder(fFindLocaleFolder(search.executable));
     if (!found.folders.user.empty()) {
         std::string logFolder = found.folders.user;
         logFolder.pop_back(); // the log adds its own separator
@@ -138,6 +148,8 @@ bool fLoadPlayerFiles() {
     // A replay check writes nothing it was not asked for.
     fLoadRankingServerSetting(fUserPath(kRankingServerFile), !gLaunchReplay.fIsActive());
     fLoadSetting();
+    // A damaged key file is set aside with a warning; the game's own keys are used.
+    fSetKeyBindings(fLoadKeyBindings(fUserPath(kKeyBindingsFile)).value_or(SKeyBindings{}));
     try {
         const SConfig config = fLoadConfig();
         gConfigWindowed = config.windowed;
@@ -149,6 +161,10 @@ bool fLoadPlayerFiles() {
         return false;
     }
     fRegisterHighScoreInfo();
+    const ELanguageSetting saved =
+        fLoadLanguageSetting(fUserPath(kLanguageSettingsFile)).value_or(ELanguageSetting::Auto);
+    // Without the catalog the game still plays, in Japanese; the warning says why.
+    fStartLanguage(sCommandLineLanguage, saved);
     return true;
 }
 

@@ -4,13 +4,17 @@
 #include "GameMain/CStartMenu.h"
 #include "GameMain/GameMain.h"
 #include "GameMain/GameRecords.h"
+#include "GameMain/LanguageSettings.h"
 #include "GameMain/VolumeSettings.h"
 #include "audio/CSoundManager.h"
 #include "base/CException.h"
 #include "base/Check.h"
 #include "base/Log.h"
+#include "base/Translation.h"
 #include "gui/GuiHelper.h"
+#include "gui/GuiStyle.h"
 #include "input/CKeyManagerBase.h"
+#include "input/KeyBindings.h"
 
 #include <algorithm>
 #include <array>
@@ -19,7 +23,7 @@
 
 namespace {
 
-enum class ERowKind { Heading, PadState, Key, Volume };
+enum class ERowKind { Heading, PadState, Key, Volume, Language };
 
 struct SRow {
     const char* name;
@@ -28,24 +32,26 @@ struct SRow {
 };
 
 // The headings and the pad's state are never focused; the captions' gaps are full-width spaces so the
-// values line up in the proportional font.
-constexpr std::array<SRow, 11> kRows{{
-    {"TEXT2", "【ゲームパッド】", ERowKind::Heading},
+// values line up in the proportional font (a translated caption is padded to the same column when shown).
+constexpr std::array<SRow, 12> kRows{{
+    {"TEXT2", fTrMark("【ゲームパッド】"), ERowKind::Heading},
     {"PAD", "", ERowKind::PadState},
-    {"LEFT", "左移動　　　　:", ERowKind::Key},
-    {"UP", "上移動　　　　:", ERowKind::Key},
-    {"RIGHT", "右移動　　　　:", ERowKind::Key},
-    {"DOWN", "下移動　　　　:", ERowKind::Key},
-    {"KEY_Z", "攻撃　　　　　:", ERowKind::Key},
-    {"KEY_X", "交代　　　　　:", ERowKind::Key},
-    {"TEXT3", "【音量】", ERowKind::Heading},
-    {"MUSIC", "音楽　　　　　:", ERowKind::Volume},
-    {"EFFECTS", "効果音　　　　:", ERowKind::Volume},
+    {"LEFT", fTrMark("左移動　　　　:"), ERowKind::Key},
+    {"UP", fTrMark("上移動　　　　:"), ERowKind::Key},
+    {"RIGHT", fTrMark("右移動　　　　:"), ERowKind::Key},
+    {"DOWN", fTrMark("下移動　　　　:"), ERowKind::Key},
+    {"KEY_Z", fTrMark("攻撃　　　　　:"), ERowKind::Key},
+    {"KEY_X", fTrMark("交代　　　　　:"), ERowKind::Key},
+    {"TEXT3", fTrMark("【音量】"), ERowKind::Heading},
+    {"MUSIC", fTrMark("音楽　　　　　:"), ERowKind::Volume},
+    {"EFFECTS", fTrMark("効果音　　　　:"), ERowKind::Volume},
+    {"LANGUAGE", fTrMark("言語　　　　　:"), ERowKind::Language},
 }};
 
 constexpr int kWindowX = 5;
 constexpr int kWindowY = 5;
-constexpr int kWindowWidth = 340;
+// Wide enough for the language row's longest value, "◀ English ▶", after the Japanese captions.
+constexpr int kWindowWidth = 372;
 
 const SRow& fRowNamed(const std::string& name) {
     for (const SRow& row : kRows) {
@@ -69,17 +75,52 @@ std::string fLevelText(int level) {
     return "◀ " + std::to_string(level) + " ▶";
 }
 
+// The language row's value: the two languages are named in their own words, so either can be found.
+std::string fLanguageText(ELanguageSetting setting) {
+    switch (setting) {
+    case ELanguageSetting::Japanese:
+        return "◀ 日本語 ▶";
+    case ELanguageSetting::English:
+        return "◀ English ▶";
+    case ELanguageSetting::Auto:
+        break;
+    }
+    return std::string("◀ ") + fTr("自動") + " ▶";
+}
+
+int fTextWidth(const std::string& text) {
+    return dx_GetDrawStringWidthToHandle(text.c_str(), static_cast<int>(text.size()), gui::fStandardFont());
+}
+
+// A caption followed by its value at the column the widest caption ends at.
+std::string fCaptionAtColumn(const SRow& row) {
+    int column = 0;
+    for (const SRow& other : kRows) {
+        if (other.kind != ERowKind::Heading && other.kind != ERowKind::PadState) {
+            column = std::max(column, fTextWidth(fTr(other.caption)));
+        }
+    }
+    std::string caption = fTr(row.caption);
+    const int space = std::max(1, fTextWidth(" "));
+    for (int width = fTextWidth(caption); width + space / 2 < column; width += space) {
+        caption += ' ';
+    }
+    return caption;
+}
+
 std::string fRowText(const SRow& row) {
     switch (row.kind) {
     case ERowKind::Heading:
-        return row.caption;
+        return fTr(row.caption);
     case ERowKind::PadState:
-        return fPadAttached() ? "パッド：接続中" : "パッド：未接続";
+        return fPadAttached() ? fTr("パッド：接続中") : fTr("パッド：未接続");
     case ERowKind::Key:
-        return std::string(row.caption) +
+        return fCaptionAtColumn(row) +
                gOptionInfo->fGetButtonName(static_cast<int>(COptionMenu::fGameKeyOfRow(row.name)));
     case ERowKind::Volume:
-        return std::string(row.caption) + fLevelText(fLevelOfRow(row.name));
+        return fCaptionAtColumn(row) + fLevelText(fLevelOfRow(row.name));
+    case ERowKind::Language:
+        return fCaptionAtColumn(row) + fLanguageText(fGetLanguageSetting());
     }
     return row.caption;
 }
@@ -102,12 +143,14 @@ COptionMenu::COptionMenu() {
     // The headings and the pad's state are never focused: start on the first key and step over them.
     mWindow->fSetFocus("TEXT2", false);
     mWindow->fSetFocus("LEFT", true);
-    mWindow->fSetWidgetNeighbour("EFFECTS", FOCUS_DOWN, "LEFT");
-    mWindow->fSetWidgetNeighbour("LEFT", FOCUS_UP, "EFFECTS");
+    mWindow->fSetWidgetNeighbour("LANGUAGE", FOCUS_DOWN, "LEFT");
+    mWindow->fSetWidgetNeighbour("LEFT", FOCUS_UP, "LANGUAGE");
     mWindow->fSetWidgetNeighbour("KEY_X", FOCUS_DOWN, "MUSIC");
     mWindow->fSetWidgetNeighbour("MUSIC", FOCUS_UP, "KEY_X");
     mPadAttached = fPadAttached();
     fTracePadState();
+    mKeyboard = std::make_unique<CKeyboardConfig>(kWindowX + kWindowWidth + kWindowX, kWindowY,
+                                                  640 - kWindowWidth - 3 * kWindowX);
 
     mKeyRepeat.fAddKey(EGameKey::DOWN);
     mKeyRepeat.fAddKey(EGameKey::UP);
@@ -185,7 +228,44 @@ void COptionMenu::fChangeVolume(const std::string& row, int step) {
     }
 }
 
+void COptionMenu::fChangeLanguage(int step) {
+    constexpr int kChoices = 3; // Auto, Japanese, English
+    const int next = (static_cast<int>(fGetLanguageSetting()) + step + kChoices) % kChoices;
+    if (!fApplyLanguageSetting(static_cast<ELanguageSetting>(next))) {
+        fLogWarning("the texts stay as they were: the English catalog cannot be used");
+    }
+    gSoundManager->fPlaySe(SE_CURSOR, false);
+    fRefreshLabels();
+    if (gLaunchTraceMenu) {
+        std::printf("option menu: language %s\n", fLanguageCode(fGetLanguage()));
+    }
+}
+
+bool COptionMenu::fLeaveKeysPushed() {
+    // Both are read, so that a push of the other one is not left for the start menu to take as its own.
+    const bool x = gKeyManager->fIsKeyboardPushed(EGameKey::KEY_X);
+    const bool z = gKeyManager->fIsKeyboardPushed(EGameKey::KEY_Z);
+    return x || z;
+}
+
+bool COptionMenu::fKeyboardInput() {
+    if (mKeyboard->fInput() == CKeyboardConfig::EAnswer::Back) {
+        mOnKeyboard = false;
+        mKeyboard->fSetActive(false);
+        mWindow->fSetFocus(mWindow->fGetFocusName(), true);
+        return false;
+    }
+    return !mKeyboard->fIsWaiting() && fLeaveKeysPushed();
+}
+
 void COptionMenu::fInput() {
+    if (mOnKeyboard) {
+        if (fKeyboardInput()) {
+            fSave();
+            fReturnToStartMenu();
+        }
+        return;
+    }
     // Only the keyboard navigates: the pad's buttons are being assigned.
     if (gKeyManager->fIsKeyboardPushed(EGameKey::DOWN)) {
         mWindow->fMoveFocus(FOCUS_DOWN);
@@ -196,11 +276,23 @@ void COptionMenu::fInput() {
         return;
     }
     const std::string focus = mWindow->fGetFocusName();
+    if (fRowNamed(focus).kind == ERowKind::Key && gKeyManager->fIsKeyboardPushed(EGameKey::RIGHT)) {
+        mOnKeyboard = true;
+        mKeyboard->fSetActive(true);
+        return;
+    }
     if (fRowNamed(focus).kind == ERowKind::Volume) {
         if (gKeyManager->fIsKeyboardPushed(EGameKey::LEFT)) {
             fChangeVolume(focus, -1);
         } else if (gKeyManager->fIsKeyboardPushed(EGameKey::RIGHT)) {
             fChangeVolume(focus, +1);
+        }
+    }
+    if (fRowNamed(focus).kind == ERowKind::Language) {
+        if (gKeyManager->fIsKeyboardPushed(EGameKey::LEFT)) {
+            fChangeLanguage(-1);
+        } else if (gKeyManager->fIsKeyboardPushed(EGameKey::RIGHT)) {
+            fChangeLanguage(+1);
         }
     }
     // A held button is assigned again every frame, which changes nothing.
@@ -211,10 +303,7 @@ void COptionMenu::fInput() {
         gKeyManager->fSetupPadButtonFromSetting();
         fRefreshLabels();
     }
-    // Both are read, so that a push of the other one is not left for the start menu to take as its own.
-    const bool x = gKeyManager->fIsKeyboardPushed(EGameKey::KEY_X);
-    const bool z = gKeyManager->fIsKeyboardPushed(EGameKey::KEY_Z);
-    if (x || z) {
+    if (fLeaveKeysPushed()) {
         fSave();
         fReturnToStartMenu();
     }
@@ -222,6 +311,7 @@ void COptionMenu::fInput() {
 
 void COptionMenu::fDraw() {
     mWindow->fDraw();
+    mKeyboard->fDraw();
 }
 
 void COptionMenu::fSave() {
@@ -237,10 +327,23 @@ void COptionMenu::fSave() {
     } catch (const CException& e) {
         fLogWarning(std::string("the volumes could not be saved: ") + e.what());
     }
+    try {
+        fSaveKeyBindings(fUserPath(kKeyBindingsFile), fKeyBindings());
+    } catch (const CException& e) {
+        fLogWarning(std::string("the keyboard's keys could not be saved: ") + e.what());
+    }
+    try {
+        fSaveLanguageSetting(fUserPath(kLanguageSettingsFile), fGetLanguageSetting());
+    } catch (const CException& e) {
+        fLogWarning(std::string("the language could not be saved: ") + e.what());
+    }
 }
 
 void COptionMenu::fRefreshLabels() {
     for (const SRow& row : kRows) {
         mWindow->fSetLabelText(row.name, fRowText(row));
+    }
+    if (mKeyboard) {
+        mKeyboard->fRefreshLabels();
     }
 }

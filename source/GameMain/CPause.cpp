@@ -1,7 +1,9 @@
 #include "GameMain/CPause.h"
+#include "base/Translation.h"
 
 #include "GameMain/GameMain.h"
 #include "base/Log.h"
+#include "input/KeyBindings.h"
 
 #include <cstdio>
 #include <cstring>
@@ -10,14 +12,14 @@
 namespace {
 // The pad state bit of the Start button.
 constexpr int kPadStart = 1 << 11;
-constexpr const char* kPausedText = "ポーズ中";
-constexpr const char* kResumeText = "Pキー / スタートボタンで再開";
+constexpr const char* kPausedText = fTrMark("ポーズ中");
+constexpr const char* kResumeText = fTrMark("Pキー / スタートボタンで再開");
 } // namespace
 
 CPause gPause;
 
 bool CPause::fUpdate(bool inRun) {
-    const bool pDown = dx_CheckHitKey(KEY_INPUT_P) != 0;
+    const bool pDown = dx_CheckHitKey(fKeyBindings().fCode(EBoundKey::PAUSE)) != 0;
     const bool startDown = (dx_GetJoypadInputState(1) & kPadStart) != 0;
     const bool active = dx_GetWindowActiveFlag() != 0;
     const bool toggled = (pDown && !mPDown) || (startDown && !mStartDown);
@@ -47,10 +49,10 @@ void CPause::fDraw() const {
     dx_SetDrawBlendMode(0, 0);
     const int font = gFont64 >= 0 ? gFont64 : gFont24;
     const int small = gFont24;
-    const int w =
-        dx_GetDrawStringWidthToHandle(kPausedText, static_cast<int>(std::strlen(kPausedText)), font);
-    dx_DrawStringToHandle((640 - w) / 2, 180, kPausedText, dx_GetColor(255, 255, 255), font);
-    const int ws =
-        dx_GetDrawStringWidthToHandle(kResumeText, static_cast<int>(std::strlen(kResumeText)), small);
-    dx_DrawStringToHandle((640 - ws) / 2, 270, kResumeText, dx_GetColor(255, 240, 160), small);
+    const char* paused = fTr(kPausedText);
+    const char* resume = fTr(kResumeText);
+    const int w = dx_GetDrawStringWidthToHandle(paused, static_cast<int>(std::strlen(paused)), font);
+    dx_DrawStringToHandle((640 - w) / 2, 180, paused, dx_GetColor(255, 255, 255), font);
+    const int ws = dx_GetDrawStringWidthToHandle(resume, static_cast<int>(std::strlen(resume)), small);
+    dx_DrawStringToHandle((640 - ws) / 2, 270, resume, dx_GetColor(255, 240, 160), small);
 }

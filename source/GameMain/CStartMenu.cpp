@@ -1,5 +1,6 @@
 #include "GameMain/CStartMenu.h"
 #include "base/GameFolders.h"
+#include "base/Translation.h"
 
 #include "GameMain/CGameStageHost.h"
 #include "GameMain/COptionMenu.h"
@@ -18,6 +19,7 @@
 #include "render/CImageManager.h"
 #include "replay/ReplayFiles.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <dx/DxLib.h>
 #include <filesystem>
@@ -46,24 +48,29 @@ std::string fWrapReason(const std::string& reason) {
     return wrapped + reason.substr(start);
 }
 
-constexpr CStartMenu::SItem kStart{"start", "スタート", "ゲームを開始します"};
-constexpr CStartMenu::SItem kReplay{"replay", "自分のリプレイ", "自分のリプレイを再生します"};
+constexpr CStartMenu::SItem kStart{"start", fTrMark("スタート"), fTrMark("ゲームを開始します")};
+constexpr CStartMenu::SItem kReplay{"replay", fTrMark("自分のリプレイ"),
+                                    fTrMark("自分のリプレイを再生します")};
 constexpr CStartMenu::SItem kShowRanking{
-    "show ranking", "ランキング表示",
-    "ランキング一覧を表示します\nリプレイを再生できます\n(インターネットに接続します)"};
+    "show ranking", fTrMark("ランキング表示"),
+    fTrMark("ランキング一覧を表示します\nリプレイを再生できます\n(インターネットに接続します)")};
 constexpr CStartMenu::SItem kSendHighScore{
-    "send highscore", "ハイスコア送信",
-    "ハイスコアとリプレイを\nランキングサーバに送信します\n(インターネットに接続します)"};
-constexpr CStartMenu::SItem kShowTips{"show tips", "TIPSを表示", "取得したTIPSを表示します"};
-constexpr CStartMenu::SItem kOption{"option", "キーコンフィグ", "ゲームパッドの設定を変更します"};
-constexpr CStartMenu::SItem kQuit{"quit", "おわる", "ゲームを終了します"};
+    "send highscore", fTrMark("ハイスコア送信"),
+    fTrMark("ハイスコアとリプレイを\nランキングサーバに送信します\n(インターネットに接続します)")};
+constexpr CStartMenu::SItem kShowTips{"show tips", fTrMark("TIPSを表示"),
+                                      fTrMark("取得したTIPSを表示します")};
+constexpr CStartMenu::SItem kOption{"option", fTrMark("キーコンフィグ"),
+                                    fTrMark("ゲームパッドの設定を変更します")};
+constexpr CStartMenu::SItem kQuit{"quit", fTrMark("おわる"), fTrMark("ゲームを終了します")};
 
-constexpr const char* kConnecting = "ランキングサーバに接続中です...";
-constexpr const char* kReplayUnplayable = "リプレイを再生できませんでした";
+constexpr const char* kConnecting = fTrMark("ランキングサーバに接続中です...");
+constexpr const char* kReplayUnplayable = fTrMark("リプレイを再生できませんでした");
 
 constexpr int kMenuX = 10;
 constexpr int kMenuBottom = 430;
-constexpr int kDescriptionWidth = 380;
+// The description box reaches as far from the right edge as the menu is from the left (at least 380 wide):
+// the longest description ends at the box's rim otherwise.
+constexpr int kDescriptionMinWidth = 380;
 } // namespace
 
 CStartMenu::CStartMenu() : mMenuWindow(std::make_unique<CMainWindowNull>()) {
@@ -105,7 +112,7 @@ std::vector<CStartMenu::SItem> CStartMenu::fGetItems() const {
 void CStartMenu::fOpenMenu() {
     std::vector<std::pair<std::string, std::string>> labels;
     for (const SItem& item : fGetItems()) {
-        labels.emplace_back(item.name, item.caption);
+        labels.emplace_back(item.name, fTr(item.caption));
     }
     mMenuWindow = fCreateMenuList(kMenuX, 0, labels);
     const int w = mMenuWindow->fGetWidth();
@@ -126,11 +133,13 @@ void CStartMenu::fShowDescription() {
             continue;
         }
         CMessageInfo description;
-        description.fAddMessage(item.description);
+        description.fAddMessage(fTr(item.description));
         const SWindowRect menu = mMenuWindow->fGetRect();
         const int h = mMenuWindow->fGetHeight();
-        mDescriptionWindow = std::make_unique<CMessageWindow>(std::move(description), kDescriptionWidth, h);
-        mDescriptionWindow->fSetRect(mMenuWindow->fGetWidth() + 20, menu.y, kDescriptionWidth, h);
+        const int x = mMenuWindow->fGetWidth() + 20;
+        const int w = std::max(kDescriptionMinWidth, 640 - kMenuX - x);
+        mDescriptionWindow = std::make_unique<CMessageWindow>(std::move(description), w, h);
+        mDescriptionWindow->fSetRect(x, menu.y, w, h);
         return;
     }
 }
@@ -142,11 +151,12 @@ void CStartMenu::fMoveFocus(int direction) {
 }
 
 void CStartMenu::fShowNotice(const std::string& text) {
+    const std::string shown = fTr(text);
     if (gLaunchTraceMenu) {
-        std::printf("menu notice: %s\n", text.c_str());
+        std::printf("menu notice: %s\n", shown.c_str());
     }
     CMessageInfo message;
-    message.fAddMessage(text);
+    message.fAddMessage(shown);
     mNoticeWindow = std::make_unique<CPagedMessageWindow>(std::move(message));
     mNoticeWindow->fSetOnFinish([this] { mNoticeWindow.reset(); });
 }
@@ -178,6 +188,9 @@ void CStartMenu::fActOnFocusedItem() {
         fShowNotice(kConnecting);
     } else if (item == kSendHighScore.name) {
         mNameEntry = std::make_unique<CNameEntryWindowEx>(gui::fStandardFont(), kNameLength);
+        if (gKeyManager->fLastInputFromPad()) {
+            mNameEntry->fUsePad();
+        }
         mNameEntry->fSetOnDecide([this](const std::string& name) { fOnNameDecided(name); });
         mNameEntry->fSetOnCancel([this] { mNameEntry.reset(); });
     } else if (item == kShowTips.name) {
@@ -239,7 +252,8 @@ void CStartMenu::fUploadHighScore() {
     fBackToTitle();
     fOpenMenu();
     char text[160];
-    std::snprintf(text, sizeof text, "ランキングデータの送信に成功しました\nあなたの順位は%d位です",
+    // The rank goes into the translated text: its %d is checked against the Japanese one.
+    std::snprintf(text, sizeof text, fTr("ランキングデータの送信に成功しました\nあなたの順位は%d位です"),
                   result.rank);
     fShowNotice(text);
 }
@@ -349,6 +363,6 @@ void CStartMenu::fDraw() {
         gTipsManager->fDraw();
     }
     if (!fIsMenuOpen() && mFrameCounter % 80 < 40) {
-        dx_DrawStringToHandle(360, 440, "Ｚキーを押す", dx_GetColor(255, 100, 100), gFont24);
+        dx_DrawStringToHandle(360, 440, fTr("Ｚキーを押す"), dx_GetColor(255, 100, 100), gFont24);
     }
 }

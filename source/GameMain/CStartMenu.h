@@ -6,6 +6,7 @@
 
 #include "GameMain/CSceneHolder.h"
 #include "Stage/CHighScoreInfo.h"
+#include "base/PlayerName.h"
 #include "gui/CCommonMessageWindow.h"
 #include "gui/CMainWindow.h"
 #include "gui/CNameEntryWindowEx.h"
@@ -34,7 +35,7 @@ public:
         const char* description;
     };
 
-    static constexpr int kNameLength = 12;
+    static constexpr int kNameLength = static_cast<int>(kMaxPlayerNameBytes);
 
     CStartMenu();
     ~CStartMenu() override;

@@ -1,4 +1,5 @@
 #include "GameMain/CTipsManager.h"
+#include "base/Translation.h"
 
 #include "base/CException.h"
 #include "base/CRandom.h"
@@ -34,16 +35,18 @@ void CTipsManager::fSave() {
 
 void CTipsManager::fSetTexts() {
     mTexts = {
-        "Zキーを押しっぱなしにすると溜め攻撃が可能だ！",
-        "Xキーを押すと操作キャラクターを変更することが\nできるぞ！状況によってうまく使い分けよう。",
-        "敵をまとめて一度に倒すと1匹ずつ倒すより高得点\nを得ることができるぞ！",
-        "材料を連続して渡すと追加されるタイムにボーナス\nがつくぞ！",
-        "敵が出現するエリアは白い境界線で区切られている。\n境界線を出たり入ったりすれば敵が沢山出現するぞ。",
-        "マップ左下のエリアはニワトリが出現しやすい。  \nタマゴが欲しければGO！",
-        "マップ左上のエリアは小麦が出現しやすい。      \n小麦粉が欲しければGO！",
-        "マップ右下のエリアは米俵、海苔缶が出現しやすい。\n米や海苔が欲しければGO！",
-        "マップ上のエリアはブタさん、ひつじさんが出現し\nやすい。豚肉や羊肉が欲しければGO！",
-        "料理を3つ作る毎にランクが上がるぞ。ランクが上が\nると敵が強くなったり料理の難易度があがるぞ。",
+        fTrMark("Zキーを押しっぱなしにすると溜め攻撃が可能だ！"),
+        fTrMark("Xキーを押すと操作キャラクターを変更することが\nできるぞ！状況によってうまく使い分けよう。"),
+        fTrMark("敵をまとめて一度に倒すと1匹ずつ倒すより高得点\nを得ることができるぞ！"),
+        fTrMark("材料を連続して渡すと追加されるタイムにボーナス\nがつくぞ！"),
+        fTrMark("敵が出現するエリアは白い境界線で区切られている。\n境界線を出たり入ったりすれば敵が沢山出現す"
+                "るぞ。"),
+        fTrMark("マップ左下のエリアはニワトリが出現しやすい。  \nタマゴが欲しければGO！"),
+        fTrMark("マップ左上のエリアは小麦が出現しやすい。      \n小麦粉が欲しければGO！"),
+        fTrMark("マップ右下のエリアは米俵、海苔缶が出現しやすい。\n米や海苔が欲しければGO！"),
+        fTrMark("マップ上のエリアはブタさん、ひつじさんが出現し\nやすい。豚肉や羊肉が欲しければGO！"),
+        fTrMark(
+            "料理を3つ作る毎にランクが上がるぞ。ランクが上が\nると敵が強くなったり料理の難易度があがるぞ。"),
     };
 }
 
@@ -100,7 +103,7 @@ void CTipsManager::fOpen(EScene scene) {
 
 void CTipsManager::fBuildWindow() {
     CMessageInfo messages;
-    messages.fAddMessage(fHeading(mCurrent) + "\n" + mTexts[std::size_t(mCurrent)]);
+    messages.fAddMessage(fHeading(mCurrent) + "\n" + fTr(mTexts[std::size_t(mCurrent)]));
     mWindow = std::make_unique<CMessageWindow>(std::move(messages), kWindowWidth, kWindowHeight, kTextMargin);
     const SWindowRect size = mWindow->fGetWindow().fGetRect();
     mWindow->fSetRect(kWindowX, kWindowY, size.w, size.h);

@@ -1,5 +1,6 @@
 #include "Stage/CStage.h"
 #include "base/GameFolders.h"
+#include "base/Translation.h"
 
 #include "Stage/CVarno.h"
 #include "Stage/Collision.h"
@@ -375,7 +376,7 @@ void CStage::fDraw() {
     }
     if (mFrameCounter % 60 == 0) {
         char caption[160];
-        std::snprintf(caption, sizeof caption, "%s FPS:%.1f プレイ時間 %s", fGameTitle().c_str(),
+        std::snprintf(caption, sizeof caption, fTr("%s FPS:%.1f プレイ時間 %s"), fGameTitle().c_str(),
                       mHost->fGetFps(), fFramesToTimeText(mFrameCounter).c_str());
         dx_SetMainWindowText(caption);
     }
@@ -409,7 +410,7 @@ void CStage::fDraw() {
     if (mSpecialState) {
         switch (mSpecialState->fGetKind()) {
         case ESpecialState::TIME_UP:
-            dx_DrawStringToHandle(96, 192, "たいむあっぷ", dx_GetColor(255, 255, 255), gFont64, 0, 0);
+            dx_DrawStringToHandle(96, 192, fTr("たいむあっぷ"), dx_GetColor(255, 255, 255), gFont64, 0, 0);
             break;
         case ESpecialState::RESULT:
             mVarno->fDrawResult();

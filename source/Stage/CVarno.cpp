@@ -1,5 +1,6 @@
 #include "Stage/CVarno.h"
 #include "base/CStateDigest.h"
+#include "base/Translation.h"
 
 #include "Stage/CEffectCreator.h"
 #include "Stage/CStage.h"
@@ -240,7 +241,7 @@ void CVarno::fDrawBalloon() {
 void CVarno::fDrawResult() {
     const unsigned int white = dx_GetColor(255, 255, 255);
     mResultBackground.fDrawAt({70.0, 50.0});
-    dx_DrawStringToHandle(100, 70, "いままで食べた料理", white, gFont24Bold, 0, 0);
+    dx_DrawStringToHandle(100, 70, fTr("いままで食べた料理"), white, gFont24Bold, 0, 0);
     for (size_t i = 0; i < mEaten.size(); ++i) {
         const int column = static_cast<int>(i) % kResultIconsPerRow;
         const int row = static_cast<int>(i) / kResultIconsPerRow;
@@ -248,10 +249,11 @@ void CVarno::fDrawResult() {
             {100.0 + column * kResultRowHeight, 100.0 + row * kResultRowHeight});
     }
     const int rowsBelow = static_cast<int>(mEaten.size()) / kResultIconsPerRow * kResultRowHeight;
-    const std::string bonus = "ぼーなす：" + std::to_string(fGetBonus()) + "てん";
-    dx_DrawStringToHandle(100, rowsBelow + 140, bonus.c_str(), white, gFont24Bold, 0, 0);
-    const std::string total = "ごうけい：" + std::to_string(mStage->fGetScore()) + "てん";
-    dx_DrawStringToHandle(100, rowsBelow + 170, total.c_str(), white, gFont24Bold, 0, 0);
+    char line[128];
+    std::snprintf(line, sizeof line, fTr("ぼーなす：%dてん"), fGetBonus());
+    dx_DrawStringToHandle(100, rowsBelow + 140, line, white, gFont24Bold, 0, 0);
+    std::snprintf(line, sizeof line, fTr("ごうけい：%dてん"), mStage->fGetScore());
+    dx_DrawStringToHandle(100, rowsBelow + 170, line, white, gFont24Bold, 0, 0);
 }
 
 void CVarno::fAddToDigest(CStateDigest& digest) const {

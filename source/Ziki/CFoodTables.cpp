@@ -1,5 +1,6 @@
 #include "Ziki/CFoodTables.h"
 #include "base/CStateDigest.h"
+#include "base/Translation.h"
 
 #include "base/CRandom.h"
 #include "base/Check.h"
@@ -14,16 +15,16 @@ struct SFoodInfo {
 };
 
 const std::array<SFoodInfo, FOOD_TYPE_COUNT> kFoods{{
-    {"玉子焼き", "foods/tamagoyaki.png", {0, 0, 0, 0, 0, 2}, 1, 4},
-    {"ホットドッグ", "foods/hotdog.png", {2, 0, 0, 1, 0, 0}, 1, 6},
-    {"おにぎり", "foods/onigiri.png", {0, 2, 0, 0, 1, 0}, 1, 6},
-    {"カツ丼", "foods/katudon.png", {1, 3, 0, 1, 1, 1}, 2, 10},
-    {"恵方巻き", "foods/eho_roll.png", {0, 3, 0, 0, 3, 2}, 2, 10},
-    {"チャーハン", "foods/cha_hang.png", {0, 3, 0, 2, 0, 2}, 2, 10},
-    {"タマゴサンド", "foods/egg_sand.png", {3, 0, 0, 0, 0, 2}, 1, 8},
-    {"食パン", "foods/bread.png", {4, 0, 0, 0, 0, 0}, 2, 8},
-    {"ジンギスカン", "foods/genghis_khan.png", {0, 0, 3, 0, 0, 0}, 2, 8},
-    {"スペアリブ(羊)", "foods/spair_lib.png", {0, 0, 1, 0, 0, 0}, 1, 6},
+    {fTrMark("玉子焼き"), "foods/tamagoyaki.png", {0, 0, 0, 0, 0, 2}, 1, 4},
+    {fTrMark("ホットドッグ"), "foods/hotdog.png", {2, 0, 0, 1, 0, 0}, 1, 6},
+    {fTrMark("おにぎり"), "foods/onigiri.png", {0, 2, 0, 0, 1, 0}, 1, 6},
+    {fTrMark("カツ丼"), "foods/katudon.png", {1, 3, 0, 1, 1, 1}, 2, 10},
+    {fTrMark("恵方巻き"), "foods/eho_roll.png", {0, 3, 0, 0, 3, 2}, 2, 10},
+    {fTrMark("チャーハン"), "foods/cha_hang.png", {0, 3, 0, 2, 0, 2}, 2, 10},
+    {fTrMark("タマゴサンド"), "foods/egg_sand.png", {3, 0, 0, 0, 0, 2}, 1, 8},
+    {fTrMark("食パン"), "foods/bread.png", {4, 0, 0, 0, 0, 0}, 2, 8},
+    {fTrMark("ジンギスカン"), "foods/genghis_khan.png", {0, 0, 3, 0, 0, 0}, 2, 8},
+    {fTrMark("スペアリブ(羊)"), "foods/spair_lib.png", {0, 0, 1, 0, 0, 0}, 1, 6},
 }};
 
 const std::array<const char*, ITEM_TYPE_COUNT> kItemImages{

@@ -4,6 +4,7 @@
 #include "Ziki/CZiki.h"
 #include "base/Check.h"
 #include "base/TimeText.h"
+#include "base/Translation.h"
 #include "render/CImageManager.h"
 #include "render/GameFonts.h"
 
@@ -73,8 +74,8 @@ void CZiki::fDrawHud() {
     fDrawImage("ui_parts/yazirusi.png", 0, 70);
     if (!wishes.empty()) {
         fDrawImage(fGetFoodImageName(wishes[0]), 7, 120);
-        dx_DrawStringToHandle(10, 160, fGetFoodName(wishes[0]).c_str(), dx_GetColor(255, 255, 255), gFont20,
-                              0, 0);
+        dx_DrawStringToHandle(10, 160, fTr(fGetFoodName(wishes[0])).c_str(), dx_GetColor(255, 255, 255),
+                              gFont20, 0, 0);
     }
     fDrawImage("ui_parts/food_bg.png", 43, 116);
     if (wishes.size() >= 2) {
@@ -89,7 +90,10 @@ void CZiki::fDrawHud() {
     }
 
     // Ingredient panel: carried against needed.
-    fDrawImage("ui_parts/ingredient.png", 10, 190);
+    // The label is a picture with words: one for each language.
+    fDrawImage(fGetLanguage() == ELanguage::English ? "ui_parts/ingredient_en.png"
+                                                    : "ui_parts/ingredient.png",
+               10, 190);
     for (int i = 0; i < ITEM_TYPE_COUNT; ++i) {
         const int need = wishes.empty() ? 0 : fGetRecipe(wishes[0])[static_cast<size_t>(i)];
         const int have = mIngredients[static_cast<size_t>(i)];

@@ -1,4 +1,5 @@
 #include "gui/CNameEntryWindowEx.h"
+#include "base/Translation.h"
 
 #include "audio/CSoundManager.h"
 #include "base/CException.h"
@@ -62,7 +63,7 @@ CNameEntryWindowEx::CNameEntryWindowEx(int font, int maxLength)
     style.width = width - 2 * kTitleLeft;
     // Light letters on the dark bar: the heading stays highlighted.
     mWindow->fSetupTextLabel("title", gui::fTextColour(), dx_GetColor(200, 200, 200), font, "", 255, style);
-    mWindow->fSetLabelText("title", "名前入力");
+    mWindow->fSetLabelText("title", fTr("名前入力"));
     mWindow->fSetFocus("title", true);
     fStartInput();
 }
@@ -128,20 +129,24 @@ void CNameEntryWindowEx::fInput() {
         } else if (answer == EAnswer::NO) {
             mYesNo.reset();
             mName.clear();
-            fStartInput();
+            if (mGrid) {
+                mPadTyped.clear();
+            } else {
+                fStartInput();
+            }
         }
+        return;
+    }
+    if (mGrid) {
+        fPadInput();
         return;
     }
     switch (dx_CheckKeyInput(mInputHandle)) {
     case 1: {
         // The field holds at most maxLength bytes and its end; the buffer has room for both.
         dx_GetKeyInputString(mBuffer.data(), mInputHandle);
-        mName = fCleanName(std::string(mBuffer.data()));
         fEndInput();
-        // Beside the name window, clear of its hint.
-        mYesNo = std::make_unique<CYesNoWindow>(
-            std::max(kYesNoX, mWindow->fGetRect().w + 10), kYesNoY, mFont, [this] { mAnswer = EAnswer::YES; },
-            [this] { mAnswer = EAnswer::NO; });
+        fConfirm(std::string(mBuffer.data()));
         break;
     }
     case 2:
@@ -154,6 +159,46 @@ void CNameEntryWindowEx::fInput() {
         break;
     default:
         break;
+    }
+}
+
+void CNameEntryWindowEx::fConfirm(const std::string& typed) {
+    mName = fCleanName(typed);
+    // Beside the name window, clear of its hint.
+    mYesNo = std::make_unique<CYesNoWindow>(
+        std::max(kYesNoX, mWindow->fGetRect().w + 10), kYesNoY, mFont, [this] { mAnswer = EAnswer::YES; },
+        [this] { mAnswer = EAnswer::NO; });
+}
+
+void CNameEntryWindowEx::fUsePad() {
+    fEndInput();
+    const SWindowRect r = mWindow->fGetRect();
+    mGrid = std::make_unique<CPadCharacterGrid>(r.x, r.y + r.h + 4, mFont);
+}
+
+void CNameEntryWindowEx::fPadInput() {
+    constexpr int kPadStart = 1 << 11;
+    const bool start = (dx_GetJoypadInputState(1) & kPadStart) != 0;
+    const bool startPushed = start && !mStartDown;
+    mStartDown = start;
+    if (startPushed) {
+        fConfirm(mPadTyped);
+        return;
+    }
+    const std::pair<EGameKey, std::pair<int, int>> moves[] = {{EGameKey::LEFT, {-1, 0}},
+                                                              {EGameKey::RIGHT, {1, 0}},
+                                                              {EGameKey::UP, {0, -1}},
+                                                              {EGameKey::DOWN, {0, 1}}};
+    for (const auto& [key, step] : moves) {
+        if (gKeyManager->fIsPush(key, true)) {
+            mGrid->fMove(step.first, step.second);
+        }
+    }
+    if (gKeyManager->fIsPush(EGameKey::KEY_Z, true) && static_cast<int>(mPadTyped.size()) < mMaxLength) {
+        mPadTyped += mGrid->fCurrent();
+    }
+    if (gKeyManager->fIsPush(EGameKey::KEY_X, true) && !mPadTyped.empty()) {
+        mPadTyped.pop_back();
     }
 }
 
@@ -180,6 +225,11 @@ void CNameEntryWindowEx::fDraw() {
     }
     if (!mName.empty()) {
         dx_DrawString(x + 2, y + 2, mName.c_str(), dx_GetColor(255, 255, 255));
+    } else if (mGrid) {
+        dx_DrawString(x + 2, y + 2, (mPadTyped + "_").c_str(), dx_GetColor(255, 255, 255));
+    }
+    if (mGrid && !mYesNo) {
+        mGrid->fDraw();
     }
     if (mYesNo) {
         mYesNo->fDraw();

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "gui/CMainWindow.h"
+#include "gui/CPadCharacterGrid.h"
 #include "gui/CYesNoWindow.h"
 
 #include <functional>
@@ -46,6 +47,11 @@ public:
 
     // Frames left of the flash that answers a refused character (0: none).
     int fGetRefusalFlash() const { return mRefusalFlash; }
+    // For a player on a gamepad: the text input gives way to a grid of the characters a name may hold. The
+    // d-pad moves, button 1 adds the character (up to maxLength), button 2 takes the last one back, Start
+    // asks for the confirmation as Enter does.
+    virtual void fUsePad();
+    CPadCharacterGrid* fGetGrid() { return mGrid.get(); }
 
     // The confirmation, while it is open.
     CYesNoWindow* fGetYesNo() { return mYesNo.get(); }
@@ -61,9 +67,14 @@ private:
     void fEndInput();
     void fNoticeRefusals();
     void fDrawHint(int x, int y) const;
+    void fPadInput();
+    void fConfirm(const std::string& typed);
 
     std::unique_ptr<CMainWindow> mWindow;
     std::unique_ptr<CYesNoWindow> mYesNo;
+    std::unique_ptr<CPadCharacterGrid> mGrid; // only on a gamepad
+    std::string mPadTyped;                    // what the grid has made so far
+    bool mStartDown = true;                   // a Start still held from before counts once let go
     int mInputHandle = -1;
     std::string mBuffer;
     int mFont;

@@ -1,4 +1,5 @@
 #include "gui/CShowRankingWindow.h"
+#include "base/Translation.h"
 
 #include "base/CException.h"
 #include "base/Log.h"
@@ -41,7 +42,7 @@ std::string CShowRankingWindow::fFormatRow(const SRankingData& entry) {
     const std::string& date = entry.registeredAt;
     const std::string shown = date.size() > 3 ? date.substr(0, date.size() - 3) : std::string();
     // The name's column is right-aligned like the numbers (a space flag on a string would change nothing).
-    constexpr const char* kFormat = "% 3d位 %12s % 7d点 %s";
+    const char* kFormat = fTr("% 3d位 %12s % 7d点 %s");
     const int length =
         std::snprintf(nullptr, 0, kFormat, entry.rank, entry.name.c_str(), entry.score, shown.c_str());
     if (length <= 0) {
@@ -70,7 +71,7 @@ void CShowRankingWindow::fShowSortHint() {
 
 void CShowRankingWindow::fShowNotice(const std::string& text) {
     CMessageInfo message;
-    message.fAddMessage(text);
+    message.fAddMessage(fTr(text));
     const SWindowRect list = fGetWindow().fGetRect();
     mInfoWindow = std::make_unique<CMessageWindow>(std::move(message), list.w, kInfoHeight);
     CMainWindow& info = mInfoWindow->fGetWindow();

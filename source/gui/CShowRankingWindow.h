@@ -11,6 +11,7 @@
 //   every frame: mRanking->fInput(); mRanking->fUpdate(); ... mRanking->fDraw();
 #pragma once
 
+#include "base/Translation.h"
 #include "gui/CCommonMessageWindow.h"
 #include "gui/CWindowBase.h"
 #include "input/CKeyRepeatManager.h"
@@ -34,10 +35,10 @@ public:
     static constexpr int kBlinkPeriod = 60;
     static constexpr const char* kRightArrowImage = "ui_parts/cursor_right.png";
     static constexpr const char* kLeftArrowImage = "ui_parts/cursor_left.png";
-    static constexpr const char* kHintByScore = "スコア順でソート中(ボタン3で切り替え)";
-    static constexpr const char* kHintByDate = "登録日時順でソート中(ボタン3で切り替え)";
-    static constexpr const char* kNoticeDownloading = "リプレイファイルをダウンロード中です...";
-    static constexpr const char* kNoticeCannotPlay = "リプレイを再生できませんでした";
+    static constexpr const char* kHintByScore = fTrMark("スコア順でソート中(ボタン3で切り替え)");
+    static constexpr const char* kHintByDate = fTrMark("登録日時順でソート中(ボタン3で切り替え)");
+    static constexpr const char* kNoticeDownloading = fTrMark("リプレイファイルをダウンロード中です...");
+    static constexpr const char* kNoticeCannotPlay = fTrMark("リプレイを再生できませんでした");
 
     // Sorts the entries by score and gives them their places; the first page is shown, its first row
     // focused.

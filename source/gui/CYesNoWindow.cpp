@@ -1,4 +1,5 @@
 #include "gui/CYesNoWindow.h"
+#include "base/Translation.h"
 
 #include "gui/GuiStyle.h"
 #include "input/CKeyManagerBase.h"
@@ -24,11 +25,12 @@ CYesNoWindow::CYesNoWindow(int x, int y, int font, std::function<void()> onYes, 
     : mWindow(std::make_unique<CMainWindow>()), mOnYes(std::move(onYes)), mOnNo(std::move(onNo)) {
     const int s = gui::fFontSize(font);
     // The choices are padded with a space each side, so their highlight does not touch the letters.
-    const std::string yes = " はい ";
-    const std::string no = " いいえ ";
+    const std::string yes = std::string(" ") + fTr("はい") + " ";
+    const std::string no = std::string(" ") + fTr("いいえ") + " ";
     const int yesWidth = fTextWidth(yes, font);
     const int noWidth = fTextWidth(no, font);
-    const int width = std::max({minWidth, fTextWidth(question, font) + 2 * gui::kWindowMargin,
+    const std::string shownQuestion = fTr(question);
+    const int width = std::max({minWidth, fTextWidth(shownQuestion, font) + 2 * gui::kWindowMargin,
                                 yesWidth + noWidth + kChoiceGap + 2 * gui::kWindowMargin});
     const int choiceTop = kTitleTop + s + s / 2;
     const int height = choiceTop + s + gui::kWindowMargin;
@@ -43,7 +45,7 @@ CYesNoWindow::CYesNoWindow(int x, int y, int font, std::function<void()> onYes, 
     // Light letters on the dark bar.
     mWindow->fSetupTextLabel("title", gui::fTextColour(), dx_GetColor(200, 200, 200), font, "", 255,
                              titleStyle);
-    mWindow->fSetLabelText("title", question);
+    mWindow->fSetLabelText("title", shownQuestion);
     // The heading is drawn highlighted for good, while the window's focus moves between the choices.
     mWindow->fGetWidget("title")->fSetFocus(true);
 

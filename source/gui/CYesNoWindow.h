@@ -2,6 +2,7 @@
 // RIGHT move between them, Z takes the focused one, X or Esc answer no.
 #pragma once
 
+#include "base/Translation.h"
 #include "gui/CMainWindow.h"
 
 #include <functional>
@@ -13,7 +14,7 @@ public:
     // The window's top-left at (x, y), at least `minWidth` wide; "yes" is focused. The callbacks may drop
     // the window that calls them.
     CYesNoWindow(int x, int y, int font, std::function<void()> onYes, std::function<void()> onNo,
-                 const std::string& question = "送信しますか？", int minWidth = 0);
+                 const std::string& question = fTrMark("送信しますか？"), int minWidth = 0);
     virtual ~CYesNoWindow() = default;
     CYesNoWindow(const CYesNoWindow&) = delete;
     CYesNoWindow& operator=(const CYesNoWindow&) = delete;

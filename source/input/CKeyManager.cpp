@@ -1,6 +1,7 @@
 #include "input/CKeyManager.h"
 
 #include "base/Check.h"
+#include "input/KeyBindings.h"
 #include "input/PadSetting.h"
 
 #include <dx/DxLib.h>
@@ -28,6 +29,7 @@ CKeyManager::CKeyManager() {
     pushLatch_.fill(true);
     frameState_.fill(0);
     keyCode_ = kDefaultKeyCodes;
+    fApplyKeyBindings();
     padMask_ = kDefaultPadMasks;
     fSetupPadButtonFromSetting();
     for (int k = static_cast<int>(EGameKey::KEY_F1); k < kGameKeyCount; ++k) {
@@ -35,9 +37,28 @@ CKeyManager::CKeyManager() {
     }
 }
 
+void CKeyManager::fApplyKeyBindings() {
+    // The player's keys take the arrows' places (I J K L still walk) and Z, X, C's.
+    const SKeyBindings& b = fKeyBindings();
+    keyCode_[static_cast<std::size_t>(EGameKey::ARROW_LEFT)] = b.fCode(EBoundKey::LEFT);
+    keyCode_[static_cast<std::size_t>(EGameKey::ARROW_LEFT) + 1] = b.fCode(EBoundKey::UP);
+    keyCode_[static_cast<std::size_t>(EGameKey::ARROW_LEFT) + 2] = b.fCode(EBoundKey::RIGHT);
+    keyCode_[static_cast<std::size_t>(EGameKey::ARROW_LEFT) + 3] = b.fCode(EBoundKey::DOWN);
+    keyCode_[static_cast<std::size_t>(EGameKey::KEY_Z)] = b.fCode(EBoundKey::ATTACK);
+    keyCode_[static_cast<std::size_t>(EGameKey::KEY_X)] = b.fCode(EBoundKey::SWAP);
+    keyCode_[static_cast<std::size_t>(EGameKey::KEY_C)] = b.fCode(EBoundKey::SORT);
+}
+
 void CKeyManager::fUpdate() {
+    bool keyboard = false;
     for (int k = 0; k < kGameKeyCount; ++k) {
         frameState_[static_cast<std::size_t>(k)] = fIsDown(static_cast<EGameKey>(k)) ? 1 : 0;
+        keyboard = keyboard || fCheckKeyboard(static_cast<EGameKey>(k));
+    }
+    if (dx_GetJoypadInputState(1) != 0) {
+        lastFromPad_ = true;
+    } else if (keyboard) {
+        lastFromPad_ = false;
     }
     if (const std::shared_ptr<CKeyFrameListener> listener = frameListener_.lock()) {
         listener->fOnKeyFrame(frameState_);

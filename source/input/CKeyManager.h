@@ -32,6 +32,9 @@ public:
     bool fIsPush(EGameKey key, bool trigger) override;
     int fGetPressedJoypadButton() override;
     void fSetupPadButtonFromSetting() override;
+    // Takes the keyboard keys from the bindings in use (input/KeyBindings.h); the constructor does too.
+    void fApplyKeyBindings() override;
+    bool fLastInputFromPad() override { return lastFromPad_; }
 
     // Keyboard alone; LEFT, UP, RIGHT, DOWN also answer to the arrow keys of keys 4 to 7.
     virtual bool fCheckKeyboard(EGameKey key);
@@ -51,4 +54,5 @@ private:
     std::array<int, kGameKeyCount> padMask_{};
     std::array<bool, kGameKeyCount> pushLatch_{};
     std::weak_ptr<CKeyFrameListener> frameListener_;
+    bool lastFromPad_ = false;
 };

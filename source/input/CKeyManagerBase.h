@@ -27,6 +27,10 @@ public:
     virtual int fGetPressedJoypadButton() = 0;
     // Copies the configurable gamepad buttons from gOptionInfo.
     virtual void fSetupPadButtonFromSetting() = 0;
+    // Takes the keyboard keys the player chose; a manager without a keyboard has nothing to take.
+    virtual void fApplyKeyBindings() {}
+    // Whether the last key or button pressed was on a gamepad (the name entry then offers its grid).
+    virtual bool fLastInputFromPad() { return false; }
 
 protected:
     // Checks a key index; one outside 0..27 is a programming error.

@@ -3,21 +3,23 @@
 // replies mean. Every request blocks until it is answered or fails (see CCurlWrapper).
 #pragma once
 
+#include "base/Translation.h"
 #include "net/RankingList.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+// The notices are Japanese message ids, translated where they are shown.
 // The server when neither --ranking-server, TAVONI_RANKING_SERVER nor the player's setting file names one.
 extern const char* const kDefaultRankingServer;
 inline constexpr const char* kRankingServerEnvironment = "TAVONI_RANKING_SERVER";
 
-inline constexpr const char* kNoticeConnectionFailed = "ランキングサーバとの接続に失敗しました";
-inline constexpr const char* kNoticeNoRankingData = "ランキングデータが登録されていません";
-inline constexpr const char* kNoticeDownloadFailed = "リプレイファイルのダウンロードに失敗しました";
+inline constexpr const char* kNoticeConnectionFailed = fTrMark("ランキングサーバとの接続に失敗しました");
+inline constexpr const char* kNoticeNoRankingData = fTrMark("ランキングデータが登録されていません");
+inline constexpr const char* kNoticeDownloadFailed = fTrMark("リプレイファイルのダウンロードに失敗しました");
 // Over the server's own reason, on the line after it.
-inline constexpr const char* kNoticeUploadRefused = "ランキングサーバに送信を断られました";
+inline constexpr const char* kNoticeUploadRefused = fTrMark("ランキングサーバに送信を断られました");
 
 // [https://]HOST[:PORT]: "https://" for TLS, else plain HTTP; a host name or IPv4 address (letters, digits,
 // "." and "-") or a bracketed IPv6 address, and a port from 1 to 65535.

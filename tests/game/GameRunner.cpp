@@ -93,6 +93,11 @@ SGameResult fRunProgram(const std::string& program, const std::vector<std::strin
         ::dup2(err, 2);
         ::setenv("SDL_VIDEODRIVER", "dummy", 1);
         ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+        // The game speaks the tester's language unless a test names one: its texts are checked in Japanese.
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
+            ::unsetenv(name);
+        }
+        ::setenv("LANG", "C.UTF-8", 1);
         for (const std::string& e : env) {
             const size_t eq = e.find('=');
             if (eq == std::string::npos) {

@@ -1,6 +1,7 @@
 // The ranking's web pages in a real browser: headless Chromium renders "/", and the rows, their order, a
 // name written in HTML and a download link are read back from the page it built; then an entry's page, with
-// what its check saw of the run and the picture of its result screen.
+// what its check saw of the run and the picture of its result screen; and both pages in the language the
+// browser asks for or the query names.
 #include "ServerTestSupport.h"
 #include "base/FieldText.h"
 
@@ -23,13 +24,19 @@ std::string fFindChromium() {
     return {};
 }
 
-// The DOM as Chromium built it, or empty after a minute.
-std::string fDumpDom(const std::string& chromium, const std::string& url, const fs::path& work) {
+// The DOM as Chromium built it, or empty after a minute. `acceptLanguage` is the browser's language list.
+std::string fDumpDom(const std::string& chromium, const std::string& url, const fs::path& work,
+                     const std::string& acceptLanguage = "ja") {
     const fs::path out = work / "dom.html";
-    std::vector<std::string> args{chromium,         "--headless",
-                                  "--no-sandbox",   "--disable-gpu",
-                                  "--no-first-run", "--user-data-dir=" + (work / "profile").string(),
-                                  "--dump-dom",     url};
+    std::vector<std::string> args{chromium,
+                                  "--headless",
+                                  "--no-sandbox",
+                                  "--disable-gpu",
+                                  "--no-first-run",
+                                  "--user-data-dir=" + (work / "profile").string(),
+                                  "--accept-lang=" + acceptLanguage,
+                                  "--dump-dom",
+                                  url};
     std::vector<char*> argv;
     for (std::string& a : args) {
         argv.push_back(a.data());
@@ -279,4 +286,66 @@ TEST_P(RankingWebPage, EntryPageShowsTheRunAndItsResultPictureOnceItIsPainted) {
     for (const auto& a : asked) {
         EXPECT_EQ(fHttp("GET", base + a.path).status, a.status) << a.path;
     }
+}
+
+TEST_P(RankingWebPage, SpeaksTheBrowsersLanguageOrTheOneAskedForWithALinkToTheOther) {
+    const std::string chromium = fFindChromium();
+    if (chromium.empty()) {
+        GTEST_SKIP() << "chromium is not installed (scripts/install-deps installs it)";
+    }
+    CTempFolder temp;
+    const fs::path game = fWriteFakeGame(
+        temp.fPath() / "game.sh", "echo 'replay upload.replay: 5400 frames, score 30, 1 ms (1 frames/s)'\n"
+                                  "echo 'digest 0123456789abcdef'\n"
+                                  "echo 'stats kills 1,0,0,0,0,0 multi 0 faints 0 dishes 1 combo 1 rank 1 "
+                                  "shots 1,0,0,0 swaps 0 grounds 1000 eaten 1'");
+    CRankingServer server(fTestOptions(temp.fPath() / "data", game));
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.fPort());
+    ASSERT_EQ(fHttp("POST", fScriptUrl(server.fPort(), "UploadRanking?Pelka?30"),
+                    fMakeSyntheticReplay(temp.fPath() / "make", 5, 1))
+                  .body,
+              "UploadSuccess?1");
+    const std::string id(
+        fSplitFields(fLines(fHttp("GET", fScriptUrl(server.fPort(), "GetRankingList")).body)[0], '?')[2]);
+    const std::string json = fHttp("GET", base + "/api/ranking").body;
+
+    // What each page shows, by the browser's list and by the query.
+    const struct {
+        std::string browser;
+        std::string query;
+        bool english;
+    } cases[] = {
+        {"en-US,en", "", true},       {"ja", "", false},
+        {"fr-FR,ja", "", false},      {"de,en;q=0.2", "", true},
+        {"en-GB", "?lang=ja", false}, {"ja", "?lang=en", true},
+    };
+    for (const auto& c : cases) {
+        const std::string list = fDumpDom(chromium, base + "/" + c.query, temp.fPath(), c.browser);
+        const std::string entry =
+            fDumpDom(chromium, base + "/entry/" + id + c.query, temp.fPath(), c.browser);
+        const std::string why = c.browser + " " + c.query;
+        EXPECT_NE(list.find(c.english ? "<html lang=\"en\">" : "<html lang=\"ja\">"), std::string::npos)
+            << why;
+        EXPECT_NE(list.find(c.english ? "<th class=\"rank\">Rank</th>" : "<th class=\"rank\">順位</th>"),
+                  std::string::npos)
+            << why << list;
+        EXPECT_NE(entry.find(c.english ? "<dd id=\"rank\">No. 1</dd>" : "<dd id=\"rank\">1 位</dd>"),
+                  std::string::npos)
+            << why << entry;
+        EXPECT_NE(entry.find(c.english ? "alt=\"Hot dog\"" : "alt=\"ホットドッグ\""), std::string::npos)
+            << why;
+        // The other language is a link away, on the same page.
+        const std::string other = c.english ? "ja" : "en";
+        EXPECT_NE(list.find("<a href=\"/?sort=score&amp;page=1&amp;lang=" + other + "\""), std::string::npos)
+            << why << list;
+        EXPECT_NE(entry.find("<a href=\"/entry/" + id + "?lang=" + other + "\""), std::string::npos) << why;
+        // Chosen in the query, the language stays with the links to the entries and back.
+        if (!c.query.empty()) {
+            EXPECT_NE(list.find("href=\"/entry/" + id + c.query + "\""), std::string::npos) << why << list;
+            EXPECT_NE(entry.find("<h1><a href=\"/" + c.query + "\">"), std::string::npos) << why << entry;
+        }
+    }
+    // The JSON has no words: the same whatever the browser asks for.
+    const SHttpReply english = fHttp("GET", base + "/api/ranking?lang=en");
+    EXPECT_EQ(english.body, json);
 }

@@ -1,4 +1,5 @@
-// The command line's number options: whole decimal values in their range, or a refusal naming the option.
+// The command line's options with a value: whole decimal values in their range, a language code, or a
+// refusal naming the option.
 #include "LaunchOptions.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,10 @@ TEST(LaunchOptions, NumberValuesAreWholeDecimalsInTheirRange) {
         {"--digest-every", "1", true},
         {"--screenshot", "x:shot.png", false},
         {"--screenshot", "-1:shot.png", false},
+        {"--language", "en", true},
+        {"--language", "ja", true},
+        {"--language", "fr", false},
+        {"--language", "EN", false},
     };
     for (const Case& c : cases) {
         const std::vector<const char*> argv = {"tavoni", c.option, c.value};

@@ -257,6 +257,9 @@ def all_ui():
                                      ((120, 220, 255), (40, 110, 230)), edge=BROWN)
     out["ui_parts/ingredient.png"] = label("ざいりょう", 104, 36, 20, (255, 250, 236), (240, 220, 180),
                                            ((255, 200, 120), (230, 100, 40)), edge=BROWN)
+    # The same label for the game in English (the HUD picks it with the language).
+    out["ui_parts/ingredient_en.png"] = label("FOOD", 104, 36, 20, (255, 250, 236), (240, 220, 180),
+                                              ((255, 200, 120), (230, 100, 40)), edge=BROWN)
     out["ui_parts/yazirusi.png"] = yazirusi()
     out["ui_parts/maru.png"] = maru()
     out["ui_parts/sleep_icon.png"] = sleep_icon()

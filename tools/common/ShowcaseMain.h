@@ -6,6 +6,8 @@
 #include "GameMain/COptionInfo.h"
 #include "GameMain/GameRecords.h"
 #include "ToolGlobals.h"
+#include "base/GameFolders.h"
+#include "base/Translation.h"
 
 #include <cstdio>
 #include <dx/DxLib.h>
@@ -29,6 +31,9 @@ inline int fShowcaseMain(const char* program, int argc, char** argv,
     }
     dx_SetTransColor(255, 0, 255);
     dx_SetDrawMode(1);
+    // The pictures speak the locale's language, as the game would.
+    fSetLocaleFolder(fFindLocaleFolder(fExecutablePath(argv[0])));
+    fSetLanguage(fLanguageOfLocale(fReadLocaleVariables()));
     bool ok = false;
     try {
         fCreateToolGlobals(false, 2024);

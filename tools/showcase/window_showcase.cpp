@@ -2,13 +2,14 @@
 // while typing and with its confirmation, a tip, the key configuration and the online ranking. The windows
 // are the game's own, on the offscreen backend, over the title picture; the name is typed through the media
 // layer's scripted text input. Usage: tavoni_window_showcase OUTPUT_FOLDER, run from the game folder (the one
-// holding dat/).
+// holding dat/). The windows speak the language of the locale variables (LANG=en_US.UTF-8: English).
 #include "GameMain/COptionInfo.h"
 #include "GameMain/COptionMenu.h"
 #include "GameMain/CTipsManager.h"
 #include "GameMain/GameRecords.h"
 #include "ShowcaseMain.h"
 #include "ToolGlobals.h"
+#include "base/Translation.h"
 #include "gui/CCommonMessageWindow.h"
 #include "gui/CNameEntryWindowEx.h"
 #include "gui/CShowRankingWindow.h"
@@ -53,7 +54,9 @@ std::string fAt(int offset, const std::string& event) {
 
 bool fNotice(const std::string& folder) {
     CMessageInfo messages;
-    messages.fAddMessage("ランキングデータの送信に成功しました\nあなたの順位は3位です");
+    char text[160];
+    std::snprintf(text, sizeof text, fTr("ランキングデータの送信に成功しました\nあなたの順位は%d位です"), 3);
+    messages.fAddMessage(text);
     CPagedMessageWindow notice(std::move(messages));
     for (int i = 0; i < 20; ++i) {
         notice.fUpdate();

@@ -3,9 +3,12 @@
 #include "GameMain/COptionInfo.h"
 #include "GameMain/COptionMenu.h"
 #include "GameMain/GameRecords.h"
+#include "GameMain/LanguageSettings.h"
 #include "GameMain/VolumeSettings.h"
 #include "ScratchFolder.h"
 #include "audio/CSoundManager.h"
+#include "base/Translation.h"
+#include "gui/GuiStyle.h"
 #include "gui/GuiTestEnv.h"
 #include "input/CKeyManager.h"
 
@@ -60,8 +63,10 @@ protected:
 
 TEST_F(OptionMenuTest, KeyboardWalksTheRowsRoundWithoutTheHeadingsOrThePadState) {
     EXPECT_EQ(fFocus(), "LEFT");
-    const std::vector<std::string> down{"UP", "RIGHT", "DOWN", "KEY_Z", "KEY_X", "MUSIC", "EFFECTS", "LEFT"};
-    const std::vector<std::string> up{"EFFECTS", "MUSIC", "KEY_X", "KEY_Z", "DOWN", "RIGHT", "UP", "LEFT"};
+    const std::vector<std::string> down{"UP",    "RIGHT",   "DOWN",     "KEY_Z", "KEY_X",
+                                        "MUSIC", "EFFECTS", "LANGUAGE", "LEFT"};
+    const std::vector<std::string> up{"LANGUAGE", "EFFECTS", "MUSIC", "KEY_X", "KEY_Z",
+                                      "DOWN",     "RIGHT",   "UP",    "LEFT"};
     for (const auto& [key, expected] : {std::pair{"Down", down}, std::pair{"Up", up}}) {
         for (const std::string& row : expected) {
             fFrames(std::string("tap ") + key);
@@ -86,6 +91,7 @@ TEST_F(OptionMenuTest, FreshInstallationShowsTheDefaultButtons) {
         {"TEXT3", "【音量】"},
         {"MUSIC", "音楽　　　　　:◀ 10 ▶"},
         {"EFFECTS", "効果音　　　　:◀ 10 ▶"},
+        {"LANGUAGE", "言語　　　　　:◀ 自動 ▶"},
     };
     for (const auto& [row, text] : rows) {
         EXPECT_EQ(fText(row), text) << row;
@@ -163,6 +169,42 @@ TEST_F(OptionMenuTest, VolumesChangeWithLeftAndRightAndAreSavedOnLeaving) {
         std::ofstream(kVolumeSettingsFile, std::ios::binary) << bytes;
         EXPECT_FALSE(fLoadVolumeSettings(kVolumeSettingsFile).has_value());
     }
+}
+
+TEST_F(OptionMenuTest, TheLanguageRowChangesTheTextsAtOnceAndIsSavedOnLeaving) {
+    CScratchFolder folder;
+    std::filesystem::create_directories(folder.path() / "dat");
+    CWorkingDirectoryGuard inFolder(folder.path());
+    fSetLocaleFolder(TAVONI_LOCALE_DIR);
+    ASSERT_TRUE(fStartLanguage(ELanguage::Japanese, ELanguageSetting::Auto));
+    fFrames("tap Up");
+    ASSERT_EQ(fFocus(), "LANGUAGE");
+    // Auto, Japanese, English, round again; each is shown at once, in the language it means.
+    const std::vector<std::pair<std::string, std::string>> steps{
+        {"Right", "言語　　　　　:◀ 日本語 ▶"},
+        {"Right", "Language:   ◀ English ▶"},
+        {"Right", "言語　　　　　:◀ 自動 ▶"}, // Auto follows --language, here Japanese
+        {"Left", "Language:   ◀ English ▶"},
+    };
+    for (const auto& [key, text] : steps) {
+        fFrames("tap " + key);
+        EXPECT_EQ(fText("LANGUAGE"), text) << key;
+    }
+    // Every caption follows, its value at the same column as the others'.
+    EXPECT_EQ(fText("TEXT3"), "【Volume】");
+    const auto column = [](const std::string& row, const char* value) {
+        const std::string text = fText(row);
+        return dx_GetDrawStringWidthToHandle(text.c_str(), static_cast<int>(text.find(value)),
+                                             gui::fStandardFont());
+    };
+    EXPECT_NEAR(column("KEY_Z", "Button"), column("LANGUAGE", "◀"), 4);
+    fFrames("tap Z");
+    EXPECT_EQ(fLoadLanguageSetting(kLanguageSettingsFile), ELanguageSetting::English);
+    EXPECT_EQ(fGetLanguage(), ELanguage::English);
+    // A damaged file is set aside; the row starts at Auto.
+    std::ofstream(kLanguageSettingsFile, std::ios::binary) << std::string("\x07\0\0\0", 4);
+    EXPECT_FALSE(fLoadLanguageSetting(kLanguageSettingsFile).has_value());
+    ASSERT_TRUE(fStartLanguage(std::nullopt, ELanguageSetting::Japanese));
 }
 
 TEST_F(OptionMenuTest, ASettingsFileThatCannotBeWrittenStillLeavesTheMenu) {

@@ -134,6 +134,7 @@ const ImageEntry kImages[] = {
     {"ui_parts/fukidasi2.png", 64, 64},
     {"ui_parts/fukidasi3.png", 64, 64},
     {"ui_parts/ingredient.png", 104, 36},
+    {"ui_parts/ingredient_en.png", 104, 36},
     {"ui_parts/life.png", 24, 24},
     {"ui_parts/life_bg.png", 24, 24},
     {"ui_parts/life_small.png", 24, 24},

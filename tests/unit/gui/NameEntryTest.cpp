@@ -178,3 +178,33 @@ TEST_F(NameEntryTest, CleaningMakesTheNameSafeForAUrl) {
 }
 
 } // namespace
+
+// The pad's grid: every character a ranking name may hold but the space, once each, and a cursor that goes
+// round the edges.
+TEST_F(NameEntryTest, ThePadGridHoldsTheRankingsCharactersAndWrapsRound) {
+    mEntry->fUsePad();
+    CPadCharacterGrid& grid = *mEntry->fGetGrid();
+    std::string expected;
+    for (int c = 0x21; c <= 0x7e; ++c) {
+        if (c != '?') {
+            expected += static_cast<char>(c);
+        }
+    }
+    std::string held = grid.fCharacters();
+    std::sort(held.begin(), held.end());
+    EXPECT_EQ(held, expected);
+    EXPECT_EQ(grid.fCurrent(), 'A');
+    const struct {
+        int dx, dy;
+        char expected;
+    } moves[] = {{-1, 0, 'P'},
+                 {1, 0, 'A'},
+                 {0, 1, 'Q'},
+                 {0, -1, 'A'},
+                 {0, -1, grid.fCharacters()[80]},
+                 {1, 0, grid.fCharacters()[81]}};
+    for (const auto& m : moves) {
+        grid.fMove(m.dx, m.dy);
+        EXPECT_EQ(grid.fCurrent(), m.expected) << m.dx << "," << m.dy;
+    }
+}
