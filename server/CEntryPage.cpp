@@ -62,8 +62,8 @@ std::string CEntryPage::fHtml(const SListedEntry& entry, EPicture picture, const
         entry.name.empty() ? std::string(t.noName) : CRankingPage::fEscapeHtml(entry.name);
     const std::string back = "/" + language.fLinkSuffix(true);
     std::string html = CRankingPage::fPageStart(entry.name + " - " + t.title, language.language) +
-                       CRankingPage::fLanguageSwitch("/entry/" + id, "", language) + "<h1><a href=\"" +
-                       back + "\">" + t.title + "</a></h1>\n<h2 id=\"name\">" + name + "</h2>\n<dl>\n";
+                       CRankingPage::fLanguageSwitch("/entry/" + id, "", language) + "<h1><a href=\"" + back +
+                       "\">" + t.title + "</a></h1>\n<h2 id=\"name\">" + name + "</h2>\n<dl>\n";
     html += fFact("rank", t.rankHead, fFill(t.rankValue, {std::to_string(entry.rank)}));
     html += fFact("score", t.scoreHead, fFill(t.scoreValue, {std::to_string(entry.score)}));
     html += fFact("date", t.dateHead, fFormatRegisteredAt(entry.registeredAt));

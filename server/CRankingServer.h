@@ -12,8 +12,8 @@
 #include "CRankingStore.h"
 #include "CReplayChecker.h"
 #include "CResultPainter.h"
-#include "RankingModeration.h"
 #include "CServerMetrics.h"
+#include "RankingModeration.h"
 
 #include <filesystem>
 #include <memory>
@@ -35,9 +35,9 @@ struct SServerOptions {
     int parallelChecks = 0;             // 0: one per processor
     std::filesystem::path importSqlite; // not empty: move this SQLite ranking into the database, and stop
     ESandboxMode sandbox = ESandboxMode::Auto; // around every run of the game on an upload
-    SModeration moderation;             // an action: run it against the store, and stop
-    std::filesystem::path blockedNames; // not empty: the words a new upload's name may not hold
-    std::string metricsBind;            // "ADDRESS:PORT" of the metrics listener; empty: none
+    SModeration moderation;                    // an action: run it against the store, and stop
+    std::filesystem::path blockedNames;        // not empty: the words a new upload's name may not hold
+    std::string metricsBind;                   // "ADDRESS:PORT" of the metrics listener; empty: none
 };
 
 // Reads the command line (and TAVONI_RANKING_DATABASE); nullopt with `message` set for --help (and

@@ -27,7 +27,7 @@ struct SCheckerOptions {
     std::uint64_t memoryLimitBytes = 1024ull * 1024 * 1024; // 0: no limit (sanitizer builds need that)
     int parallelChecks = 2;
     ESandboxMode sandbox = ESandboxMode::Off; // the server's default is auto (--sandbox)
-    CServerMetrics* metrics = nullptr; // counts the runs of the game that could not start; may be null
+    CServerMetrics* metrics = nullptr;        // counts the runs of the game that could not start; may be null
 };
 
 struct SCheckResult {

@@ -12,6 +12,13 @@
 #include <filesystem>
 
 namespace {
+
+// "NAME's" in the player's language; a name is at most a few dozen bytes.
+std::string fFormatPlayersReplay(const std::string& name) {
+    char text[128];
+    std::snprintf(text, sizeof text, fTr(theater_text::kPlayersReplay), name.c_str());
+    return text;
+}
 constexpr int kFramesPerSecond = 60;
 } // namespace
 
@@ -197,10 +204,10 @@ void CReplayTheater::fDraw() {
     STheaterView view;
     switch (mTitle.whose) {
     case STheaterTitle::EWhose::OWN:
-        view.who = theater_text::kOwnBest;
+        view.who = fTr(theater_text::kOwnBest);
         break;
     case STheaterTitle::EWhose::PLAYER:
-        view.who = mTitle.name + theater_text::kPlayerSuffix;
+        view.who = fFormatPlayersReplay(mTitle.name);
         break;
     case STheaterTitle::EWhose::FILE:
         view.who = mTitle.name;

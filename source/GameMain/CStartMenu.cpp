@@ -237,7 +237,7 @@ void CStartMenu::fUploadHighScore() {
     if (!result.ok) {
         fShowNotice(result.refusal.empty()
                         ? std::string(kNoticeConnectionFailed)
-                        : std::string(kNoticeUploadRefused) + "\n" + fWrapReason(result.refusal));
+                        : std::string(fTr(kNoticeUploadRefused)) + "\n" + fWrapReason(result.refusal));
         return;
     }
     try {

@@ -117,23 +117,23 @@ void CTheaterOverlay::fDrawTexts(const STheaterView& view, int alpha) const {
     const unsigned int ink = gui::fTextColour();
     const int font = gFont20;
     // "リプレイ" on a dark label, then whose and the score.
-    const std::string label = theater_text::kReplay;
+    const std::string label = fTr(theater_text::kReplay);
     const int labelWidth = fTextWidth(label, fSmallFont());
     dx_DrawBox(22, 398, 22 + labelWidth + 12, 419, ink, 1);
     dx_DrawStringToHandle(28, 401, label.c_str(), dx_GetColor(255, 240, 210), fSmallFont());
-    const std::string who = view.who + "   " + theater_text::kScore + " " + std::to_string(view.score);
+    const std::string who = view.who + "   " + fTr(theater_text::kScore) + " " + std::to_string(view.score);
     dx_DrawStringToHandle(22 + labelWidth + 22, 398, who.c_str(), ink, font);
-    std::string state = std::string(theater_text::kSpeed) + " " + fSpeedText(view.speedQuarters);
+    std::string state = std::string(fTr(theater_text::kSpeed)) + " " + fSpeedText(view.speedQuarters);
     if (view.fastForward) {
-        state = std::string(theater_text::kFastForward) + "  " + state;
+        state = std::string(fTr(theater_text::kFastForward)) + "  " + state;
     }
     if (view.paused) {
-        state = std::string(theater_text::kPaused) + "  " + state;
+        state = std::string(fTr(theater_text::kPaused)) + "  " + state;
     }
     dx_DrawStringToHandle(614 - fTextWidth(state, font), 398, state.c_str(),
                           view.paused ? dx_GetColor(190, 50, 30) : ink, font);
     const std::string time =
         fFramesToTimeText(std::min(view.position, view.length)) + " / " + fFramesToTimeText(view.length);
     dx_DrawStringToHandle(614 - fTextWidth(time, font), 424, time.c_str(), ink, font);
-    dx_DrawStringToHandle(22, 452, theater_text::kKeyHelp, ink, fSmallFont());
+    dx_DrawStringToHandle(22, 452, fTr(theater_text::kKeyHelp), ink, fSmallFont());
 }

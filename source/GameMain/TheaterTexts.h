@@ -1,19 +1,23 @@
 // Every word the replay theater shows the player, in one place.
 #pragma once
 
+#include "base/Translation.h"
+
 namespace theater_text {
 
-inline constexpr const char* kReplay = "リプレイ";
-inline constexpr const char* kOwnBest = "自分のベスト";
-// After a player's name.
-inline constexpr const char* kPlayerSuffix = "さん";
-inline constexpr const char* kScore = "スコア";
-inline constexpr const char* kPaused = "一時停止";
-inline constexpr const char* kFastForward = "早送り";
-inline constexpr const char* kSpeed = "速さ";
+inline constexpr const char* kReplay = fTrMark("リプレイ");
+inline constexpr const char* kOwnBest = fTrMark("自分のベスト");
+// A player's replay, by name.
+inline constexpr const char* kPlayersReplay = fTrMark("%sさん");
+inline constexpr const char* kScore = fTrMark("スコア");
+inline constexpr const char* kPaused = fTrMark("一時停止");
+inline constexpr const char* kFastForward = fTrMark("早送り");
+inline constexpr const char* kSpeed = fTrMark("速さ");
 // The controls, on the overlay's last line.
-inline constexpr const char* kKeyHelp = "←→5秒 ↑↓30秒 PgUp/PgDn見どころ Homeはじめ [ ]速さ Pポーズ .コマ送り";
+inline constexpr const char* kKeyHelp =
+    fTrMark("←→5秒 ↑↓30秒 PgUp/PgDn見どころ Homeはじめ [ ]速さ Pポーズ .コマ送り");
 // The notice for a file given to the game that it cannot play.
-inline constexpr const char* kNotAReplay = "このファイルはリプレイではないため\n再生できませんでした";
+inline constexpr const char* kNotAReplay =
+    fTrMark("このファイルはリプレイではないため\n再生できませんでした");
 
 } // namespace theater_text

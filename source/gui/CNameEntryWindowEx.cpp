@@ -45,7 +45,7 @@ CNameEntryWindowEx::CNameEntryWindowEx(int font, int maxLength)
     dx_SetFontSize(mFontSize);
     dx_SetFontThickness(0);
     char hint[160];
-    std::snprintf(hint, sizeof hint, kNameEntryHintFormat, mMaxLength);
+    std::snprintf(hint, sizeof hint, fTr(kNameEntryHintFormat), mMaxLength);
     mHint = hint;
     int hintWidth = 0;
     const std::vector<std::string> hintLines = fLines(mHint);

@@ -11,6 +11,7 @@
 //   every frame: mNameEntry->fInput(); mNameEntry->fUpdate(); ... mNameEntry->fDraw();
 #pragma once
 
+#include "base/Translation.h"
 #include "gui/CMainWindow.h"
 #include "gui/CPadCharacterGrid.h"
 #include "gui/CYesNoWindow.h"
@@ -21,7 +22,8 @@
 
 // What the field takes, under it; %d is the longest name. Two lines, so the window stays beside the
 // confirmation.
-inline constexpr const char* kNameEntryHintFormat = "半角の英数字と記号で%d文字まで\nEnter:決定  Esc:やめる";
+inline constexpr const char* kNameEntryHintFormat =
+    fTrMark("半角の英数字と記号で%d文字まで\nEnter:決定  Esc:やめる");
 
 class CNameEntryWindowEx {
 public:

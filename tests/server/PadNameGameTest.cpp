@@ -3,6 +3,7 @@
 // taken back), and the server lists it.
 #include "GameRunner.h"
 #include "ServerTestSupport.h"
+#include "base/FieldText.h"
 
 #include <regex>
 
