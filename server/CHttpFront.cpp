@@ -34,6 +34,13 @@
 
 namespace {
 
+// A page's language: ?lang= over the browser's Accept-Language.
+SPageLanguage fPageLanguage(const std::map<std::string, std::string>& form,
+                            const std::string& acceptLanguage) {
+    const auto lang = form.find("lang");
+    return fChoosePageLanguage(lang == form.end() ? std::string_view() : lang->second, acceptLanguage);
+}
+
 constexpr int kMaxJsonLimit = 100;
 // The game's list and download requests send a file the player may have left beside it as their body.
 constexpr std::size_t kMaxDiscardedBodyBytes = 64 * 1024;
@@ -587,9 +594,7 @@ CHttpFront::SAnswer CHttpFront::fWebPage(const std::string& query, const std::st
     if (!form) {
         return fRefusePage(MHD_HTTP_BAD_REQUEST, "malformed query");
     }
-    const auto lang = form->find("lang");
-    const SPageLanguage language =
-        fChoosePageLanguage(lang == form->end() ? std::string_view() : lang->second, acceptLanguage);
+    const SPageLanguage language = fPageLanguage(*form, acceptLanguage);
     ERankingOrder order = ERankingOrder::Score;
     int page = 1;
     if (auto it = form->find("sort"); it != form->end()) {
@@ -688,9 +693,7 @@ CHttpFront::SAnswer CHttpFront::fEntryPage(const std::string& id, const std::str
     if (!form) {
         return fRefusePage(MHD_HTTP_BAD_REQUEST, "malformed query");
     }
-    const auto lang = form->find("lang");
-    const SPageLanguage language =
-        fChoosePageLanguage(lang == form->end() ? std::string_view() : lang->second, acceptLanguage);
+    const SPageLanguage language = fPageLanguage(*form, acceptLanguage);
     CRankingStore& store = mService.fStore();
     const std::optional<SListedEntry> entry = store.fEntry(id);
     if (!entry) {

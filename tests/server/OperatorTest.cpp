@@ -9,13 +9,6 @@ using namespace servertest;
 
 namespace {
 
-std::string fReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Standard output and the exit status of the server run with `args`.
 std::pair<std::string, int> fRunServer(const std::string& args) {
     FILE* pipe = ::popen((std::string(TAVONI_SERVER_BINARY) + " " + args + " 2>/dev/null").c_str(), "r");
@@ -35,7 +28,7 @@ TEST(ServerForOperators, StartsQuietlySaysItCreatedItsStoreAndItsVersion) {
     const fs::path data = temp.fPath() / "data";
     const fs::path firstLog = temp.fPath() / "first.log";
     { CServerProcess server({"--data", data.string()}, true, firstLog); }
-    const std::string first = fReadAll(firstLog);
+    const std::string first = fReadFile(firstLog);
     EXPECT_NE(first.find("store: created with schema version"), std::string::npos) << first;
     EXPECT_EQ(first.find("upgraded"), std::string::npos) << first;
     // Nothing from libmicrohttpd about the order of its options, or anything else.
@@ -43,7 +36,7 @@ TEST(ServerForOperators, StartsQuietlySaysItCreatedItsStoreAndItsVersion) {
     EXPECT_EQ(first.find("arning"), std::string::npos) << first;
     const fs::path secondLog = temp.fPath() / "second.log";
     { CServerProcess server({"--data", data.string()}, true, secondLog); }
-    const std::string second = fReadAll(secondLog);
+    const std::string second = fReadFile(secondLog);
     EXPECT_EQ(second.find("created"), std::string::npos) << second;
     EXPECT_EQ(second.find("upgraded"), std::string::npos) << second;
 
