@@ -2,6 +2,7 @@
 
 #include "PngFile.h"
 #include "RandomId.h"
+#include "RankPosition.h"
 #include "RankingSql.h"
 #include "ServerLog.h"
 
@@ -149,6 +150,9 @@ void CPostgresRankingStore::fMigrate() {
             db.fRun("CREATE TRIGGER entries_changed AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON entries"
                     " FOR EACH STATEMENT EXECUTE FUNCTION tavoni_entries_changed()");
         }
+        if (version < 4) {
+            fAddRankCounts(db);
+        }
         if (version != kSchemaVersion) {
             fServerLog("store: schema version " + std::to_string(version) + " upgraded to " +
                        std::to_string(kSchemaVersion) + " in " + mConnections.fDescription());
@@ -159,10 +163,27 @@ void CPostgresRankingStore::fMigrate() {
     });
 }
 
+void CPostgresRankingStore::fAddRankCounts(CPostgresConnections::CLease& db) {
+    // Ranks and the places of pages come from kept counts, so that no request reads the whole ranking.
+    for (const std::string& sql : fCreateCountsSql("")) {
+        db.fRun(sql.c_str());
+    }
+    db.fRun(("CREATE FUNCTION tavoni_entries_counted() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+             " IF TG_OP <> 'INSERT' THEN " +
+             fCountChangeSql("OLD", -1) + "END IF; IF TG_OP <> 'DELETE' THEN " + fCountChangeSql("NEW", 1) +
+             "END IF; RETURN NULL; END $$")
+                .c_str());
+    db.fRun(
+        "CREATE TRIGGER entries_counted AFTER INSERT OR DELETE OR UPDATE OF score, registered_at ON entries"
+        " FOR EACH ROW EXECUTE FUNCTION tavoni_entries_counted()");
+    db.fRun("CREATE FUNCTION tavoni_entries_emptied() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+            " DELETE FROM score_counts; DELETE FROM date_counts; RETURN NULL; END $$");
+    db.fRun("CREATE TRIGGER entries_emptied AFTER TRUNCATE ON entries FOR EACH STATEMENT"
+            " EXECUTE FUNCTION tavoni_entries_emptied()");
+}
+
 int CPostgresRankingStore::fRankOf(CPostgresConnections::CLease& lease, int score) {
-    const CPgRows rows =
-        lease.fRun("SELECT COUNT(*) FROM entries WHERE score > $1", {SPgValue::fNumber(score)});
-    return fInt(rows, 0, 0) + 1;
+    return fInt(lease.fRun(fRankSql().c_str(), {SPgValue::fNumber(score)}), 0, 0);
 }
 
 CRankingStore::SAdded CPostgresRankingStore::fAdd(const SNewEntry& added) {
@@ -236,19 +257,56 @@ std::optional<SListedEntry> CPostgresRankingStore::fFindReplay(const std::string
 }
 
 std::vector<SListedEntry> CPostgresRankingStore::fList(ERankingOrder order, int offset, int limit) {
-    const std::string sql = fListSelectSql(order) + " LIMIT $1 OFFSET $2";
-    CPostgresConnections::CLease lease = mConnections.fTake();
-    const CPgRows rows = lease.fRun(sql.c_str(), {SPgValue::fNumber(limit), SPgValue::fNumber(offset)});
-    std::vector<SListedEntry> entries;
-    for (int i = 0; i < rows.fCount(); ++i) {
-        entries.push_back(fReadEntry(rows, i));
+    if (limit <= 0) {
+        return {};
     }
-    return entries;
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    return fInTransaction(lease, [&](CPostgresConnections::CLease& db) {
+        // One snapshot: the counts and the page agree even while entries are stored.
+        db.fRun("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY");
+        const FCountRows counts = [&db](const std::string& sql, std::optional<std::int64_t> parameter) {
+            std::vector<SPgValue> values;
+            if (parameter) {
+                values.push_back(SPgValue::fNumber(*parameter));
+            }
+            const CPgRows rows = db.fRun(sql.c_str(), values);
+            std::vector<std::pair<std::int64_t, std::int64_t>> numbers;
+            for (int i = 0; i < rows.fCount(); ++i) {
+                numbers.emplace_back(rows.fNumber(i, 0), rows.fNumber(i, 1));
+            }
+            return numbers;
+        };
+        std::vector<SListedEntry> page;
+        const std::optional<SRankPosition> position = fLocate(counts, order, offset);
+        if (!position) {
+            return page;
+        }
+        const CPgRows rows = db.fRun(fListSelectSql(order).c_str(),
+                                     {SPgValue::fNumber(position->value), SPgValue::fNumber(limit),
+                                      SPgValue::fNumber(offset - position->above)});
+        for (int i = 0; i < rows.fCount(); ++i) {
+            page.push_back(fReadEntry(rows, i));
+        }
+        if (order == ERankingOrder::Score) {
+            fRankByPlace(page, offset, *position);
+        }
+        return page;
+    });
 }
 
 int CPostgresRankingStore::fCount() {
     CPostgresConnections::CLease lease = mConnections.fTake();
-    return fInt(lease.fRun("SELECT COUNT(*) FROM entries"), 0, 0);
+    return fInt(lease.fRun(fCountSql().c_str()), 0, 0);
+}
+
+std::vector<std::string> CPostgresRankingStore::fBestIds(int limit) {
+    CPostgresConnections::CLease lease = mConnections.fTake();
+    const CPgRows rows = lease.fRun(fBestIdsSql().c_str(), {SPgValue::fNumber(limit)});
+    std::vector<std::string> ids;
+    for (int i = 0; i < rows.fCount(); ++i) {
+        ids.push_back(rows.fText(i, 0));
+    }
+    return ids;
 }
 
 std::uint64_t CPostgresRankingStore::fGeneration() {

@@ -15,7 +15,7 @@
 
 class CPostgresRankingStore : public CRankingStore {
 public:
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
 
     // Throws std::runtime_error when the database cannot be reached or has a newer schema.
     explicit CPostgresRankingStore(CPostgresConnections& connections);
@@ -24,6 +24,7 @@ public:
     std::optional<SListedEntry> fFindReplay(const std::string& digest) override;
     std::vector<SListedEntry> fList(ERankingOrder order, int offset, int limit) override;
     int fCount() override;
+    std::vector<std::string> fBestIds(int limit) override;
     std::uint64_t fGeneration() override;
     void fNoteChange() override;
     std::optional<SListedEntry> fEntry(const std::string& id) override;
@@ -34,6 +35,7 @@ public:
 
 private:
     void fMigrate();
+    static void fAddRankCounts(CPostgresConnections::CLease& db);
     int fRankOf(CPostgresConnections::CLease& lease, int score);
 
     CPostgresConnections& mConnections;

@@ -4,11 +4,13 @@
 #include "ReplayDigest.h"
 #include "ServerLog.h"
 
+#include <algorithm>
 #include <climits>
 #include <stdexcept>
 
-CRankingService::CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait)
-    : mStore(store), mQueue(queue), mVerdictWait(verdictWait) {}
+CRankingService::CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait,
+                                 int gameListSize)
+    : mStore(store), mQueue(queue), mVerdictWait(verdictWait), mGameListSize(gameListSize) {}
 
 std::shared_ptr<const std::string> CRankingService::fListReply() {
     const std::uint64_t generation = mStore.fGeneration();
@@ -18,13 +20,29 @@ std::shared_ptr<const std::string> CRankingService::fListReply() {
             return mCachedList;
         }
     }
-    auto reply = std::make_shared<const std::string>(
-        fFormatRankingList(mStore.fList(ERankingOrder::Score, 0, INT_MAX)));
+    const int size = mGameListSize > 0 ? mGameListSize : INT_MAX;
+    // The game ranks the rows in the order it gets them, so it gets the best ones from the top. An entry
+    // stored below them leaves the rendered list as it is.
+    std::vector<std::string> ids = mStore.fBestIds(size);
+    {
+        const std::lock_guard<std::mutex> lock(mCacheMutex);
+        if (mCachedList != nullptr && ids == mCachedIds) {
+            mCachedGeneration = std::max(mCachedGeneration, generation);
+            return mCachedList;
+        }
+    }
+    const std::vector<SListedEntry> entries = mStore.fList(ERankingOrder::Score, 0, size);
+    ids.clear();
+    for (const SListedEntry& e : entries) {
+        ids.push_back(e.id);
+    }
+    auto reply = std::make_shared<const std::string>(fFormatRankingList(entries));
     const std::lock_guard<std::mutex> lock(mCacheMutex);
     // Another thread may have built a newer one meanwhile; an older one never replaces it.
     if (mCachedList == nullptr || generation >= mCachedGeneration) {
         mCachedList = reply;
         mCachedGeneration = generation;
+        mCachedIds = std::move(ids);
     }
     return reply;
 }

@@ -1,4 +1,5 @@
-// What the ranking requests do, apart from HTTP: the list reply (kept ready until the next new entry), and
+// What the ranking requests do, apart from HTTP: the game's list reply (the best entries by score, kept
+// ready until they change), and
 // an upload: a replay already in the ranking is answered at once, any other is queued for a checker and
 // answered with its verdict.
 #pragma once
@@ -10,13 +11,18 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 using SUploadOutcome = SVerdict;
 
 class CRankingService {
 public:
-    // An upload waits `verdictWait` at most for its verdict.
-    CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait);
+    static constexpr int kDefaultGameListSize = 1000;
+
+    // An upload waits `verdictWait` at most for its verdict. The game's list holds the best `gameListSize`
+    // entries (0: all of them).
+    CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait,
+                    int gameListSize = kDefaultGameListSize);
 
     std::shared_ptr<const std::string> fListReply();
     // `name` and `score` are already checked against the request rules; `requestId` marks its log lines.
@@ -29,7 +35,9 @@ private:
     CRankingStore& mStore;
     CCheckQueue& mQueue;
     const std::chrono::seconds mVerdictWait;
+    const int mGameListSize;
     std::mutex mCacheMutex;
     std::uint64_t mCachedGeneration = 0;
     std::shared_ptr<const std::string> mCachedList;
+    std::vector<std::string> mCachedIds; // the entries of mCachedList, in its order
 };

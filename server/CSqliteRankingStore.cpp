@@ -2,6 +2,7 @@
 
 #include "PngFile.h"
 #include "RandomId.h"
+#include "RankPosition.h"
 #include "RankingSql.h"
 #include "ServerLog.h"
 
@@ -149,6 +150,16 @@ void fPlaceDurably(const fs::path& folder, const std::string& name, const std::s
     fSyncPath(folder, O_RDONLY | O_DIRECTORY);
 }
 
+// The numbers of a shared query, whose parameters are named $1, $2...
+void fBindNumbers(sqlite3_stmt* s, const std::vector<std::int64_t>& numbers) {
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        const int index = sqlite3_bind_parameter_index(s, ("$" + std::to_string(i + 1)).c_str());
+        if (index > 0) {
+            sqlite3_bind_int64(s, index, numbers[i]);
+        }
+    }
+}
+
 // Columns as RankingSql.h gives them.
 SListedEntry fReadEntry(sqlite3_stmt* s) {
     SListedEntry e;
@@ -252,6 +263,9 @@ void CSqliteRankingStore::fMigrate() {
                 fExec((std::string("ALTER TABLE entries ADD COLUMN ") + column).c_str());
             }
         }
+        if (version < 4) {
+            fAddRankCounts();
+        }
         if (version != kSchemaVersion) {
             fServerLog("store: schema version " + std::to_string(version) + " upgraded to " +
                        std::to_string(kSchemaVersion));
@@ -264,6 +278,37 @@ void CSqliteRankingStore::fMigrate() {
         sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
+}
+
+void CSqliteRankingStore::fAddRankCounts() {
+    // Ranks and the places of pages come from kept counts, so that no request reads the whole ranking.
+    for (const std::string& sql : fCreateCountsSql(" WITHOUT ROWID")) {
+        fExec(sql.c_str());
+    }
+    const std::string in = fCountChangeSql("NEW", 1);
+    const std::string out = fCountChangeSql("OLD", -1);
+    fExec(("CREATE TRIGGER entries_counted_in AFTER INSERT ON entries BEGIN " + in + "END").c_str());
+    fExec(("CREATE TRIGGER entries_counted_out AFTER DELETE ON entries BEGIN " + out + "END").c_str());
+    fExec(("CREATE TRIGGER entries_counted_moved AFTER UPDATE OF score, registered_at ON entries BEGIN " +
+           out + in + "END")
+              .c_str());
+}
+
+std::vector<std::pair<std::int64_t, std::int64_t>>
+CSqliteRankingStore::fNumbers(const std::string& sql, const std::vector<std::int64_t>& parameters) {
+    SStatement s(mDb, sql.c_str());
+    fBindNumbers(s.statement, parameters);
+    std::vector<std::pair<std::int64_t, std::int64_t>> rows;
+    const bool two = sqlite3_column_count(s.statement) > 1;
+    int step = 0;
+    while ((step = sqlite3_step(s.statement)) == SQLITE_ROW) {
+        rows.emplace_back(sqlite3_column_int64(s.statement, 0),
+                          two ? sqlite3_column_int64(s.statement, 1) : 0);
+    }
+    if (step != SQLITE_DONE) {
+        throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(mDb));
+    }
+    return rows;
 }
 
 void CSqliteRankingStore::fRecover() {
@@ -298,10 +343,15 @@ void CSqliteRankingStore::fRecover() {
             fs::remove(entry.path());
         }
     }
+    // A few by name and then how many: a ranking filled without its replays would otherwise fill the log.
+    std::size_t missing = 0;
     for (const std::string& id : ids) {
-        if (files.count(id) == 0) {
+        if (files.count(id) == 0 && ++missing <= 10) {
             fServerLog("store: warning: the entry " + id + " has no replay file");
         }
+    }
+    if (missing > 10) {
+        fServerLog("store: warning: " + std::to_string(missing) + " entries in all have no replay file");
     }
 }
 
@@ -317,12 +367,8 @@ std::optional<SListedEntry> CSqliteRankingStore::fFindByDigest(const std::string
 }
 
 int CSqliteRankingStore::fRankOf(int score) {
-    SStatement s(mDb, "SELECT COUNT(*) FROM entries WHERE score > ?1");
-    sqlite3_bind_int(s.statement, 1, score);
-    if (sqlite3_step(s.statement) != SQLITE_ROW) {
-        throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(mDb));
-    }
-    return sqlite3_column_int(s.statement, 0) + 1;
+    const auto rows = fNumbers(fRankSql(), {score});
+    return rows.empty() ? 1 : static_cast<int>(rows[0].first);
 }
 
 std::optional<SListedEntry> CSqliteRankingStore::fFindReplay(const std::string& digest) {
@@ -384,11 +430,19 @@ CRankingStore::SAdded CSqliteRankingStore::fAdd(const SNewEntry& added) {
 }
 
 std::vector<SListedEntry> CSqliteRankingStore::fList(ERankingOrder order, int offset, int limit) {
-    const std::string sql = fListSelectSql(order) + " LIMIT ?1 OFFSET ?2";
     const std::lock_guard<std::mutex> lock(mMutex);
-    SStatement s(mDb, sql.c_str());
-    sqlite3_bind_int(s.statement, 1, limit);
-    sqlite3_bind_int(s.statement, 2, offset);
+    if (limit <= 0) {
+        return {};
+    }
+    const FCountRows counts = [this](const std::string& sql, std::optional<std::int64_t> parameter) {
+        return fNumbers(sql, parameter ? std::vector<std::int64_t>{*parameter} : std::vector<std::int64_t>{});
+    };
+    const std::optional<SRankPosition> position = fLocate(counts, order, offset);
+    if (!position) {
+        return {};
+    }
+    SStatement s(mDb, fListSelectSql(order).c_str());
+    fBindNumbers(s.statement, {position->value, limit, offset - position->above});
     std::vector<SListedEntry> entries;
     int step = 0;
     while ((step = sqlite3_step(s.statement)) == SQLITE_ROW) {
@@ -397,13 +451,28 @@ std::vector<SListedEntry> CSqliteRankingStore::fList(ERankingOrder order, int of
     if (step != SQLITE_DONE) {
         throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(mDb));
     }
+    if (order == ERankingOrder::Score) {
+        fRankByPlace(entries, offset, *position);
+    }
     return entries;
 }
 
 int CSqliteRankingStore::fCount() {
     const std::lock_guard<std::mutex> lock(mMutex);
-    SStatement s(mDb, "SELECT COUNT(*) FROM entries");
-    return sqlite3_step(s.statement) == SQLITE_ROW ? sqlite3_column_int(s.statement, 0) : 0;
+    const auto rows = fNumbers(fCountSql(), {});
+    return rows.empty() ? 0 : static_cast<int>(std::min<std::int64_t>(rows[0].first, INT_MAX));
+}
+
+std::vector<std::string> CSqliteRankingStore::fBestIds(int limit) {
+    const std::lock_guard<std::mutex> lock(mMutex);
+    SStatement s(mDb, fBestIdsSql().c_str());
+    fBindNumbers(s.statement, {limit});
+    std::vector<std::string> ids;
+    while (sqlite3_step(s.statement) == SQLITE_ROW) {
+        const unsigned char* id = sqlite3_column_text(s.statement, 0);
+        ids.emplace_back(id != nullptr ? reinterpret_cast<const char*>(id) : "");
+    }
+    return ids;
 }
 
 std::uint64_t CSqliteRankingStore::fGeneration() {

@@ -10,12 +10,13 @@
 
 #include <filesystem>
 #include <mutex>
+#include <utility>
 
 struct sqlite3;
 
 class CSqliteRankingStore : public CRankingStore {
 public:
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
 
     // Creates the folder, the database and the replay folder when missing. Throws std::runtime_error.
     explicit CSqliteRankingStore(const std::filesystem::path& dataFolder);
@@ -27,6 +28,7 @@ public:
     std::optional<SListedEntry> fFindReplay(const std::string& digest) override;
     std::vector<SListedEntry> fList(ERankingOrder order, int offset, int limit) override;
     int fCount() override;
+    std::vector<std::string> fBestIds(int limit) override;
     std::uint64_t fGeneration() override;
     std::optional<SListedEntry> fEntry(const std::string& id) override;
     std::optional<std::string> fReplay(const std::string& id) override;
@@ -41,7 +43,10 @@ public:
 private:
     void fExec(const char* sql);
     void fMigrate();
+    void fAddRankCounts();
     void fRecover();
+    std::vector<std::pair<std::int64_t, std::int64_t>> fNumbers(const std::string& sql,
+                                                                const std::vector<std::int64_t>& parameters);
     std::optional<SListedEntry> fFindByDigest(const std::string& digest);
     int fRankOf(int score);
     bool fHasEntry(const std::string& id);

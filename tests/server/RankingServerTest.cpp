@@ -1,5 +1,7 @@
 // The ranking server from outside, over HTTP: the game's three requests, the checks that keep forged or
 // broken uploads out, requests it must refuse, and uploads arriving at once.
+#include "CPostgresRankingStore.h"
+#include "CSqliteRankingStore.h"
 #include "ReplayDigest.h"
 #include "ServerTestSupport.h"
 #include "base/FieldText.h"
@@ -386,7 +388,7 @@ TEST(RankingServerUpgrade, DataFolderOfTheFirstSchemaIsUpgradedInPlace) {
     sqlite3_stmt* s = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT version FROM schema_version", -1, &s, nullptr), SQLITE_OK);
     ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(s, 0), 3);
+    EXPECT_EQ(sqlite3_column_int(s, 0), CSqliteRankingStore::kSchemaVersion);
     EXPECT_EQ(sqlite3_step(s), SQLITE_DONE); // one row, however often it started
     sqlite3_finalize(s);
     sqlite3_close(db);
@@ -427,7 +429,8 @@ TEST(RankingServerUpgrade, PostgresqlDatabaseOfTheFirstSchemaIsUpgradedInPlace) 
         EXPECT_NE(fHttp("GET", base + "/entry/" + id).body.find("id=\"run-unknown\""), std::string::npos);
         EXPECT_EQ(fHttp("GET", base + "/entry/" + id + "/result.png").status, 404);
     }
-    EXPECT_EQ(fSql(database, "SELECT string_agg(version::text, ',') FROM schema_version"), "3");
+    EXPECT_EQ(fSql(database, "SELECT string_agg(version::text, ',') FROM schema_version"),
+              std::to_string(CPostgresRankingStore::kSchemaVersion));
     EXPECT_EQ(fSql(database, "SELECT COUNT(*) FROM result_pictures"), "0");
     EXPECT_EQ(fSql(database, "SELECT COUNT(*) FROM pg_trigger WHERE tgname = 'entries_changed'"), "1");
 }
