@@ -168,15 +168,22 @@ void CPostgresRankingStore::fAddRankCounts(CPostgresConnections::CLease& db) {
     for (const std::string& sql : fCreateCountsSql("")) {
         db.fRun(sql.c_str());
     }
-    db.fRun(("CREATE FUNCTION tavoni_entries_counted() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
-             " IF TG_OP <> 'INSERT' THEN " +
-             fCountChangeSql("OLD", -1) + "END IF; IF TG_OP <> 'DELETE' THEN " + fCountChangeSql("NEW", 1) +
-             "END IF; RETURN NULL; END $$")
-                .c_str());
+    // Per statement, over its transition tables: a row trigger would update the top counts once per row, and
+    // a bulk insert in one transaction would leave a version of them behind for each.
     db.fRun(
-        "CREATE TRIGGER entries_counted AFTER INSERT OR DELETE OR UPDATE OF score, registered_at ON entries"
-        " FOR EACH ROW EXECUTE FUNCTION tavoni_entries_counted()");
-    db.fRun("CREATE FUNCTION tavoni_entries_emptied() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+        ("CREATE OR REPLACE FUNCTION tavoni_entries_counted() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+         " IF TG_OP = 'INSERT' THEN " +
+         fCountChangesSql({{"added", 1}}) + "ELSIF TG_OP = 'DELETE' THEN " +
+         fCountChangesSql({{"removed", -1}}) + "ELSE " + fCountChangesSql({{"removed", -1}, {"added", 1}}) +
+         "END IF; RETURN NULL; END $$")
+            .c_str());
+    db.fRun("CREATE TRIGGER entries_counted_in AFTER INSERT ON entries REFERENCING NEW TABLE AS added"
+            " FOR EACH STATEMENT EXECUTE FUNCTION tavoni_entries_counted()");
+    db.fRun("CREATE TRIGGER entries_counted_out AFTER DELETE ON entries REFERENCING OLD TABLE AS removed"
+            " FOR EACH STATEMENT EXECUTE FUNCTION tavoni_entries_counted()");
+    db.fRun("CREATE TRIGGER entries_counted_moved AFTER UPDATE ON entries REFERENCING OLD TABLE AS removed"
+            " NEW TABLE AS added FOR EACH STATEMENT EXECUTE FUNCTION tavoni_entries_counted()");
+    db.fRun("CREATE OR REPLACE FUNCTION tavoni_entries_emptied() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
             " DELETE FROM score_counts; DELETE FROM date_counts; RETURN NULL; END $$");
     db.fRun("CREATE TRIGGER entries_emptied AFTER TRUNCATE ON entries FOR EACH STATEMENT"
             " EXECUTE FUNCTION tavoni_entries_emptied()");
@@ -257,41 +264,20 @@ std::optional<SListedEntry> CPostgresRankingStore::fFindReplay(const std::string
 }
 
 std::vector<SListedEntry> CPostgresRankingStore::fList(ERankingOrder order, int offset, int limit) {
-    if (limit <= 0) {
+    if (offset < 0 || limit <= 0) {
         return {};
     }
     CPostgresConnections::CLease lease = mConnections.fTake();
-    return fInTransaction(lease, [&](CPostgresConnections::CLease& db) {
-        // One snapshot: the counts and the page agree even while entries are stored.
-        db.fRun("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY");
-        const FCountRows counts = [&db](const std::string& sql, std::optional<std::int64_t> parameter) {
-            std::vector<SPgValue> values;
-            if (parameter) {
-                values.push_back(SPgValue::fNumber(*parameter));
-            }
-            const CPgRows rows = db.fRun(sql.c_str(), values);
-            std::vector<std::pair<std::int64_t, std::int64_t>> numbers;
-            for (int i = 0; i < rows.fCount(); ++i) {
-                numbers.emplace_back(rows.fNumber(i, 0), rows.fNumber(i, 1));
-            }
-            return numbers;
-        };
-        std::vector<SListedEntry> page;
-        const std::optional<SRankPosition> position = fLocate(counts, order, offset);
-        if (!position) {
-            return page;
-        }
-        const CPgRows rows = db.fRun(fListSelectSql(order).c_str(),
-                                     {SPgValue::fNumber(position->value), SPgValue::fNumber(limit),
-                                      SPgValue::fNumber(offset - position->above)});
-        for (int i = 0; i < rows.fCount(); ++i) {
-            page.push_back(fReadEntry(rows, i));
-        }
-        if (order == ERankingOrder::Score) {
-            fRankByPlace(page, offset, *position);
-        }
-        return page;
-    });
+    const CPgRows rows = lease.fRun(fListSelectSql(order, ESqlDialect::Postgres).c_str(),
+                                    {SPgValue::fNumber(offset), SPgValue::fNumber(limit)});
+    std::vector<SListedEntry> entries;
+    for (int i = 0; i < rows.fCount(); ++i) {
+        entries.push_back(fReadEntry(rows, i));
+    }
+    if (order == ERankingOrder::Score) {
+        fRankByPlace(entries, offset);
+    }
+    return entries;
 }
 
 int CPostgresRankingStore::fCount() {

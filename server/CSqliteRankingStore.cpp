@@ -431,18 +431,11 @@ CRankingStore::SAdded CSqliteRankingStore::fAdd(const SNewEntry& added) {
 
 std::vector<SListedEntry> CSqliteRankingStore::fList(ERankingOrder order, int offset, int limit) {
     const std::lock_guard<std::mutex> lock(mMutex);
-    if (limit <= 0) {
+    if (offset < 0 || limit <= 0) {
         return {};
     }
-    const FCountRows counts = [this](const std::string& sql, std::optional<std::int64_t> parameter) {
-        return fNumbers(sql, parameter ? std::vector<std::int64_t>{*parameter} : std::vector<std::int64_t>{});
-    };
-    const std::optional<SRankPosition> position = fLocate(counts, order, offset);
-    if (!position) {
-        return {};
-    }
-    SStatement s(mDb, fListSelectSql(order).c_str());
-    fBindNumbers(s.statement, {position->value, limit, offset - position->above});
+    SStatement s(mDb, fListSelectSql(order, ESqlDialect::Sqlite).c_str());
+    fBindNumbers(s.statement, {offset, limit});
     std::vector<SListedEntry> entries;
     int step = 0;
     while ((step = sqlite3_step(s.statement)) == SQLITE_ROW) {
@@ -452,7 +445,7 @@ std::vector<SListedEntry> CSqliteRankingStore::fList(ERankingOrder order, int of
         throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(mDb));
     }
     if (order == ERankingOrder::Score) {
-        fRankByPlace(entries, offset, *position);
+        fRankByPlace(entries, offset);
     }
     return entries;
 }

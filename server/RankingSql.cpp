@@ -38,6 +38,44 @@ constexpr std::pair<const char*, const char*> kCountedColumns[] = {{"score_count
 // A parameter as a number on both stores (PostgreSQL would not know which shift operator is meant).
 const std::string kParameter = "CAST($1 AS bigint)";
 
+// "WITH place7 AS (...), ..., place0 AS (...) ": the bucket on each level, from the top down, that holds the
+// entry at the offset $1, with the number of entries above it; place0's bucket is that entry's value. Each
+// level looks at the 16 buckets under the one above at most, summing them from the top. The two databases
+// need the level above put differently to take the range of buckets from the counts' primary key: SQLite
+// joined (it would evaluate the levels above again for each reference), PostgreSQL as single values (it
+// would misjudge the join and scan a whole level).
+std::string fPlaceSql(const std::string& table, ESqlDialect dialect) {
+    const std::string bits = std::to_string(kCountLevelBits);
+    const std::string last = std::to_string((1 << kCountLevelBits) - 1);
+    const bool joined = dialect == ESqlDialect::Sqlite;
+    std::string sql = "WITH ";
+    for (int level = kCountLevels - 1; level >= 0; --level) {
+        const bool top = level == kCountLevels - 1;
+        const std::string parent = "place" + std::to_string(level + 1);
+        const std::string above = top      ? std::string("0")
+                                  : joined ? "p.above"
+                                           : "(SELECT above FROM " + parent + ")";
+        const std::string first =
+            joined ? "(p.bucket << " + bits + ")" : "((SELECT bucket FROM " + parent + ") << " + bits + ")";
+        sql += "place" + std::to_string(level) +
+               " AS (SELECT bucket, above FROM (SELECT s.bucket AS bucket, s.n AS n, " + above +
+               " + CAST(SUM(s.n) OVER (ORDER BY s.bucket DESC) AS bigint) - s.n AS above FROM " +
+               (top || !joined ? "" : parent + " AS p, ") + table +
+               " AS s WHERE s.level = " + std::to_string(level);
+        if (!top) {
+            sql += " AND s.bucket >= " + first + " AND s.bucket <= (" + first + " | " + last + ")";
+        }
+        sql += ") AS candidates WHERE above <= " + kParameter + " AND " + kParameter + " < above + n)" +
+               (level == 0 ? " " : ", ");
+    }
+    return sql;
+}
+
+// $2 rows from the offset $1, counted from the first entry of the value found.
+std::string fPageLimitSql() {
+    return " LIMIT $2 OFFSET COALESCE((SELECT " + kParameter + " - above FROM place0), 0)";
+}
+
 } // namespace
 
 const std::string& fEntrySelectSql() {
@@ -45,14 +83,22 @@ const std::string& fEntrySelectSql() {
     return sql;
 }
 
-const std::string& fListSelectSql(ERankingOrder order) {
+const std::string& fListSelectSql(ERankingOrder order, ESqlDialect dialect) {
     // Ties keep the order they were stored in: the earlier entry of a score is listed first.
-    static const std::string byScore =
-        fSelectEntries("0") + " WHERE score <= $1 ORDER BY score DESC, seq ASC LIMIT $2 OFFSET $3";
-    static const std::string byDate = fSelectEntries("1 + " + fCountAbove("entries.score")) +
-                                      " WHERE registered_at <= $1 ORDER BY registered_at DESC, seq DESC"
-                                      " LIMIT $2 OFFSET $3";
-    return order == ERankingOrder::Score ? byScore : byDate;
+    const auto make = [](ERankingOrder order, ESqlDialect dialect) {
+        if (order == ERankingOrder::Score) {
+            return fPlaceSql("score_counts", dialect) + fSelectEntries("1 + (SELECT above FROM place0)") +
+                   " WHERE score <= (SELECT bucket FROM place0) ORDER BY score DESC, seq ASC" +
+                   fPageLimitSql();
+        }
+        return fPlaceSql("date_counts", dialect) + fSelectEntries("1 + " + fCountAbove("entries.score")) +
+               " WHERE registered_at <= (SELECT bucket FROM place0) ORDER BY registered_at DESC, seq DESC" +
+               fPageLimitSql();
+    };
+    static const std::string sql[2][2] = {
+        {make(ERankingOrder::Score, ESqlDialect::Sqlite), make(ERankingOrder::Score, ESqlDialect::Postgres)},
+        {make(ERankingOrder::Date, ESqlDialect::Sqlite), make(ERankingOrder::Date, ESqlDialect::Postgres)}};
+    return sql[order == ERankingOrder::Score ? 0 : 1][dialect == ESqlDialect::Sqlite ? 0 : 1];
 }
 
 const std::string& fBestIdsSql() {
@@ -70,20 +116,6 @@ const std::string& fCountSql() {
         "SELECT CAST(COALESCE(SUM(n), 0) AS bigint) FROM score_counts WHERE level = " +
         std::to_string(kCountLevels - 1);
     return sql;
-}
-
-const char* fCountTable(ERankingOrder order) {
-    return order == ERankingOrder::Score ? "score_counts" : "date_counts";
-}
-
-std::string fCountWalkSql(const std::string& table, int level) {
-    std::string sql = "SELECT bucket, n FROM " + table + " WHERE level = " + std::to_string(level);
-    if (level + 1 < kCountLevels) {
-        const std::string first = "(" + kParameter + " << " + std::to_string(kCountLevelBits) + ")";
-        sql += " AND bucket >= " + first + " AND bucket <= (" + first + " | " +
-               std::to_string((1 << kCountLevelBits) - 1) + ")";
-    }
-    return sql + " ORDER BY bucket DESC";
 }
 
 std::vector<std::string> fCreateCountsSql(const std::string& tableSuffix) {
@@ -113,6 +145,26 @@ std::string fCountChangeSql(const std::string& row, int delta) {
                    fBucket(value, level) + ", " + std::to_string(delta) + ")";
         }
         statements += sql + " ON CONFLICT (level, bucket) DO UPDATE SET n = " + table + ".n + excluded.n; ";
+    }
+    return statements;
+}
+
+std::string fCountChangesSql(const std::vector<std::pair<std::string, int>>& relations) {
+    std::string statements;
+    for (const auto& [table, column] : kCountedColumns) {
+        std::string changes;
+        for (const auto& [relation, delta] : relations) {
+            for (int level = 0; level < kCountLevels; ++level) {
+                changes += std::string(changes.empty() ? "" : " UNION ALL ") + "SELECT " +
+                           std::to_string(level) + " AS level, " + fBucket(column, level) + " AS bucket, " +
+                           std::to_string(delta) + " AS d FROM " + relation;
+            }
+        }
+        statements +=
+            std::string("INSERT INTO ") + table + " (level, bucket, n) SELECT level, bucket, SUM(d) FROM (" +
+            changes +
+            ") AS changes GROUP BY level, bucket ON CONFLICT (level, bucket) DO UPDATE SET n = " + table +
+            ".n + excluded.n; ";
     }
     return statements;
 }

@@ -24,7 +24,7 @@ struct SKnown {
 };
 using SRanked = std::pair<int, std::string>; // rank, id
 
-// Scores and dates tie often and straddle the bounds of 256, 65,536 and 16,777,216 between them.
+// Scores and dates tie often and straddle powers of 16 (the bounds between the kept counts).
 std::vector<SKnown> fFill(CRankingStore& store, int count) {
     const int edges[] = {1, 255, 256, 257, 65535, 65536, 65537, 16777215, 16777216, 16777217, 300000000};
     std::vector<SKnown> known;
