@@ -285,16 +285,6 @@ int CPostgresRankingStore::fCount() {
     return fInt(lease.fRun(fCountSql().c_str()), 0, 0);
 }
 
-std::vector<std::string> CPostgresRankingStore::fBestIds(int limit) {
-    CPostgresConnections::CLease lease = mConnections.fTake();
-    const CPgRows rows = lease.fRun(fBestIdsSql().c_str(), {SPgValue::fNumber(limit)});
-    std::vector<std::string> ids;
-    for (int i = 0; i < rows.fCount(); ++i) {
-        ids.push_back(rows.fText(i, 0));
-    }
-    return ids;
-}
-
 std::uint64_t CPostgresRankingStore::fGeneration() {
     // Listened for from the first list on (checkers never ask), so that this, asked on every list request,
     // costs no round trip.

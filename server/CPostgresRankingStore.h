@@ -24,7 +24,6 @@ public:
     std::optional<SListedEntry> fFindReplay(const std::string& digest) override;
     std::vector<SListedEntry> fList(ERankingOrder order, int offset, int limit) override;
     int fCount() override;
-    std::vector<std::string> fBestIds(int limit) override;
     std::uint64_t fGeneration() override;
     void fNoteChange() override;
     std::optional<SListedEntry> fEntry(const std::string& id) override;

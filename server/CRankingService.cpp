@@ -4,7 +4,6 @@
 #include "ReplayDigest.h"
 #include "ServerLog.h"
 
-#include <algorithm>
 #include <climits>
 #include <stdexcept>
 
@@ -20,29 +19,16 @@ std::shared_ptr<const std::string> CRankingService::fListReply() {
             return mCachedList;
         }
     }
-    const int size = mGameListSize > 0 ? mGameListSize : INT_MAX;
-    // The game ranks the rows in the order it gets them, so it gets the best ones from the top. An entry
-    // stored below them leaves the rendered list as it is.
-    std::vector<std::string> ids = mStore.fBestIds(size);
-    {
-        const std::lock_guard<std::mutex> lock(mCacheMutex);
-        if (mCachedList != nullptr && ids == mCachedIds) {
-            mCachedGeneration = std::max(mCachedGeneration, generation);
-            return mCachedList;
-        }
-    }
-    const std::vector<SListedEntry> entries = mStore.fList(ERankingOrder::Score, 0, size);
-    ids.clear();
-    for (const SListedEntry& e : entries) {
-        ids.push_back(e.id);
-    }
-    auto reply = std::make_shared<const std::string>(fFormatRankingList(entries));
+    // The game ranks the rows in the order it gets them, so it gets the best ones from the top: rendering
+    // costs those rows, however many follow them, and happens at most once for each change, when the list
+    // is asked for.
+    auto reply = std::make_shared<const std::string>(fFormatRankingList(
+        mStore.fList(ERankingOrder::Score, 0, mGameListSize > 0 ? mGameListSize : INT_MAX)));
     const std::lock_guard<std::mutex> lock(mCacheMutex);
     // Another thread may have built a newer one meanwhile; an older one never replaces it.
     if (mCachedList == nullptr || generation >= mCachedGeneration) {
         mCachedList = reply;
         mCachedGeneration = generation;
-        mCachedIds = std::move(ids);
     }
     return reply;
 }

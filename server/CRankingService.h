@@ -1,5 +1,5 @@
-// What the ranking requests do, apart from HTTP: the game's list reply (the best entries by score, kept
-// ready until they change), and
+// What the ranking requests do, apart from HTTP: the game's list reply (the best entries by score, rendered
+// when it is asked for after the entries changed, and kept until they change again), and
 // an upload: a replay already in the ranking is answered at once, any other is queued for a checker and
 // answered with its verdict.
 #pragma once
@@ -11,7 +11,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
 using SUploadOutcome = SVerdict;
 
@@ -39,5 +38,4 @@ private:
     std::mutex mCacheMutex;
     std::uint64_t mCachedGeneration = 0;
     std::shared_ptr<const std::string> mCachedList;
-    std::vector<std::string> mCachedIds; // the entries of mCachedList, in its order
 };

@@ -42,9 +42,6 @@ public:
     // Entries with their competition ranks, in the order asked for, `limit` of them from `offset`.
     virtual std::vector<SListedEntry> fList(ERankingOrder order, int offset, int limit) = 0;
     virtual int fCount() = 0;
-    // The ids of the best `limit` entries, best first: the game's list is rendered again only when they
-    // change.
-    virtual std::vector<std::string> fBestIds(int limit) = 0;
     // Changes with every stored entry, so a cached list knows when it is stale.
     virtual std::uint64_t fGeneration() = 0;
     // An entry this node was told of is stored (by a checker of its own or elsewhere): the next list must

@@ -456,18 +456,6 @@ int CSqliteRankingStore::fCount() {
     return rows.empty() ? 0 : static_cast<int>(std::min<std::int64_t>(rows[0].first, INT_MAX));
 }
 
-std::vector<std::string> CSqliteRankingStore::fBestIds(int limit) {
-    const std::lock_guard<std::mutex> lock(mMutex);
-    SStatement s(mDb, fBestIdsSql().c_str());
-    fBindNumbers(s.statement, {limit});
-    std::vector<std::string> ids;
-    while (sqlite3_step(s.statement) == SQLITE_ROW) {
-        const unsigned char* id = sqlite3_column_text(s.statement, 0);
-        ids.emplace_back(id != nullptr ? reinterpret_cast<const char*>(id) : "");
-    }
-    return ids;
-}
-
 std::uint64_t CSqliteRankingStore::fGeneration() {
     const std::lock_guard<std::mutex> lock(mMutex);
     return mGeneration;

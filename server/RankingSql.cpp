@@ -101,11 +101,6 @@ const std::string& fListSelectSql(ERankingOrder order, ESqlDialect dialect) {
     return sql[order == ERankingOrder::Score ? 0 : 1][dialect == ESqlDialect::Sqlite ? 0 : 1];
 }
 
-const std::string& fBestIdsSql() {
-    static const std::string sql = "SELECT id FROM entries ORDER BY score DESC, seq ASC LIMIT $1";
-    return sql;
-}
-
 const std::string& fRankSql() {
     static const std::string sql = "SELECT 1 + " + fCountAbove(kParameter);
     return sql;

@@ -31,9 +31,6 @@ const std::string& fEntrySelectSql();
 // the store gives the others theirs by place (fRankByPlace).
 const std::string& fListSelectSql(ERankingOrder order, ESqlDialect dialect);
 
-// The ids of the best $1 entries, in score order: what the game's list holds.
-const std::string& fBestIdsSql();
-
 // One row: 1 + the number of entries with a score above $1.
 const std::string& fRankSql();
 // One row: the number of entries.
