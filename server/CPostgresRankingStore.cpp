@@ -2,6 +2,7 @@
 
 #include "PngFile.h"
 #include "RandomId.h"
+#include "RankPosition.h"
 #include "RankingSql.h"
 #include "ServerLog.h"
 #include "StoredEntryCheck.h"
@@ -165,6 +166,9 @@ void CPostgresRankingStore::fMigrate() {
             // When each check was queued, so the age of the oldest waiting one can be told (metrics, health).
             db.fRun("ALTER TABLE checks ADD COLUMN queued_at timestamptz NOT NULL DEFAULT now()");
         }
+        if (version < 6) {
+            fAddRankCounts(db);
+        }
         if (version != kSchemaVersion) {
             // A new store is created, not upgraded from a version it never had.
             fServerLog(version == 0
@@ -179,10 +183,34 @@ void CPostgresRankingStore::fMigrate() {
     });
 }
 
+void CPostgresRankingStore::fAddRankCounts(CPostgresConnections::CLease& db) {
+    // Ranks and the places of pages come from kept counts, so that no request reads the whole ranking.
+    for (const std::string& sql : fCreateCountsSql("")) {
+        db.fRun(sql.c_str());
+    }
+    // Per statement, over its transition tables: a row trigger would update the top counts once per row, and
+    // a bulk insert in one transaction would leave a version of them behind for each.
+    db.fRun(
+        ("CREATE OR REPLACE FUNCTION tavoni_entries_counted() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+         " IF TG_OP = 'INSERT' THEN " +
+         fCountChangesSql({{"added", 1}}) + "ELSIF TG_OP = 'DELETE' THEN " +
+         fCountChangesSql({{"removed", -1}}) + "ELSE " + fCountChangesSql({{"removed", -1}, {"added", 1}}) +
+         "END IF; RETURN NULL; END $$")
+            .c_str());
+    db.fRun("CREATE TRIGGER entries_counted_in AFTER INSERT ON entries REFERENCING NEW TABLE AS added"
+            " FOR EACH STATEMENT EXECUTE FUNCTION tavoni_entries_counted()");
+    db.fRun("CREATE TRIGGER entries_counted_out AFTER DELETE ON entries REFERENCING OLD TABLE AS removed"
+            " FOR EACH STATEMENT EXECUTE FUNCTION tavoni_entries_counted()");
+    db.fRun("CREATE TRIGGER entries_counted_moved AFTER UPDATE ON entries REFERENCING OLD TABLE AS removed"
+            " NEW TABLE AS added FOR EACH STATEMENT EXECUTE FUNCTION tavoni_entries_counted()");
+    db.fRun("CREATE OR REPLACE FUNCTION tavoni_entries_emptied() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+            " DELETE FROM score_counts; DELETE FROM date_counts; RETURN NULL; END $$");
+    db.fRun("CREATE TRIGGER entries_emptied AFTER TRUNCATE ON entries FOR EACH STATEMENT"
+            " EXECUTE FUNCTION tavoni_entries_emptied()");
+}
+
 int CPostgresRankingStore::fRankOf(CPostgresConnections::CLease& lease, int score) {
-    const CPgRows rows = lease.fRun("SELECT COUNT(*) FROM entries WHERE score > $1 AND hidden_at IS NULL",
-                                    {SPgValue::fNumber(score)});
-    return fInt(rows, 0, 0) + 1;
+    return fInt(lease.fRun(fRankSql().c_str(), {SPgValue::fNumber(score)}), 0, 0);
 }
 
 CRankingStore::SAdded CPostgresRankingStore::fAdd(const SNewEntry& added) {
@@ -256,22 +284,22 @@ std::optional<SListedEntry> CPostgresRankingStore::fFindReplay(const std::string
 }
 
 std::vector<SListedEntry> CPostgresRankingStore::fList(ERankingOrder order, int offset, int limit) {
-    const std::string sql = fListSelectSql(order) + " LIMIT $1 OFFSET $2";
+    if (offset < 0 || limit <= 0) {
+        return {};
+    }
     CPostgresConnections::CLease lease = mConnections.fTake();
-    const CPgRows rows = lease.fRun(sql.c_str(), {SPgValue::fNumber(limit), SPgValue::fNumber(offset)});
+    const CPgRows rows = lease.fRun(fListSelectSql(order, ESqlDialect::Postgres).c_str(),
+                                    {SPgValue::fNumber(offset), SPgValue::fNumber(limit)});
     std::vector<SListedEntry> entries;
     for (int i = 0; i < rows.fCount(); ++i) {
-        SListedEntry entry = fReadEntry(rows, i);
-        if (fServable(entry)) {
-            entries.push_back(std::move(entry));
-        }
+        entries.push_back(fReadEntry(rows, i));
     }
-    return entries;
+    return fServablePage(std::move(entries), order, offset);
 }
 
 int CPostgresRankingStore::fCount() {
     CPostgresConnections::CLease lease = mConnections.fTake();
-    return fInt(lease.fRun("SELECT COUNT(*) FROM entries WHERE hidden_at IS NULL"), 0, 0);
+    return fInt(lease.fRun(fCountSql().c_str()), 0, 0);
 }
 
 std::int64_t CPostgresRankingStore::fHiddenCount() {

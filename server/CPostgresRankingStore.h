@@ -15,7 +15,7 @@
 
 class CPostgresRankingStore : public CRankingStore {
 public:
-    static constexpr int kSchemaVersion = 5;
+    static constexpr int kSchemaVersion = 6;
 
     // Throws std::runtime_error when the database cannot be reached or has a newer schema.
     explicit CPostgresRankingStore(CPostgresConnections& connections);
@@ -38,6 +38,7 @@ public:
 
 private:
     void fMigrate();
+    static void fAddRankCounts(CPostgresConnections::CLease& db);
     int fRankOf(CPostgresConnections::CLease& lease, int score);
     // Runs an UPDATE of an entry's hidden state ($1 the id) that returns the row it changed.
     EHideResult fChangeHidden(const char* sql, const std::vector<SPgValue>& params);

@@ -52,6 +52,8 @@ const char* const kUsage =
     "  --game PATH           the game binary that checks uploads (default: tavoni beside this program)\n"
     "  --game-data DIR       the game folder holding dat/ (default: the installed share/tavoni beside\n"
     "                        this program, or the checkout of a build tree)\n"
+    "  --game-list-size N    the game's list holds the best N entries by score (default 1000; 0: all);\n"
+    "                        the web page and the JSON show every entry\n"
     "  --threads N           HTTP threads (default 4)\n"
     "  --checks N            replay checks run at once (default: one per processor)\n"
     "  --check-seconds N     time limit of one check (default 30)\n"
@@ -236,6 +238,7 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
     const SNumberOption numbers[] = {
         {"--port", 0, 65535, &options.front.port},
         {"--threads", 1, 256, &options.front.threads},
+        {"--game-list-size", 0, 100000000, &options.gameListSize},
         {"--checks", 1, 256, &options.parallelChecks},
         {"--check-seconds", 1, 3600, &options.checkSeconds},
         {"--check-lease-seconds", 2, 7200, &options.leaseSeconds},
@@ -363,7 +366,7 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
         // Long enough for a check whose checker died to be taken again and done.
         mService = std::make_unique<CRankingService>(
             *mStore, *mQueue, std::chrono::seconds(mOptions.leaseSeconds + mOptions.checkSeconds + 5),
-            std::chrono::seconds(mOptions.leaseSeconds), mMetrics);
+            std::chrono::seconds(mOptions.leaseSeconds), mMetrics, mOptions.gameListSize);
         if (!mOptions.blockedNames.empty()) {
             mService->fSetBlockedNames(std::make_unique<CBlockedNames>(mOptions.blockedNames));
         }

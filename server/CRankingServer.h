@@ -32,7 +32,8 @@ struct SServerOptions {
     int checkSeconds = 30;
     int leaseSeconds = 0; // how long a claimed check is a checker's; 0: checkSeconds + 10
     int checkMemoryMb = 1024;
-    int parallelChecks = 0;             // 0: one per processor
+    int parallelChecks = 0;                                   // 0: one per processor
+    int gameListSize = CRankingService::kDefaultGameListSize; // the best entries the game gets; 0: all
     std::filesystem::path importSqlite; // not empty: move this SQLite ranking into the database, and stop
     ESandboxMode sandbox = ESandboxMode::Auto; // around every run of the game on an upload
     SModeration moderation;                    // an action: run it against the store, and stop

@@ -8,8 +8,9 @@
 #include <stdexcept>
 
 CRankingService::CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait,
-                                 std::chrono::seconds lease, CServerMetrics& metrics)
-    : mStore(store), mQueue(queue), mVerdictWait(verdictWait), mLease(lease), mMetrics(metrics) {}
+                                 std::chrono::seconds lease, CServerMetrics& metrics, int gameListSize)
+    : mStore(store), mQueue(queue), mVerdictWait(verdictWait), mLease(lease), mMetrics(metrics),
+      mGameListSize(gameListSize) {}
 
 std::string CRankingService::fChecksStalled() {
     const CCheckQueue::SWaiting waiting = mQueue.fWaiting(mLease);
@@ -31,9 +32,12 @@ std::shared_ptr<const std::string> CRankingService::fListReply() {
             return mCachedList;
         }
     }
+    // The game ranks the rows in the order it gets them, so it gets the best ones from the top: rendering
+    // costs those rows, however many follow them, and happens at most once for each change, when the list
+    // is asked for.
     mMetrics.fListRendered(CServerMetrics::EList::Game);
-    auto reply = std::make_shared<const std::string>(
-        fFormatRankingList(mStore.fList(ERankingOrder::Score, 0, INT_MAX)));
+    auto reply = std::make_shared<const std::string>(fFormatRankingList(
+        mStore.fList(ERankingOrder::Score, 0, mGameListSize > 0 ? mGameListSize : INT_MAX)));
     const std::lock_guard<std::mutex> lock(mCacheMutex);
     // Another thread may have built a newer one meanwhile; an older one never replaces it.
     if (mCachedList == nullptr || generation >= mCachedGeneration) {

@@ -1,4 +1,5 @@
-// What the ranking requests do, apart from HTTP: the list reply (kept ready until the next new entry), and
+// What the ranking requests do, apart from HTTP: the game's list reply (the best entries by score, rendered
+// when it is asked for after the entries changed, and kept until they change again), and
 // an upload: a replay already in the ranking is answered at once, any other is queued for a checker and
 // answered with its verdict.
 #pragma once
@@ -17,9 +18,13 @@ using SUploadOutcome = SVerdict;
 
 class CRankingService {
 public:
+    static constexpr int kDefaultGameListSize = 1000;
+
     // An upload waits `verdictWait` at most for its verdict; a check is a checker's for `lease` once claimed.
+    // The game's list holds the best `gameListSize` entries (0: all of them).
     CRankingService(CRankingStore& store, CCheckQueue& queue, std::chrono::seconds verdictWait,
-                    std::chrono::seconds lease, CServerMetrics& metrics);
+                    std::chrono::seconds lease, CServerMetrics& metrics,
+                    int gameListSize = kDefaultGameListSize);
 
     std::shared_ptr<const std::string> fListReply();
     // `name` and `score` are already checked against the request rules; `requestId` marks its log lines.
@@ -44,6 +49,7 @@ private:
     const std::chrono::seconds mVerdictWait;
     const std::chrono::seconds mLease;
     CServerMetrics& mMetrics;
+    const int mGameListSize;
     std::mutex mCacheMutex;
     std::uint64_t mCachedGeneration = 0;
     std::shared_ptr<const std::string> mCachedList;

@@ -2,6 +2,7 @@
 
 #include "PngFile.h"
 #include "RandomId.h"
+#include "RankPosition.h"
 #include "RankingSql.h"
 #include "ServerLog.h"
 #include "StoredEntryCheck.h"
@@ -149,6 +150,16 @@ void fPlaceDurably(const fs::path& folder, const std::string& name, const std::s
         throw std::runtime_error("cannot rename " + temporary.string() + ": " + error.message());
     }
     fSyncPath(folder, O_RDONLY | O_DIRECTORY);
+}
+
+// The numbers of a shared query, whose parameters are named $1, $2...
+void fBindNumbers(sqlite3_stmt* s, const std::vector<std::int64_t>& numbers) {
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        const int index = sqlite3_bind_parameter_index(s, ("$" + std::to_string(i + 1)).c_str());
+        if (index > 0) {
+            sqlite3_bind_int64(s, index, numbers[i]);
+        }
+    }
 }
 
 // Columns as RankingSql.h gives them. Read as stored, for fServable to judge: text with any NUL bytes in it,
@@ -353,6 +364,9 @@ void CSqliteRankingStore::fMigrate() {
             fExec("ALTER TABLE entries ADD COLUMN hidden_at INTEGER");
             fExec("ALTER TABLE entries ADD COLUMN hidden_reason TEXT");
         }
+        if (version < 5) {
+            fAddRankCounts();
+        }
         if (version != kSchemaVersion) {
             // A new store is created, not upgraded from a version it never had.
             fServerLog(version == 0 ? "store: created with schema version " + std::to_string(kSchemaVersion) +
@@ -368,6 +382,38 @@ void CSqliteRankingStore::fMigrate() {
         sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
+}
+
+void CSqliteRankingStore::fAddRankCounts() {
+    // Ranks and the places of pages come from kept counts, so that no request reads the whole ranking.
+    for (const std::string& sql : fCreateCountsSql(" WITHOUT ROWID")) {
+        fExec(sql.c_str());
+    }
+    const std::string in = fCountChangeSql("NEW", 1);
+    const std::string out = fCountChangeSql("OLD", -1);
+    fExec(("CREATE TRIGGER entries_counted_in AFTER INSERT ON entries BEGIN " + in + "END").c_str());
+    fExec(("CREATE TRIGGER entries_counted_out AFTER DELETE ON entries BEGIN " + out + "END").c_str());
+    fExec(("CREATE TRIGGER entries_counted_moved AFTER UPDATE OF score, registered_at, hidden_at ON entries "
+           "BEGIN " +
+           out + in + "END")
+              .c_str());
+}
+
+std::vector<std::pair<std::int64_t, std::int64_t>>
+CSqliteRankingStore::fNumbers(const std::string& sql, const std::vector<std::int64_t>& parameters) {
+    SStatement s(mDb, sql.c_str());
+    fBindNumbers(s.statement, parameters);
+    std::vector<std::pair<std::int64_t, std::int64_t>> rows;
+    const bool two = sqlite3_column_count(s.statement) > 1;
+    int step = 0;
+    while ((step = sqlite3_step(s.statement)) == SQLITE_ROW) {
+        rows.emplace_back(sqlite3_column_int64(s.statement, 0),
+                          two ? sqlite3_column_int64(s.statement, 1) : 0);
+    }
+    if (step != SQLITE_DONE) {
+        throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(mDb));
+    }
+    return rows;
 }
 
 void CSqliteRankingStore::fRecover() {
@@ -403,10 +449,15 @@ void CSqliteRankingStore::fRecover() {
             fs::remove(entry.path());
         }
     }
+    // A few by name and then how many: a ranking filled without its replays would otherwise fill the log.
+    std::size_t missing = 0;
     for (const std::string& id : ids) {
-        if (files.count(id) == 0) {
+        if (files.count(id) == 0 && ++missing <= 10) {
             fServerLog("store: warning: the entry " + id + " has no replay file");
         }
+    }
+    if (missing > 10) {
+        fServerLog("store: warning: " + std::to_string(missing) + " entries in all have no replay file");
     }
 }
 
@@ -422,12 +473,8 @@ std::optional<SListedEntry> CSqliteRankingStore::fFindByDigest(const std::string
 }
 
 int CSqliteRankingStore::fRankOf(int score) {
-    SStatement s(mDb, "SELECT COUNT(*) FROM entries WHERE score > ?1 AND hidden_at IS NULL");
-    sqlite3_bind_int(s.statement, 1, score);
-    if (sqlite3_step(s.statement) != SQLITE_ROW) {
-        throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(mDb));
-    }
-    return sqlite3_column_int(s.statement, 0) + 1;
+    const auto rows = fNumbers(fRankSql(), {score});
+    return rows.empty() ? 1 : static_cast<int>(rows[0].first);
 }
 
 std::optional<SListedEntry> CSqliteRankingStore::fFindReplay(const std::string& digest) {
@@ -489,29 +536,27 @@ CRankingStore::SAdded CSqliteRankingStore::fAdd(const SNewEntry& added) {
 }
 
 std::vector<SListedEntry> CSqliteRankingStore::fList(ERankingOrder order, int offset, int limit) {
-    const std::string sql = fListSelectSql(order) + " LIMIT ?1 OFFSET ?2";
     const std::lock_guard<std::mutex> lock(mMutex);
-    SStatement s(mDb, sql.c_str());
-    sqlite3_bind_int(s.statement, 1, limit);
-    sqlite3_bind_int(s.statement, 2, offset);
+    if (offset < 0 || limit <= 0) {
+        return {};
+    }
+    SStatement s(mDb, fListSelectSql(order, ESqlDialect::Sqlite).c_str());
+    fBindNumbers(s.statement, {offset, limit});
     std::vector<SListedEntry> entries;
     int step = 0;
     while ((step = sqlite3_step(s.statement)) == SQLITE_ROW) {
-        SListedEntry entry = fReadEntry(s.statement);
-        if (fServable(entry)) {
-            entries.push_back(std::move(entry));
-        }
+        entries.push_back(fReadEntry(s.statement));
     }
     if (step != SQLITE_DONE) {
         throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(mDb));
     }
-    return entries;
+    return fServablePage(std::move(entries), order, offset);
 }
 
 int CSqliteRankingStore::fCount() {
     const std::lock_guard<std::mutex> lock(mMutex);
-    SStatement s(mDb, "SELECT COUNT(*) FROM entries WHERE hidden_at IS NULL");
-    return sqlite3_step(s.statement) == SQLITE_ROW ? sqlite3_column_int(s.statement, 0) : 0;
+    const auto rows = fNumbers(fCountSql(), {});
+    return rows.empty() ? 0 : static_cast<int>(std::min<std::int64_t>(rows[0].first, INT_MAX));
 }
 
 std::int64_t CSqliteRankingStore::fHiddenCount() {

@@ -11,12 +11,13 @@
 
 #include <filesystem>
 #include <mutex>
+#include <utility>
 
 struct sqlite3;
 
 class CSqliteRankingStore : public CRankingStore {
 public:
-    static constexpr int kSchemaVersion = 4;
+    static constexpr int kSchemaVersion = 5;
 
     enum class EOpen {
         Serve,    // the server's: folders and database made when missing, upgraded, crash leftovers removed
@@ -62,7 +63,10 @@ private:
     int fSchemaVersion();
     void fMigrate();
     std::vector<SListedEntry> fSelect(const std::string& sql);
+    void fAddRankCounts();
     void fRecover();
+    std::vector<std::pair<std::int64_t, std::int64_t>> fNumbers(const std::string& sql,
+                                                                const std::vector<std::int64_t>& parameters);
     std::optional<SListedEntry> fFindByDigest(const std::string& digest);
     int fRankOf(int score);
     bool fHasEntry(const std::string& id);

@@ -156,9 +156,13 @@ TEST_P(StoredRows, HiddenEntryIsGoneFromEveryNodeUntilShownAgainAndHandEditsReac
     for (const CRankingServer* node : {&a, &b}) {
         const std::string base = "http://127.0.0.1:" + std::to_string(node->fPort());
         EXPECT_TRUE(fSoon([&] { return fListedNames(node->fPort()) == shown; }));
-        // The ranks below it close up.
-        EXPECT_NE(fHttp("GET", base + "/api/ranking").body.find("{\"rank\":2,\"name\":\"low\""),
-                  std::string::npos);
+        // The ranks below it close up, by date too, where each row's rank is counted on its own.
+        for (const std::string sort : {"score", "date"}) {
+            EXPECT_NE(
+                fHttp("GET", base + "/api/ranking?sort=" + sort).body.find("{\"rank\":2,\"name\":\"low\""),
+                std::string::npos)
+                << sort;
+        }
         EXPECT_EQ(fHttp("GET", base + "/").body.find(">mid<"), std::string::npos);
         for (const std::string& path : {"/entry/" + id, "/replays/" + id, "/entry/" + id + "/result.png"}) {
             EXPECT_EQ(fHttp("GET", base + path).status, 404) << path;
@@ -177,6 +181,9 @@ TEST_P(StoredRows, HiddenEntryIsGoneFromEveryNodeUntilShownAgainAndHandEditsReac
     ASSERT_EQ(unhid, 0) << unhideSaid;
     for (const CRankingServer* node : {&a, &b}) {
         EXPECT_TRUE(fSoon([&] { return fListedNames(node->fPort()) == all; }));
+        const std::string base = "http://127.0.0.1:" + std::to_string(node->fPort());
+        EXPECT_NE(fHttp("GET", base + "/api/ranking?sort=date").body.find("{\"rank\":3,\"name\":\"low\""),
+                  std::string::npos);
     }
     EXPECT_EQ(fRunCommand(fWith(store, {"--unhide", std::string(32, 'a')})).first, 1);
 

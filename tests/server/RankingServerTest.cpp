@@ -392,6 +392,7 @@ TEST(RankingServerUpgrade, DataFolderOfTheFirstSchemaIsUpgradedInPlace) {
                       "UploadSuccess?1");
         }
         const std::string json = fHttp("GET", base + "/api/ranking").body;
+        EXPECT_TRUE(json.starts_with("{\"total\":2,")) << json; // the entry from before is counted
         EXPECT_NE(json.find("\"name\":\"new\",\"score\":90,"), std::string::npos) << json;
         EXPECT_NE(json.find("\"version\":\"0.0.0-stand-in\""), std::string::npos) << json;
         EXPECT_NE(json.find("{\"rank\":2,\"name\":\"old\",\"score\":77,\"replayId\":\"" + id +
@@ -409,10 +410,65 @@ TEST(RankingServerUpgrade, DataFolderOfTheFirstSchemaIsUpgradedInPlace) {
     sqlite3_stmt* s = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT version FROM schema_version", -1, &s, nullptr), SQLITE_OK);
     ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(s, 0), 4);
+    EXPECT_EQ(sqlite3_column_int(s, 0), 5);
     EXPECT_EQ(sqlite3_step(s), SQLITE_DONE); // one row, however often it started
     sqlite3_finalize(s);
     sqlite3_close(db);
+}
+
+TEST(RankingServerUpgrade, DataFolderWithHiddenEntriesCountsOnlyTheShownOnesOnceUpgraded) {
+    CTempFolder temp;
+    const fs::path data = temp.fPath() / "data";
+    fs::create_directories(data / "replays");
+    // The schema from before the counts were kept, moderation already in it: one of three entries hidden.
+    std::string sql = "CREATE TABLE entries (seq INTEGER PRIMARY KEY AUTOINCREMENT, id TEXT NOT NULL UNIQUE,"
+                      " name TEXT NOT NULL, score INTEGER NOT NULL, registered_at INTEGER NOT NULL,"
+                      " sha256 TEXT NOT NULL UNIQUE, version TEXT NOT NULL DEFAULT '', frames INTEGER,"
+                      " dishes TEXT, kills INTEGER, max_rank INTEGER, faints INTEGER, hidden_at INTEGER,"
+                      " hidden_reason TEXT);"
+                      "CREATE TABLE schema_version (version INTEGER NOT NULL);"
+                      "INSERT INTO schema_version (version) VALUES (4);";
+    const struct {
+        char letter;
+        const char* name;
+        int score;
+        const char* hiddenAt;
+    } rows[] = {{'a', "top", 90, "NULL"}, {'b', "gone", 80, "1700000100"}, {'c', "low", 70, "NULL"}};
+    for (const auto& row : rows) {
+        const std::string id(32, row.letter);
+        const std::string replay =
+            fMakeSyntheticReplay(temp.fPath() / "make", row.score / 10, row.score / 10);
+        std::ofstream(data / "replays" / id, std::ios::binary) << replay;
+        sql += "INSERT INTO entries (id, name, score, registered_at, sha256, hidden_at) VALUES ('" + id +
+               "', '" + row.name + "', " + std::to_string(row.score) + ", 170000000" +
+               std::to_string(row.score / 10) + ", '" + fReplayDigest(replay) + "', " + row.hiddenAt + ");";
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((data / "ranking.sqlite3").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    CRankingServer server(fTestOptions(data, fWriteFakeGame(temp.fPath() / "game.sh", "exit 0")));
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.fPort());
+    for (const std::string sort : {"score", "date"}) {
+        const std::string json = fHttp("GET", base + "/api/ranking?sort=" + sort).body;
+        EXPECT_TRUE(json.starts_with("{\"total\":2,")) << json;
+        EXPECT_NE(json.find("{\"rank\":2,\"name\":\"low\""), std::string::npos) << json;
+        EXPECT_EQ(json.find("gone"), std::string::npos) << json;
+    }
+    // Shown again by hand, beside the server: the counts follow the UPDATE.
+    ASSERT_EQ(sqlite3_open((data / "ranking.sqlite3").c_str(), &db), SQLITE_OK);
+    sqlite3_busy_timeout(db, 10000);
+    EXPECT_EQ(sqlite3_exec(
+                  db,
+                  ("UPDATE entries SET hidden_at = NULL WHERE id = '" + std::string(32, 'b') + "'").c_str(),
+                  nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_TRUE(fSoon([&] {
+        return fHttp("GET", base + "/api/ranking?sort=date").body.find("{\"rank\":3,\"name\":\"low\"") !=
+               std::string::npos;
+    }));
 }
 
 TEST(RankingServerUpgrade, PostgresqlDatabaseOfTheFirstSchemaIsUpgradedInPlace) {
@@ -450,7 +506,7 @@ TEST(RankingServerUpgrade, PostgresqlDatabaseOfTheFirstSchemaIsUpgradedInPlace) 
         EXPECT_NE(fHttp("GET", base + "/entry/" + id).body.find("id=\"run-unknown\""), std::string::npos);
         EXPECT_EQ(fHttp("GET", base + "/entry/" + id + "/result.png").status, 404);
     }
-    EXPECT_EQ(fSql(database, "SELECT string_agg(version::text, ',') FROM schema_version"), "5");
+    EXPECT_EQ(fSql(database, "SELECT string_agg(version::text, ',') FROM schema_version"), "6");
     EXPECT_EQ(fSql(database, "SELECT COUNT(*) FROM result_pictures"), "0");
     EXPECT_EQ(fSql(database, "SELECT COUNT(*) FROM information_schema.columns"
                              " WHERE table_name = 'checks' AND column_name = 'queued_at'"),
