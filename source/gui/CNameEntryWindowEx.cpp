@@ -47,9 +47,12 @@ CNameEntryWindowEx::CNameEntryWindowEx(int font, int maxLength)
     char hint[160];
     std::snprintf(hint, sizeof hint, fTr(kNameEntryHintFormat), mMaxLength);
     mHint = hint;
+    std::snprintf(hint, sizeof hint, fTr(kNameEntryPadHintFormat), mMaxLength);
+    mPadHint = hint;
+    // Wide enough for either hint, so the window keeps its size when the grid comes.
     int hintWidth = 0;
     const std::vector<std::string> hintLines = fLines(mHint);
-    for (const std::string& line : hintLines) {
+    for (const std::string& line : fLines(mHint + "\n" + mPadHint)) {
         hintWidth = std::max(
             hintWidth, dx_GetDrawStringWidthToHandle(line.c_str(), static_cast<int>(line.size()), gFont20));
     }
@@ -174,6 +177,7 @@ void CNameEntryWindowEx::fUsePad() {
     fEndInput();
     const SWindowRect r = mWindow->fGetRect();
     mGrid = std::make_unique<CPadCharacterGrid>(r.x, r.y + r.h + 4, mFont);
+    mHint = mPadHint;
 }
 
 void CNameEntryWindowEx::fPadInput() {

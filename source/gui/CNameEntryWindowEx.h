@@ -24,6 +24,9 @@
 // confirmation.
 inline constexpr const char* kNameEntryHintFormat =
     fTrMark("半角の英数字と記号で%d文字まで\nEnter:決定  Esc:やめる");
+// The same for a player on the pad's character grid.
+inline constexpr const char* kNameEntryPadHintFormat =
+    fTrMark("半角の英数字と記号で%d文字まで\nボタン1:追加 2:消す START:決定");
 
 class CNameEntryWindowEx {
 public:
@@ -84,6 +87,7 @@ private:
     int mMaxLength;
     std::string mName;
     std::string mHint;
+    std::string mPadHint; // shown in place of mHint while the grid is
     int mRefusedSeen = 0;
     int mRefusalFlash = 0;
     EAnswer mAnswer = EAnswer::NONE;

@@ -183,6 +183,14 @@ TEST_F(NameEntryTest, CleaningMakesTheNameSafeForAUrl) {
 // round the edges.
 TEST_F(NameEntryTest, ThePadGridHoldsTheRankingsCharactersAndWrapsRound) {
     mEntry->fUsePad();
+    // The hint under the field names the pad's buttons now.
+    dx_SetCallLog(true);
+    dx_ClearCallLog();
+    mEntry->fDraw();
+    const std::vector<std::string> log = dx_GetCallLog();
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& l) {
+        return l.starts_with("DrawStringToHandle(10,106,\"ボタン1:追加 2:消す START:決定\"");
+    }));
     CPadCharacterGrid& grid = *mEntry->fGetGrid();
     std::string expected;
     for (int c = 0x21; c <= 0x7e; ++c) {
