@@ -225,6 +225,33 @@ fs::path fOwnFolder() {
     return error ? fs::current_path() : self.parent_path();
 }
 
+// --help and --version: what to print before leaving; false for any other option.
+bool fReadLeaveOption(std::string_view arg, std::string& message) {
+    if (arg == "--help" || arg == "-h") {
+        message = kUsage;
+        return true;
+    }
+    if (arg == "--version") {
+        message = std::string("tavoni-ranking-server ") + fGameVersion() + "\n";
+        return true;
+    }
+    return false;
+}
+
+// The options without a value; false for any other.
+bool fReadFlag(std::string_view arg, SServerOptions& options, int& actions) {
+    if (arg == "--read-only") {
+        options.front.readOnly = true;
+        return true;
+    }
+    if (arg == "--hidden") {
+        options.moderation.action = SModeration::EAction::List;
+        ++actions;
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::string& message,
@@ -251,23 +278,11 @@ std::optional<SServerOptions> fParseServerOptions(int argc, char** argv, std::st
     };
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            message = kUsage;
+        if (fReadLeaveOption(arg, message)) {
             exitStatus = 0;
             return std::nullopt;
         }
-        if (arg == "--version") {
-            message = std::string("tavoni-ranking-server ") + fGameVersion() + "\n";
-            exitStatus = 0;
-            return std::nullopt;
-        }
-        if (arg == "--read-only") {
-            options.front.readOnly = true;
-            continue;
-        }
-        if (arg == "--hidden") {
-            options.moderation.action = SModeration::EAction::List;
-            ++actions;
+        if (fReadFlag(arg, options, actions)) {
             continue;
         }
         if (i + 1 >= argc) {
@@ -324,7 +339,6 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
             throw std::runtime_error("no game data found beside this program: give --game-data DIR");
         }
     }
-    fs::path& scratch = mScratch;
     if (mOptions.database.empty()) {
         mOptions.dataFolder = fs::absolute(mOptions.dataFolder);
         mStore = std::make_unique<CSqliteRankingStore>(mOptions.dataFolder);
@@ -339,28 +353,7 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
         mQueue = std::make_unique<CPostgresCheckQueue>(*mConnections);
     }
     if (checks) {
-        // Several checkers may share a machine: each has its own scratch folder, none on a web node; outside
-        // the data folder, so that not even a check without its sandbox finds the ranking beside it.
-        fRemoveScratchOfDeadCheckers();
-        static std::atomic<int> servers{0};
-        scratch = fs::temp_directory_path() /
-                  ("tavoni-checks-" + std::to_string(::getpid()) + "-" + std::to_string(servers++));
-    }
-    if (checks) {
-        SCheckerOptions checker;
-        checker.game = fs::absolute(mOptions.game);
-        checker.gameData = fs::absolute(mOptions.gameData);
-        checker.scratchRoot = scratch;
-        checker.timeLimitSeconds = mOptions.checkSeconds;
-        checker.memoryLimitBytes = static_cast<std::uint64_t>(mOptions.checkMemoryMb) * 1024 * 1024;
-        checker.parallelChecks = mOptions.parallelChecks;
-        checker.sandbox = mOptions.sandbox;
-        checker.metrics = &mMetrics;
-        mChecker = std::make_unique<CReplayChecker>(checker);
-        mPainter = std::make_unique<CResultPainter>(*mChecker, *mStore, mMetrics);
-        mWorkers = std::make_unique<CCheckWorkers>(*mQueue, *mStore, *mChecker, mPainter.get(),
-                                                   mOptions.parallelChecks,
-                                                   std::chrono::seconds(mOptions.leaseSeconds), mMetrics);
+        fStartChecks();
     }
     if (serves) {
         // Long enough for a check whose checker died to be taken again and done.
@@ -375,6 +368,29 @@ CRankingServer::CRankingServer(SServerOptions options) : mOptions(std::move(opti
     if (!mOptions.metricsBind.empty()) {
         fStartMetrics();
     }
+}
+
+void CRankingServer::fStartChecks() {
+    // Several checkers may share a machine: each has its own scratch folder, none on a web node; outside the
+    // data folder, so that not even a check without its sandbox finds the ranking beside it.
+    fRemoveScratchOfDeadCheckers();
+    static std::atomic<int> servers{0};
+    mScratch = fs::temp_directory_path() /
+               ("tavoni-checks-" + std::to_string(::getpid()) + "-" + std::to_string(servers++));
+    SCheckerOptions checker;
+    checker.game = fs::absolute(mOptions.game);
+    checker.gameData = fs::absolute(mOptions.gameData);
+    checker.scratchRoot = mScratch;
+    checker.timeLimitSeconds = mOptions.checkSeconds;
+    checker.memoryLimitBytes = static_cast<std::uint64_t>(mOptions.checkMemoryMb) * 1024 * 1024;
+    checker.parallelChecks = mOptions.parallelChecks;
+    checker.sandbox = mOptions.sandbox;
+    checker.metrics = &mMetrics;
+    mChecker = std::make_unique<CReplayChecker>(checker);
+    mPainter = std::make_unique<CResultPainter>(*mChecker, *mStore, mMetrics);
+    mWorkers =
+        std::make_unique<CCheckWorkers>(*mQueue, *mStore, *mChecker, mPainter.get(), mOptions.parallelChecks,
+                                        std::chrono::seconds(mOptions.leaseSeconds), mMetrics);
 }
 
 void CRankingServer::fStartMetrics() {

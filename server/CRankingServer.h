@@ -63,6 +63,7 @@ public:
     std::string fStoreDescription() const;
 
 private:
+    void fStartChecks();
     void fStartMetrics();
 
     SServerOptions mOptions;

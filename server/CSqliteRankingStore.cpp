@@ -667,26 +667,23 @@ EHideResult CSqliteRankingStore::fHide(const std::string& id, const std::string&
     const std::lock_guard<std::mutex> lock(mMutex);
     SStatement s(mDb,
                  "UPDATE entries SET hidden_at = ?2, hidden_reason = ?3 WHERE id = ?1 AND hidden_at IS NULL");
-    sqlite3_bind_text(s.statement, 1, id.c_str(), static_cast<int>(id.size()), SQLITE_TRANSIENT);
     sqlite3_bind_int64(s.statement, 2, at);
     sqlite3_bind_text(s.statement, 3, reason.c_str(), static_cast<int>(reason.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(s.statement) != SQLITE_DONE) {
-        throw std::runtime_error(std::string("database: cannot hide the entry: ") + sqlite3_errmsg(mDb));
-    }
-    if (sqlite3_changes(mDb) == 1) {
-        ++mGeneration;
-        return EHideResult::Done;
-    }
-    return fHasEntry(id) ? EHideResult::AlreadySo : EHideResult::NoEntry;
+    return fChangeShown(s.statement, id, "hide");
 }
 
 EHideResult CSqliteRankingStore::fUnhide(const std::string& id) {
     const std::lock_guard<std::mutex> lock(mMutex);
     SStatement s(mDb, "UPDATE entries SET hidden_at = NULL, hidden_reason = NULL"
                       " WHERE id = ?1 AND hidden_at IS NOT NULL");
-    sqlite3_bind_text(s.statement, 1, id.c_str(), static_cast<int>(id.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(s.statement) != SQLITE_DONE) {
-        throw std::runtime_error(std::string("database: cannot show the entry: ") + sqlite3_errmsg(mDb));
+    return fChangeShown(s.statement, id, "show");
+}
+
+EHideResult CSqliteRankingStore::fChangeShown(sqlite3_stmt* update, const std::string& id, const char* verb) {
+    sqlite3_bind_text(update, 1, id.c_str(), static_cast<int>(id.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(update) != SQLITE_DONE) {
+        throw std::runtime_error(std::string("database: cannot ") + verb +
+                                 " the entry: " + sqlite3_errmsg(mDb));
     }
     if (sqlite3_changes(mDb) == 1) {
         ++mGeneration;

@@ -14,6 +14,7 @@
 #include <utility>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 class CSqliteRankingStore : public CRankingStore {
 public:
@@ -70,6 +71,8 @@ private:
     std::optional<SListedEntry> fFindByDigest(const std::string& digest);
     int fRankOf(int score);
     bool fHasEntry(const std::string& id);
+    // Runs a hide or show UPDATE whose ?1 is the id; the caller holds the lock.
+    EHideResult fChangeShown(sqlite3_stmt* update, const std::string& id, const char* verb);
 
     std::filesystem::path mFolder;
     std::filesystem::path mReplays;
