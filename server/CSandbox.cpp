@@ -69,6 +69,19 @@ bool fParseSandboxMode(std::string_view text, ESandboxMode& mode) {
     return true;
 }
 
+std::string fScratchInside(const std::vector<fs::path>& shown) {
+    for (int n = 0;; ++n) {
+        const std::string inside = n == 0 ? "/check" : "/check-" + std::to_string(n);
+        const bool taken = std::any_of(shown.begin(), shown.end(), [&inside](const fs::path& path) {
+            const std::string text = path.lexically_normal().string();
+            return text == inside || text.starts_with(inside + "/");
+        });
+        if (!taken) {
+            return inside;
+        }
+    }
+}
+
 CSandbox::CSandbox(ESandboxMode mode, const fs::path& program, const fs::path& work) : mMode(mode) {
     if (mode == ESandboxMode::Off) {
         return;
@@ -256,18 +269,22 @@ void CSandbox::fApply(SChildOptions& child, const SSandboxView& view) const {
     }
     const std::string program = fs::absolute(view.program).string();
     readOnly(program, program);
-    args.insert(args.end(), {"--proc", "/proc", "--dev", "/dev", "--bind",
-                             fs::absolute(view.scratch).string(), kScratchInside});
+    std::vector<fs::path> shown = mLibraryFolders;
+    shown.insert(shown.end(), std::begin(kSystemFiles), std::end(kSystemFiles));
+    shown.push_back(program);
+    const std::string scratch = fScratchInside(shown);
+    args.insert(args.end(),
+                {"--proc", "/proc", "--dev", "/dev", "--bind", fs::absolute(view.scratch).string(), scratch});
     for (const auto& [from, inside] : view.readOnly) {
-        readOnly(fs::absolute(from).string(), (fs::path(kScratchInside) / inside).string());
+        readOnly(fs::absolute(from).string(), (fs::path(scratch) / inside).string());
     }
     // Nothing but the scratch folder (and the sandbox's own /dev/shm) can be written.
-    args.insert(args.end(), {"--chdir", kScratchInside, "--remount-ro", "/", "--"});
+    args.insert(args.end(), {"--chdir", scratch, "--remount-ro", "/", "--"});
     args.insert(args.end(), child.args.begin(), child.args.end());
     child.args = std::move(args);
     for (std::string& variable : child.environment) {
         if (variable.starts_with("HOME=")) {
-            variable = std::string("HOME=") + kScratchInside;
+            variable = "HOME=" + scratch;
         }
     }
     child.seccompFilter = mFilter;

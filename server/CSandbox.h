@@ -21,17 +21,21 @@ enum class ESandboxMode { Off, Auto, Require };
 // "require", "auto" or "off"; false for anything else.
 bool fParseSandboxMode(std::string_view text, ESandboxMode& mode);
 
+// Where the scratch folder is shown inside: "/check", or "/check-1", "/check-2"... when one of the `shown`
+// host paths lies there, so the scratch folder never hides the game or a library (a server installed
+// under /check would otherwise find no game to run).
+std::string fScratchInside(const std::vector<std::filesystem::path>& shown);
+
 // What one sandboxed run sees besides the system's libraries and fonts.
 struct SSandboxView {
     std::filesystem::path program; // read-only, at its own path
-    std::filesystem::path scratch; // writable, the working folder, at CSandbox::kScratchInside
+    std::filesystem::path scratch; // writable, the working folder, at fScratchInside()
     // Host folders shown read-only inside the scratch folder, each with its path relative to it.
     std::vector<std::pair<std::filesystem::path, std::filesystem::path>> readOnly;
 };
 
 class CSandbox {
 public:
-    static constexpr const char* kScratchInside = "/check";
     // Processes (threads included) one sandboxed run may have.
     static constexpr std::uint64_t kTasks = 64;
 

@@ -1,6 +1,7 @@
 // Every run of the game on an upload is sandboxed: a stand-in game turned hostile, run through the real
 // check, reaches nothing outside its scratch folder and leaves nothing behind; the real game checks and
 // paints every corpus replay in the sandbox as it plays it outside; a server requiring the sandbox starts.
+#include "CSandbox.h"
 #include "PngFile.h"
 #include "ServerTestSupport.h"
 #include "replay/ReplayFiles.h"
@@ -174,5 +175,22 @@ TEST(Sandbox, ARequiredSandboxIsOfferedHere) {
          {"bubblewrap", "user namespaces", "seccomp filter", "no_new_privs", "processes"}) {
         EXPECT_NE(said.find(layer), std::string::npos) << "the start-up line names no " << layer << ":\n"
                                                        << said;
+    }
+}
+
+// A server installed or built under /check still finds its game inside: the scratch folder moves aside.
+TEST(Sandbox, TheScratchFolderNeverHidesTheGameOrItsLibraries) {
+    const struct {
+        std::vector<fs::path> shown;
+        const char* inside;
+    } cases[] = {
+        {{"/usr/lib/x86_64-linux-gnu", "/opt/tavoni/bin/tavoni"}, "/check"},
+        {{"/check/work/main/build/release/tavoni"}, "/check-1"},
+        {{"/usr/lib", "/check"}, "/check-1"},
+        {{"/check/lib", "/check-1/tavoni", "/check-2/../check-2/x"}, "/check-3"},
+        {{"/checkout/tavoni", "/check-10/tavoni"}, "/check"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(fScratchInside(c.shown), c.inside) << c.shown.front();
     }
 }
