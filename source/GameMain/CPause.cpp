@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <dx/DxLib.h>
+#include <string>
 
 namespace {
 // The pad state bit of the Start button.
@@ -50,7 +51,8 @@ void CPause::fDraw() const {
     const int font = gFont64 >= 0 ? gFont64 : gFont24;
     const int small = gFont24;
     const char* paused = fTr(kPausedText);
-    const char* resume = fTr(kResumeText);
+    const std::string named = fNameBoundKey(fTr(kResumeText), EBoundKey::PAUSE);
+    const char* resume = named.c_str();
     const int w = dx_GetDrawStringWidthToHandle(paused, static_cast<int>(std::strlen(paused)), font);
     dx_DrawStringToHandle((640 - w) / 2, 180, paused, dx_GetColor(255, 255, 255), font);
     const int ws = dx_GetDrawStringWidthToHandle(resume, static_cast<int>(std::strlen(resume)), small);

@@ -15,6 +15,7 @@
 #include "gui/GuiHelper.h"
 #include "gui/GuiStyle.h"
 #include "input/CKeyManagerBase.h"
+#include "input/KeyBindings.h"
 #include "net/RankingClient.h"
 #include "render/CImageManager.h"
 #include "replay/ReplayFiles.h"
@@ -363,6 +364,7 @@ void CStartMenu::fDraw() {
         gTipsManager->fDraw();
     }
     if (!fIsMenuOpen() && mFrameCounter % 80 < 40) {
-        dx_DrawStringToHandle(360, 440, fTr("Ｚキーを押す"), dx_GetColor(255, 100, 100), gFont24);
+        dx_DrawStringToHandle(360, 440, fNameBoundKey(fTr("Ｚキーを押す"), EBoundKey::ATTACK).c_str(),
+                              dx_GetColor(255, 100, 100), gFont24);
     }
 }

@@ -4,7 +4,10 @@
 #include "base/CException.h"
 #include "base/CRandom.h"
 #include "base/Log.h"
+#include "gui/GuiStyle.h"
+#include "gui/TextFlow.h"
 #include "input/CKeyManagerBase.h"
+#include "input/KeyBindings.h"
 
 #include <algorithm>
 
@@ -103,7 +106,16 @@ void CTipsManager::fOpen(EScene scene) {
 
 void CTipsManager::fBuildWindow() {
     CMessageInfo messages;
-    messages.fAddMessage(fHeading(mCurrent) + "\n" + fTr(mTexts[std::size_t(mCurrent)]));
+    std::string text = fTr(mTexts[std::size_t(mCurrent)]);
+    // The two tips on keys name the keys the player has bound.
+    if (mCurrent == int(ETips::CHARGE_ATTACK)) {
+        text = fNameBoundKey(text, EBoundKey::ATTACK);
+    } else if (mCurrent == int(ETips::CHANGE_CHARACTER)) {
+        text = fNameBoundKey(text, EBoundKey::SWAP);
+    }
+    // A longer key name may push a line past the window: the tip then flows again.
+    messages.fAddMessage(fHeading(mCurrent) + "\n" +
+                         fFitLines(text, kWindowWidth - 2 * kTextMargin, gui::fStandardFont()));
     mWindow = std::make_unique<CMessageWindow>(std::move(messages), kWindowWidth, kWindowHeight, kTextMargin);
     const SWindowRect size = mWindow->fGetWindow().fGetRect();
     mWindow->fSetRect(kWindowX, kWindowY, size.w, size.h);

@@ -5,6 +5,7 @@
 #include "base/serialization/Serializer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <set>
 
@@ -80,6 +81,32 @@ bool fBindKey(SKeyBindings& bindings, EBoundKey key, int code) {
     }
     slot = code;
     return true;
+}
+
+std::string fNameBoundKey(std::string_view text, EBoundKey key) {
+    const std::string_view game = fKeyName(SKeyBindings{}.fCode(key));
+    const char* bound = fKeyName(fKeyBindings().fCode(key));
+    if (bound == nullptr || game == bound || game.size() != 1) {
+        return std::string(text);
+    }
+    // U+FF21 FULLWIDTH LATIN CAPITAL LETTER A onwards: EF BC A1...
+    const std::string wide{'\xEF', '\xBC', static_cast<char>(0xA1 + (game[0] - 'A'))};
+    const auto isWordLetter = [&text](std::size_t i) {
+        return i < text.size() && std::isalnum(static_cast<unsigned char>(text[i])) != 0;
+    };
+    std::string named;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text.substr(i, wide.size()) == wide) {
+            named += bound;
+            i += wide.size();
+        } else if (text[i] == game[0] && (i == 0 || !isWordLetter(i - 1)) && !isWordLetter(i + 1)) {
+            named += bound;
+            ++i;
+        } else {
+            named += text[i++];
+        }
+    }
+    return named;
 }
 
 const SKeyBindings& fKeyBindings() {

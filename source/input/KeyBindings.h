@@ -7,6 +7,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 enum class EBoundKey { LEFT = 0, UP, RIGHT, DOWN, ATTACK, SWAP, SORT, PAUSE };
 inline constexpr int kBoundKeyCount = 8;
@@ -30,6 +31,11 @@ const std::array<int, 48>& fBindableKeys();
 // Puts `code` on `key`; a key already bound elsewhere moves to `key`'s old code, so no action is left without
 // a key. A code that cannot be bound changes nothing (false).
 bool fBindKey(SKeyBindings& bindings, EBoundKey key, int code);
+
+// `text` with the game's own name of `key` ("Z", also written full width as in "Ｚキー") replaced by the
+// name of the key bound to it, so a prompt names the key the player presses. Unchanged under the default
+// binding; a letter inside a word ("Zebra") is left alone.
+std::string fNameBoundKey(std::string_view text, EBoundKey key);
 
 // The bindings in use; the defaults until set.
 const SKeyBindings& fKeyBindings();

@@ -23,8 +23,10 @@
 #include "render/GameFonts.h"
 #include "replay/ReplayFiles.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,28 @@ std::vector<SDrawnText> fDrawnTexts() {
     }
     return texts;
 }
+
+// Whether the last screen drawn showed `text`.
+bool fDrew(const std::string& text) {
+    const std::vector<SDrawnText> texts = fDrawnTexts();
+    return std::any_of(texts.begin(), texts.end(),
+                       [&text](const SDrawnText& t) { return t.text.find(text) != std::string::npos; });
+}
+
+// The widest key names on attack, swap and pause while it lives, for the prompts that name them.
+class CWidestKeys {
+public:
+    CWidestKeys() {
+        SKeyBindings keys;
+        fBindKey(keys, EBoundKey::ATTACK, 0x2A); // LShift
+        fBindKey(keys, EBoundKey::SWAP, 0x36);   // RShift
+        fBindKey(keys, EBoundKey::PAUSE, 0x1D);  // LCtrl
+        fSetKeyBindings(keys);
+    }
+    ~CWidestKeys() { fSetKeyBindings(SKeyBindings{}); }
+    CWidestKeys(const CWidestKeys&) = delete;
+    CWidestKeys& operator=(const CWidestKeys&) = delete;
+};
 
 // A window's frame: its rectangle less the wooden rim and its gold line.
 SFrame fWindowFrame(const std::string& what, const SWindowRect& r) {
@@ -128,6 +152,11 @@ TEST_P(TextFitTest, TheTitleTheMenuAndEveryDescription) {
     gTipsManager->fUnlockTip();
     CStartMenu menu;
     fCheck("title", {kScreen}, [&] { menu.fDraw(); });
+    {
+        const CWidestKeys widest;
+        fCheck("title naming LShift", {kScreen}, [&] { menu.fDraw(); });
+        EXPECT_TRUE(fDrew("LShift")) << "the title prompt does not name the bound key";
+    }
     mKeys->fPress(EGameKey::KEY_Z);
     menu.fInput();
     mKeys->fRelease(EGameKey::KEY_Z);
@@ -173,14 +202,26 @@ TEST_P(TextFitTest, EveryNoticeAndTheNameEntry) {
 }
 
 TEST_P(TextFitTest, EveryTipPage) {
+    // The tips on attacking and swapping name the bound key, the widest too.
+    const char* const named[] = {"LShift", "RShift"};
     for (int i = 0; i < CTipsManager::kTipCount; ++i) {
         std::vector<bool> flags(CTipsManager::kTipCount, false);
         flags[std::size_t(i)] = true;
         fWriteTipsFile(fUserPath("dat/tips.dat"), flags);
         CTipsManager tips(fUserPath("dat/tips.dat"));
-        tips.fOpen(CTipsManager::EScene::START_MENU);
-        fCheck("tip " + std::to_string(i),
-               {fWindowFrame("the tip", tips.fGetWindow()->fGetWindow().fGetRect())}, [&] { tips.fDraw(); });
+        for (const bool rebound : {false, true}) {
+            std::optional<CWidestKeys> widest;
+            if (rebound) {
+                widest.emplace();
+            }
+            tips.fOpen(CTipsManager::EScene::START_MENU);
+            fCheck("tip " + std::to_string(i),
+                   {fWindowFrame("the tip", tips.fGetWindow()->fGetWindow().fGetRect())},
+                   [&] { tips.fDraw(); });
+            if (rebound && i < 2) {
+                EXPECT_TRUE(fDrew(named[i])) << "tip " << i << " does not name the bound key";
+            }
+        }
     }
 }
 
@@ -223,6 +264,11 @@ TEST_P(TextFitTest, TheRankingWindowWithItsWidestRowsAndBothSortHints) {
 TEST_P(TextFitTest, PauseTimeUpTheResultAndEveryDishOnTheHud) {
     CPause pause;
     fCheck("pause", {kScreen}, [&] { pause.fDraw(); });
+    {
+        const CWidestKeys widest;
+        fCheck("pause naming LCtrl", {kScreen}, [&] { pause.fDraw(); });
+        EXPECT_TRUE(fDrew("LCtrl")) << "the pause text does not name the bound key";
+    }
     stage().fAddScore(9999999);
     CVarno& varno = *stage().fGetVarno();
     fCheck("result", {{"the result board", 80, 60, 560, 420}}, [&] { varno.fDrawResult(); });

@@ -37,6 +37,32 @@ TEST(KeyBindings, AKeyAlreadyUsedSwapsPlacesAndNoneIsLost) {
     }
 }
 
+// Prompts name the key the player presses, in either language's spelling of it.
+TEST(KeyBindings, APromptNamesTheBoundKeyAndLeavesWordsAlone) {
+    SKeyBindings rebound;
+    ASSERT_TRUE(fBindKey(rebound, EBoundKey::ATTACK, 0x2D)); // X: swap takes Z
+    ASSERT_TRUE(fBindKey(rebound, EBoundKey::PAUSE, 0x39));
+    const struct {
+        const char* text;
+        EBoundKey key;
+        const char* named;
+    } cases[] = {
+        {"Ｚキーを押す", EBoundKey::ATTACK, "Xキーを押す"},
+        {"Hold Z down (Z!)", EBoundKey::ATTACK, "Hold X down (X!)"},
+        {"Zebra, Zone 9Z and ZZ stay", EBoundKey::ATTACK, "Zebra, Zone 9Z and ZZ stay"},
+        {"Press X to swap", EBoundKey::SWAP, "Press Z to swap"},
+        {"Pキー / スタートボタンで再開", EBoundKey::PAUSE, "Spaceキー / スタートボタンで再開"},
+        {"Ｐ", EBoundKey::PAUSE, "Space"},
+        {"Press C", EBoundKey::SORT, "Press C"}, // still the game's own key
+    };
+    fSetKeyBindings(rebound);
+    for (const auto& c : cases) {
+        EXPECT_EQ(fNameBoundKey(c.text, c.key), c.named) << c.text;
+    }
+    fSetKeyBindings(SKeyBindings{});
+    EXPECT_EQ(fNameBoundKey("Ｚキーを押す", EBoundKey::ATTACK), "Ｚキーを押す");
+}
+
 TEST(KeyBindings, TheFileIsReadBackAndAHostileOneIsSetAside) {
     CScratchFolder folder;
     const std::string path = (folder.path() / "keys.dat").string();
