@@ -299,6 +299,31 @@ MHD_Result fCollectFraming(void* framing, MHD_ValueKind, const char* key, const 
     return MHD_YES;
 }
 
+// A body's length is told one way only; two ways that disagree are how requests get smuggled past a proxy
+// in front of the server. A refusal, or nothing with the announced length and whether a body comes.
+std::optional<CHttpFront::SAnswer> fCheckFraming(MHD_Connection* connection, unsigned long long& announced,
+                                                 bool& hasBody) {
+    SFraming framing;
+    MHD_get_connection_values(connection, MHD_HEADER_KIND, &fCollectFraming, &framing);
+    if (!framing.encodings.empty() && !framing.lengths.empty()) {
+        return fRefuse(MHD_HTTP_BAD_REQUEST, "both Content-Length and Transfer-Encoding");
+    }
+    if (framing.encodings.size() > 1 ||
+        (framing.encodings.size() == 1 && strcasecmp(framing.encodings[0].c_str(), "chunked") != 0)) {
+        return fRefuse(MHD_HTTP_NOT_IMPLEMENTED, "only the chunked Transfer-Encoding is understood");
+    }
+    for (const std::string& length : framing.lengths) {
+        unsigned long long value = 0;
+        const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), value);
+        if (error != std::errc() || end != length.data() + length.size() || length != framing.lengths[0]) {
+            return fRefuse(MHD_HTTP_BAD_REQUEST, "conflicting or malformed Content-Length");
+        }
+        announced = value;
+    }
+    hasBody = !framing.encodings.empty() || announced > 0;
+    return std::nullopt;
+}
+
 } // namespace
 
 CHttpFront::CHttpFront(CRankingService& service, const SFrontOptions& options, CServerMetrics& metrics)
@@ -412,27 +437,11 @@ void CHttpFront::fReleaseBody(std::size_t bytes) {
 
 std::optional<CHttpFront::SAnswer> CHttpFront::fBegin(const std::string& method, MHD_Connection* connection,
                                                       SRequest& request) {
-    // A body's length is told one way only; two ways that disagree are how requests get smuggled past
-    // a proxy in front of the server.
-    SFraming framing;
-    MHD_get_connection_values(connection, MHD_HEADER_KIND, &fCollectFraming, &framing);
-    if (!framing.encodings.empty() && !framing.lengths.empty()) {
-        return fRefuse(MHD_HTTP_BAD_REQUEST, "both Content-Length and Transfer-Encoding");
-    }
-    if (framing.encodings.size() > 1 ||
-        (framing.encodings.size() == 1 && strcasecmp(framing.encodings[0].c_str(), "chunked") != 0)) {
-        return fRefuse(MHD_HTTP_NOT_IMPLEMENTED, "only the chunked Transfer-Encoding is understood");
-    }
     unsigned long long announced = 0;
-    for (const std::string& length : framing.lengths) {
-        unsigned long long value = 0;
-        const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), value);
-        if (error != std::errc() || end != length.data() + length.size() || length != framing.lengths[0]) {
-            return fRefuse(MHD_HTTP_BAD_REQUEST, "conflicting or malformed Content-Length");
-        }
-        announced = value;
+    bool hasBody = false;
+    if (std::optional<SAnswer> refused = fCheckFraming(connection, announced, hasBody)) {
+        return refused;
     }
-    const bool hasBody = !framing.encodings.empty() || announced > 0;
 
     if (const char* accept = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Accept-Language")) {
         request.acceptLanguage = accept;
