@@ -287,14 +287,19 @@ std::vector<SListedEntry> CPostgresRankingStore::fList(ERankingOrder order, int 
     if (offset < 0 || limit <= 0) {
         return {};
     }
-    CPostgresConnections::CLease lease = mConnections.fTake();
-    const CPgRows rows = lease.fRun(fListSelectSql(order, ESqlDialect::Postgres).c_str(),
-                                    {SPgValue::fNumber(offset), SPgValue::fNumber(limit)});
     std::vector<SListedEntry> entries;
-    for (int i = 0; i < rows.fCount(); ++i) {
-        entries.push_back(fReadEntry(rows, i));
-    }
-    return fServablePage(std::move(entries), order, offset);
+    {
+        CPostgresConnections::CLease lease = mConnections.fTake();
+        const CPgRows rows = lease.fRun(fListSelectSql(order, ESqlDialect::Postgres).c_str(),
+                                        {SPgValue::fNumber(offset), SPgValue::fNumber(limit)});
+        for (int i = 0; i < rows.fCount(); ++i) {
+            entries.push_back(fReadEntry(rows, i));
+        }
+    } // the connection goes back before hiding takes one
+    std::vector<SSetAside> found;
+    entries = fServablePage(std::move(entries), order, offset, found);
+    fSetAside(found);
+    return entries;
 }
 
 int CPostgresRankingStore::fCount() {
@@ -339,18 +344,22 @@ std::optional<std::string> CPostgresRankingStore::fReplay(const std::string& id)
 }
 
 std::optional<SListedEntry> CPostgresRankingStore::fEntry(const std::string& id) {
-    CPostgresConnections::CLease lease = mConnections.fTake();
-    const CPgRows rows = lease.fRun((fEntrySelectSql() + " WHERE id = $1 AND hidden_at IS NULL").c_str(),
-                                    {SPgValue::fText(id)});
-    if (rows.fCount() == 0) {
-        return std::nullopt;
-    }
-    SListedEntry e = fReadEntry(rows, 0);
-    if (!fServable(e)) {
-        return std::nullopt;
-    }
-    e.rank = fRankOf(lease, e.score);
-    return e;
+    std::vector<SSetAside> found;
+    {
+        CPostgresConnections::CLease lease = mConnections.fTake();
+        const CPgRows rows = lease.fRun((fEntrySelectSql() + " WHERE id = $1 AND hidden_at IS NULL").c_str(),
+                                        {SPgValue::fText(id)});
+        if (rows.fCount() == 0) {
+            return std::nullopt;
+        }
+        SListedEntry e = fReadEntry(rows, 0);
+        if (fServable(e, &found)) {
+            e.rank = fRankOf(lease, e.score);
+            return e;
+        }
+    } // the connection goes back before hiding takes one
+    fSetAside(found);
+    return std::nullopt;
 }
 
 bool CPostgresRankingStore::fPutResultPicture(const std::string& id, const std::string& png) {
@@ -406,6 +415,20 @@ EHideResult CPostgresRankingStore::fHide(const std::string& id, const std::strin
     return fChangeHidden("UPDATE entries SET hidden_at = $2, hidden_reason = $3"
                          " WHERE id = $1 AND hidden_at IS NULL RETURNING id",
                          {SPgValue::fText(id), SPgValue::fNumber(at), SPgValue::fText(reason)});
+}
+
+void CPostgresRankingStore::fSetAside(const std::vector<SSetAside>& rows) {
+    for (const SSetAside& row : rows) {
+        try {
+            if (fHide(row.id, fSetAsideReason(row), static_cast<std::int64_t>(std::time(nullptr))) ==
+                EHideResult::Done) {
+                fServerLog("store: the entry \"" + fLogSafe(row.id, 80) +
+                           "\" is hidden, so ranks and totals leave it out too (--hidden lists it)");
+            }
+        } catch (const std::exception& e) {
+            fServerLog(std::string("store: a row breaking the rules stays counted: ") + e.what());
+        }
+    }
 }
 
 EHideResult CPostgresRankingStore::fUnhide(const std::string& id) {

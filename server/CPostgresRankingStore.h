@@ -8,6 +8,7 @@
 #include "CPostgresConnections.h"
 #include "CPostgresListener.h"
 #include "CRankingStore.h"
+#include "StoredEntryCheck.h"
 
 #include <atomic>
 #include <memory>
@@ -40,6 +41,8 @@ private:
     void fMigrate();
     static void fAddRankCounts(CPostgresConnections::CLease& db);
     int fRankOf(CPostgresConnections::CLease& lease, int score);
+    // Hides the rows found breaking the rules (logged; a failure keeps them counted).
+    void fSetAside(const std::vector<SSetAside>& rows);
     // Runs an UPDATE of an entry's hidden state ($1 the id) that returns the row it changed.
     EHideResult fChangeHidden(const char* sql, const std::vector<SPgValue>& params);
 

@@ -550,7 +550,10 @@ std::vector<SListedEntry> CSqliteRankingStore::fList(ERankingOrder order, int of
     if (step != SQLITE_DONE) {
         throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(mDb));
     }
-    return fServablePage(std::move(entries), order, offset);
+    std::vector<SSetAside> found;
+    entries = fServablePage(std::move(entries), order, offset, found);
+    fSetAside(found);
+    return entries;
 }
 
 int CSqliteRankingStore::fCount() {
@@ -617,7 +620,10 @@ std::optional<SListedEntry> CSqliteRankingStore::fEntry(const std::string& id) {
         return std::nullopt;
     }
     SListedEntry e = fReadEntry(s.statement);
-    if (!fServable(e)) {
+    std::vector<SSetAside> found;
+    if (!fServable(e, &found)) {
+        sqlite3_reset(s.statement); // done with the row before it is hidden
+        fSetAside(found);
         return std::nullopt;
     }
     e.rank = fRankOf(e.score);
@@ -665,11 +671,30 @@ std::optional<std::string> CSqliteRankingStore::fStoredResultPicture(const std::
 
 EHideResult CSqliteRankingStore::fHide(const std::string& id, const std::string& reason, std::int64_t at) {
     const std::lock_guard<std::mutex> lock(mMutex);
+    return fHideHeld(id, reason, at);
+}
+
+EHideResult CSqliteRankingStore::fHideHeld(const std::string& id, const std::string& reason,
+                                           std::int64_t at) {
     SStatement s(mDb,
                  "UPDATE entries SET hidden_at = ?2, hidden_reason = ?3 WHERE id = ?1 AND hidden_at IS NULL");
     sqlite3_bind_int64(s.statement, 2, at);
     sqlite3_bind_text(s.statement, 3, reason.c_str(), static_cast<int>(reason.size()), SQLITE_TRANSIENT);
     return fChangeShown(s.statement, id, "hide");
+}
+
+void CSqliteRankingStore::fSetAside(const std::vector<SSetAside>& rows) {
+    for (const SSetAside& row : rows) {
+        try {
+            if (fHideHeld(row.id, fSetAsideReason(row), static_cast<std::int64_t>(std::time(nullptr))) ==
+                EHideResult::Done) {
+                fServerLog("store: the entry \"" + fLogSafe(row.id, 80) +
+                           "\" is hidden, so ranks and totals leave it out too (--hidden lists it)");
+            }
+        } catch (const std::exception& e) {
+            fServerLog(std::string("store: a row breaking the rules stays counted: ") + e.what());
+        }
+    }
 }
 
 EHideResult CSqliteRankingStore::fUnhide(const std::string& id) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "CRankingStore.h"
+#include "StoredEntryCheck.h"
 
 #include <filesystem>
 #include <mutex>
@@ -71,7 +72,10 @@ private:
     std::optional<SListedEntry> fFindByDigest(const std::string& digest);
     int fRankOf(int score);
     bool fHasEntry(const std::string& id);
-    // Runs a hide or show UPDATE whose ?1 is the id; the caller holds the lock.
+    EHideResult fHideHeld(const std::string& id, const std::string& reason, std::int64_t at);
+    // Hides the rows found breaking the rules (logged; a read-only database keeps them counted).
+    void fSetAside(const std::vector<SSetAside>& rows);
+    // Runs a hide or show UPDATE whose ?1 is the id; the caller holds the lock (also of the two above).
     EHideResult fChangeShown(sqlite3_stmt* update, const std::string& id, const char* verb);
 
     std::filesystem::path mFolder;

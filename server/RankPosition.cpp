@@ -13,11 +13,12 @@ void fRankByPlace(std::vector<SListedEntry>& page, std::int64_t offset) {
 }
 
 std::vector<SListedEntry> fServablePage(std::vector<SListedEntry> page, ERankingOrder order,
-                                        std::int64_t offset) {
+                                        std::int64_t offset, std::vector<SSetAside>& found) {
     if (order == ERankingOrder::Score) {
         fRankByPlace(page, offset);
     }
-    page.erase(std::remove_if(page.begin(), page.end(), [](const SListedEntry& e) { return !fServable(e); }),
+    page.erase(std::remove_if(page.begin(), page.end(),
+                              [&found](const SListedEntry& e) { return !fServable(e, &found); }),
                page.end());
     return page;
 }

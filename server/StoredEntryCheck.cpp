@@ -5,7 +5,7 @@
 #include <mutex>
 #include <set>
 
-bool fServable(const SListedEntry& entry) {
+bool fServable(const SListedEntry& entry, std::vector<SSetAside>* found) {
     const std::string why = fCheckListedEntry(entry);
     if (why.empty()) {
         return true;
@@ -21,6 +21,13 @@ bool fServable(const SListedEntry& entry) {
         }
         fServerLog("store: the entry \"" + fLogSafe(entry.id, 80) + "\" (\"" + fLogSafe(entry.name, 40) +
                    "\") is left out: " + why);
+        if (found != nullptr) {
+            found->push_back({entry.id, why});
+        }
     }
     return false;
+}
+
+std::string fSetAsideReason(const SSetAside& row) {
+    return "set aside by the server: " + row.why;
 }

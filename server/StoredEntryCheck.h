@@ -4,6 +4,19 @@
 
 #include "RankingProtocol.h"
 
+#include <string>
+#include <vector>
+
+// A row found breaking the rules, to be hidden so that ranks and totals leave it out as the pages do.
+struct SSetAside {
+    std::string id;
+    std::string why;
+};
+
 // Whether `entry`, as read from a store, may be served. A bad one is logged, once per entry in a process
-// (the pages read it again on every request), and the caller leaves it out.
-bool fServable(const SListedEntry& entry);
+// (the pages read it again on every request), and the caller leaves it out; the first time it is also added
+// to `found`, for the store to hide.
+bool fServable(const SListedEntry& entry, std::vector<SSetAside>* found = nullptr);
+
+// The reason a row set aside is hidden with, as `--hidden` lists it.
+std::string fSetAsideReason(const SSetAside& row);

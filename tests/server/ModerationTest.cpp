@@ -125,6 +125,24 @@ TEST_P(StoredRows, RowsBreakingTheRulesAreLeftOutAndTheRestIsServedIntact) {
     for (const std::string& path : {"/entry/" + rows[0].id, "/replays/" + rows[0].id}) {
         EXPECT_EQ(fHttp("GET", base + path).status, 404) << path;
     }
+    // Once seen they are hidden, so the ranks and the total close up as for any hidden entry, and the
+    // operator finds them, with why, where hidden entries are listed.
+    EXPECT_NE(fHttp("GET", base + "/api/ranking?sort=score").body.find("{\"total\":1,"), std::string::npos);
+    EXPECT_NE(fHttp("GET", base + "/api/ranking?sort=date").body.find("{\"rank\":1,\"name\":\"good\""),
+              std::string::npos);
+    const auto [listed, hiddenSaid] = fRunCommand(fWith(fStoreArgs(data), {"--hidden"}));
+    EXPECT_EQ(listed, 0);
+    for (const auto& row : rows) {
+        const std::vector<std::string> lines = fLines(hiddenSaid);
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                                [&row](const std::string& line) {
+                                    return line.find(std::string("\t") + row.name + "\t" +
+                                                     std::to_string(row.score) + "\t") != std::string::npos &&
+                                           line.find("\tset aside by the server: ") != std::string::npos;
+                                }))
+            << row.name << " is not listed as set aside:\n"
+            << hiddenSaid;
+    }
 }
 
 TEST_P(StoredRows, HiddenEntryIsGoneFromEveryNodeUntilShownAgainAndHandEditsReachTheKeptLists) {
