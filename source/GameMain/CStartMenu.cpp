@@ -17,6 +17,7 @@
 #include "input/CKeyManagerBase.h"
 #include "input/KeyBindings.h"
 #include "net/RankingClient.h"
+#include "net/UploadRefusal.h"
 #include "render/CImageManager.h"
 #include "replay/ReplayFiles.h"
 
@@ -236,9 +237,10 @@ void CStartMenu::fUploadHighScore() {
     const SUploadResult result = fUploadRanking(mHighScore.score, mUploadName);
     mNameEntry.reset();
     if (!result.ok) {
-        fShowNotice(result.refusal.empty()
-                        ? std::string(kNoticeConnectionFailed)
-                        : std::string(fTr(kNoticeUploadRefused)) + "\n" + fWrapReason(result.refusal));
+        const std::optional<std::string> known = fDescribeRefusal(result.refusal);
+        fShowNotice(result.refusal.empty() ? std::string(kNoticeConnectionFailed)
+                                           : std::string(fTr(kNoticeUploadRefused)) + "\n" +
+                                                 (known ? *known : fWrapReason(result.refusal)));
         return;
     }
     try {

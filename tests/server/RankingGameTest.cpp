@@ -119,8 +119,9 @@ TEST_P(RankingGame, TheSettingFileFindsTheServerAndAReplaySentUnderAnotherNameIs
         folder.fRunWithInput(keys, {"--trace-menu", "--frames", "30", "--screenshot", "26:refused.png"});
     ASSERT_EQ(menu.exitCode, 0) << menu.err;
     EXPECT_NE(
-        menu.out.find("menu notice: ランキングサーバに送信を断られました\nthis replay is registered under "
-                      "the name \"Alice\"\n"),
+        menu.out.find(
+            "menu notice: "
+            "ランキングサーバに送信を断られました\nこのリプレイはAliceさんの\n名前で登録されています\n"),
         std::string::npos)
         << menu.out << menu.err;
     EXPECT_EQ(menu.out.find("menu high score " + score + " sent\n"), std::string::npos) << menu.out;

@@ -20,6 +20,8 @@
 #include "gui/CYesNoWindow.h"
 #include "input/KeyBindings.h"
 #include "net/RankingClient.h"
+#include "net/ServerRefusals.h"
+#include "net/UploadRefusal.h"
 #include "render/GameFonts.h"
 #include "replay/ReplayFiles.h"
 
@@ -176,11 +178,17 @@ TEST_P(TextFitTest, EveryNoticeAndTheNameEntry) {
     char upload[200];
     std::snprintf(upload, sizeof upload, fTr("ランキングデータの送信に成功しました\nあなたの順位は%d位です"),
                   1000000);
-    for (const std::string& text :
-         {std::string(fTr("ランキングサーバに接続中です...")),
-          std::string(fTr("リプレイを再生できませんでした")), std::string(upload),
-          std::string(fTr(kNoticeConnectionFailed)), std::string(fTr(kNoticeNoRankingData)),
-          std::string(fTr(kNoticeDownloadFailed))}) {
+    std::vector<std::string> notices{std::string(fTr("ランキングサーバに接続中です...")),
+                                     std::string(fTr("リプレイを再生できませんでした")),
+                                     std::string(upload),
+                                     std::string(fTr(kNoticeConnectionFailed)),
+                                     std::string(fTr(kNoticeNoRankingData)),
+                                     std::string(fTr(kNoticeDownloadFailed))};
+    for (const char* reason : kServerRefusals) {
+        notices.push_back(std::string(fTr(kNoticeUploadRefused)) + "\n" +
+                          fDescribeRefusal(reason).value_or(""));
+    }
+    for (const std::string& text : notices) {
         CMessageInfo message;
         message.fAddMessage(text);
         CPagedMessageWindow notice(std::move(message));
