@@ -418,17 +418,9 @@ EHideResult CPostgresRankingStore::fHide(const std::string& id, const std::strin
 }
 
 void CPostgresRankingStore::fSetAside(const std::vector<SSetAside>& rows) {
-    for (const SSetAside& row : rows) {
-        try {
-            if (fHide(row.id, fSetAsideReason(row), static_cast<std::int64_t>(std::time(nullptr))) ==
-                EHideResult::Done) {
-                fServerLog("store: the entry \"" + fLogSafe(row.id, 80) +
-                           "\" is hidden, so ranks and totals leave it out too (--hidden lists it)");
-            }
-        } catch (const std::exception& e) {
-            fServerLog(std::string("store: a row breaking the rules stays counted: ") + e.what());
-        }
-    }
+    fHideSetAside(rows, [this](const std::string& id, const std::string& reason, std::int64_t at) {
+        return fHide(id, reason, at);
+    });
 }
 
 EHideResult CPostgresRankingStore::fUnhide(const std::string& id) {

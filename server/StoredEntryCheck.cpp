@@ -2,6 +2,7 @@
 
 #include "ServerLog.h"
 
+#include <ctime>
 #include <mutex>
 #include <set>
 
@@ -28,6 +29,18 @@ bool fServable(const SListedEntry& entry, std::vector<SSetAside>* found) {
     return false;
 }
 
-std::string fSetAsideReason(const SSetAside& row) {
-    return "set aside by the server: " + row.why;
+void fHideSetAside(
+    const std::vector<SSetAside>& rows,
+    const std::function<EHideResult(const std::string&, const std::string&, std::int64_t)>& hide) {
+    for (const SSetAside& row : rows) {
+        try {
+            if (hide(row.id, "set aside by the server: " + row.why,
+                     static_cast<std::int64_t>(std::time(nullptr))) == EHideResult::Done) {
+                fServerLog("store: the entry \"" + fLogSafe(row.id, 80) +
+                           "\" is hidden, so ranks and totals leave it out too (--hidden lists it)");
+            }
+        } catch (const std::exception& e) {
+            fServerLog(std::string("store: a row breaking the rules stays counted: ") + e.what());
+        }
+    }
 }

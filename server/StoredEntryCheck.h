@@ -2,8 +2,11 @@
 // database may hold one that the list reply, a page or the JSON could not carry.
 #pragma once
 
+#include "CRankingStore.h"
 #include "RankingProtocol.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,5 +21,8 @@ struct SSetAside {
 // to `found`, for the store to hide.
 bool fServable(const SListedEntry& entry, std::vector<SSetAside>* found = nullptr);
 
-// The reason a row set aside is hidden with, as `--hidden` lists it.
-std::string fSetAsideReason(const SSetAside& row);
+// Hides each of `rows` through `hide` (the store's hiding, called with the id, the reason and the time) and
+// logs it; a failure (a read-only database) is logged and leaves the row counted, though still not shown.
+void fHideSetAside(
+    const std::vector<SSetAside>& rows,
+    const std::function<EHideResult(const std::string&, const std::string&, std::int64_t)>& hide);
