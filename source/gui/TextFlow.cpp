@@ -1,6 +1,8 @@
 #include "gui/TextFlow.h"
 
+#include <algorithm>
 #include <dx/DxLib.h>
+#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -21,6 +23,22 @@ std::size_t fCharLength(const std::string& text, std::size_t i) {
         ++n;
     }
     return n;
+}
+
+// Japanese closing marks never begin a line: the character before them goes down with them.
+bool fMayNotStartLine(const std::string& c) {
+    static const std::string kClosing[] = {"！", "？", "、", "。", "」", "』", "）", "ー", "…",
+                                           "・", "っ", "ゃ", "ゅ", "ょ", "ッ", "ャ", "ュ", "ョ"};
+    return std::find(std::begin(kClosing), std::end(kClosing), c) != std::end(kClosing);
+}
+
+// Where the last UTF-8 character of `line` starts.
+std::size_t fLastCharStart(const std::string& line) {
+    std::size_t i = line.size() - 1;
+    while (i > 0 && (static_cast<unsigned char>(line[i]) & 0xc0) == 0x80) {
+        --i;
+    }
+    return i;
 }
 
 } // namespace
@@ -64,8 +82,13 @@ std::string fFitLines(const std::string& text, int width, int font) {
             line = carried;
             continue;
         }
+        std::string carried;
+        if (fMayNotStartLine(next) && fLastCharStart(line) > 0) {
+            carried = line.substr(fLastCharStart(line));
+            line.erase(fLastCharStart(line));
+        }
         flowed += line + "\n";
-        line.clear();
+        line = carried;
     }
     return flowed + line;
 }

@@ -51,6 +51,10 @@ TEST_F(TextFlowTest, LinesThatFitAreKeptAndOthersFlowAtSpacesOrBetweenCharacters
             EXPECT_EQ(joined, c.joined) << "a word was cut or a character lost:\n" << fitted;
         }
     }
+    // A closing mark that no longer fits takes the character before it down with it.
+    const std::string line = "Spaceキーを押しっぱなしにすると溜め攻撃が可能だ";
+    const int upToIt = dx_GetDrawStringWidthToHandle(line.c_str(), int(line.size()), font);
+    EXPECT_EQ(fFitLines(line + "！", upToIt, font), "Spaceキーを押しっぱなしにすると溜め攻撃が可能\nだ！");
 }
 
 } // namespace
