@@ -53,6 +53,12 @@ void CReplayTheater::fInput() {
         mPaused = true;
         fTrace("paused");
     }
+    if (!pushed.empty() && mControls.fLastFromPad() != mPadHelp) {
+        mPadHelp = mControls.fLastFromPad();
+        if (gLaunchTraceStage) {
+            std::printf("theater help: %s\n", mPadHelp ? "pad" : "keys");
+        }
+    }
     for (const STheaterInput& input : pushed) {
         if (mLeaving || !fInPlay()) {
             return;
@@ -220,6 +226,7 @@ void CReplayTheater::fDraw() {
     view.paused = mPaused;
     view.fastForward = gFpsTimer && gFpsTimer->fGetNoWait() && !gLaunchNoWait;
     view.moments = &mSurvey.moments;
+    view.padHelp = mPadHelp;
     mOverlay.fDraw(view);
 }
 

@@ -85,11 +85,13 @@ std::vector<STheaterInput> CTheaterControls::fRead() {
         const bool down = keyDown || (b.pad != 0 && (pad & b.pad) != 0);
         if (fPushed(i, down)) {
             pushed.push_back({b.control});
+            mLastFromPad = !keyDown;
         }
     }
     for (int digit = 0; digit < 10; ++digit) {
         if (fPushed(kDigitBit + digit, dx_CheckHitKey(kDigitKeys[digit]) != 0)) {
             pushed.push_back({ETheaterControl::TO_FRACTION, digit / 10.0});
+            mLastFromPad = false;
         }
     }
     int x = 0;
@@ -100,6 +102,7 @@ std::vector<STheaterInput> CTheaterControls::fRead() {
         y <= mTimelineBottom && mTimelineRight > mTimelineLeft) {
         pushed.push_back({ETheaterControl::TO_FRACTION,
                           static_cast<double>(x - mTimelineLeft) / (mTimelineRight - mTimelineLeft)});
+        mLastFromPad = false;
     }
     return pushed;
 }

@@ -38,6 +38,8 @@ public:
     std::vector<STheaterInput> fRead();
     // The window lost the keyboard focus since the last call.
     bool fFocusLost() const { return mFocusLost; }
+    // The last control pushed came from the pad (the help line then names its buttons).
+    bool fLastFromPad() const { return mLastFromPad; }
 
 private:
     bool fPushed(int bit, bool down);
@@ -45,6 +47,7 @@ private:
     unsigned long long mDown = 0;
     bool mActive = true;
     bool mFocusLost = false;
+    bool mLastFromPad = false;
     int mTimelineLeft = 0;
     int mTimelineTop = 0;
     int mTimelineRight = 0;

@@ -135,5 +135,6 @@ void CTheaterOverlay::fDrawTexts(const STheaterView& view, int alpha) const {
     const std::string time =
         fFramesToTimeText(std::min(view.position, view.length)) + " / " + fFramesToTimeText(view.length);
     dx_DrawStringToHandle(614 - fTextWidth(time, font), 424, time.c_str(), ink, font);
-    dx_DrawStringToHandle(22, 452, fTr(theater_text::kKeyHelp), ink, fSmallFont());
+    dx_DrawStringToHandle(22, 452, fTr(view.padHelp ? theater_text::kPadHelp : theater_text::kKeyHelp), ink,
+                          fSmallFont());
 }

@@ -18,6 +18,7 @@ struct STheaterView {
     int speedQuarters = 4;
     bool paused = false;
     bool fastForward = false;
+    bool padHelp = false; // the help line names the pad's buttons
     const std::vector<SReplayMoment>* moments = nullptr;
 };
 

@@ -49,6 +49,15 @@ std::string fJoin(const std::vector<int>& frames) {
     return list;
 }
 
+// The theater's own trace lines, in order.
+std::string fTheaterTrace(const std::string& out) {
+    std::string trace;
+    for (std::size_t at = out.find("theater "); at != std::string::npos; at = out.find("theater ", at + 1)) {
+        trace += out.substr(at, out.find('\n', at) + 1 - at);
+    }
+    return trace;
+}
+
 } // namespace
 
 // Every frame of the whole run reached forward, back and back and forth, from wherever the previous jump
@@ -98,11 +107,7 @@ TEST(TheaterGame, ControlsMoveThePlaybackWhereTheySayAndTheOverlayShowsThenFades
                                                           "720", "--watch", "watched.replay", "--screenshot",
                                                           "480:shown.png", "--screenshot", "700:faded.png"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    std::string trace;
-    for (std::size_t at = run.out.find("theater "); at != std::string::npos;
-         at = run.out.find("theater ", at + 1)) {
-        trace += run.out.substr(at, run.out.find('\n', at) + 1 - at);
-    }
+    const std::string trace = fTheaterTrace(run.out);
     // Speed 1/2 from frame 30, 1 from 60, 2 from 70; paused at 670 (300 frames at 2), two steps; 5 s back;
     // 20 frames at 2 and 5 s on; the first moment a second before its dish (1453); 30 s on; the start.
     EXPECT_EQ(trace, "theater open: 8934 frames of play, score 2050, 14 moments\n"
@@ -131,6 +136,31 @@ TEST(TheaterGame, ControlsMoveThePlaybackWhereTheySayAndTheOverlayShowsThenFades
     const int faded = check.fCountBright(folder / "faded.png", 10, 396, 630, 476, 200);
     EXPECT_GT(shown, 25000) << shown;
     EXPECT_LT(faded, shown / 4) << faded;
+}
+
+// A pad drives the theater as the keys do, and the help line names its buttons until a key is used again.
+// (Without a window: SDL hands pad input only to a focused one.)
+TEST(TheaterGame, ThePadDrivesItTooAndTheHelpLineFollowsTheLastHandUsed) {
+    CGameFolder folder;
+    fs::copy_file(fCorpus("feed-combo"), folder / "watched.replay");
+    const std::string script =
+        "5 pad attach\n30 down PadRight\n34 up PadRight\n40 down Pad6\n44 up Pad6\n"
+        "50 down Pad8\n54 up Pad8\n60 down Pad1\n64 up Pad1\n70 down Pad8\n74 up Pad8\n"
+        "80 tap Left\n";
+    const SGameResult run = folder.fRunWithInput(
+        script, {"--no-render", "--trace-stage", "--frames", "100", "--watch", "watched.replay"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string trace = fTheaterTrace(run.out);
+    // Right: 5 s on; RB: the next moment; Start, A, Start: pause, one step, go on; then Left on the keyboard.
+    EXPECT_EQ(trace, "theater open: 8934 frames of play, score 2050, 14 moments\n"
+                     "theater help: pad\n"
+                     "theater jump: frame 330 speed 4/4\n"
+                     "theater jump: frame 1393 speed 4/4\n"
+                     "theater paused: frame 1403 speed 4/4 paused\n"
+                     "theater step: frame 1404 speed 4/4 paused\n"
+                     "theater resumed: frame 1404 speed 4/4\n"
+                     "theater help: keys\n"
+                     "theater jump: frame 1114 speed 4/4\n");
 }
 
 // "tavoni FILE", as a file manager opens one: played to its end, then the title (Esc: at once); a file

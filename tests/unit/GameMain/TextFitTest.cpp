@@ -4,6 +4,7 @@
 #include "GameMain/COptionMenu.h"
 #include "GameMain/CPause.h"
 #include "GameMain/CStartMenu.h"
+#include "GameMain/CTheaterOverlay.h"
 #include "GameMain/CTipsFile.h"
 #include "GameMain/CTipsManager.h"
 #include "GameMain/GameRecords.h"
@@ -290,6 +291,22 @@ TEST_P(TextFitTest, PauseTimeUpTheResultAndEveryDishOnTheHud) {
         fCheck("hud", hud, [&] {
             dx_DrawStringToHandle(10, 160, fTr(fGetFoodName(static_cast<EFoodType>(f))).c_str(), 0, gFont20);
         });
+    }
+}
+
+TEST_P(TextFitTest, TheTheaterPanelWithEitherHelpLine) {
+    CTheaterOverlay overlay;
+    STheaterView view;
+    view.who = "WWWWWWWWWWWW";
+    view.score = 9999999;
+    view.position = 35999;
+    view.length = 36000;
+    view.speedQuarters = 1;
+    view.paused = view.fastForward = true;
+    for (const bool pad : {false, true}) {
+        view.padHelp = pad;
+        fCheck(pad ? "theater, pad help" : "theater, key help", {{"the theater's panel", 10, 394, 630, 472}},
+               [&] { overlay.fDraw(view); });
     }
 }
 
