@@ -79,11 +79,15 @@ struct ScriptEvent {
         PadAttach,
         PadDetach,
         Close,
-        Signal
+        Signal,
+        MouseDown,
+        MouseUp
     } kind = KeyDown;
     // SDL scancode, pad bit index, for PadAttach 1 for a controller and 0 for a joystick,
-    // for Signal the signal's number
+    // for Signal the signal's number, for the mouse the x of the 640 x 480 screen
     int code = 0;
+    int y = 0; // the mouse's
+
     std::string text;
 };
 

@@ -18,6 +18,7 @@ const char* const kLaunchUsage =
     "                             <frame> focus out|in        the window loses or gets the focus\n"
     "                             <frame> pad attach [controller|joystick]   plug in a virtual pad\n"
     "                             <frame> pad detach          pull it out\n"
+    "                             <frame> click X Y           the left mouse button at X, Y (640x480)\n"
     "                             <frame> close               the window's close button\n"
     "                             <frame> signal TERM|INT     the game gets that signal\n"
     "                           keys: A..Z, 0..9, Left Right Up Down Escape Return Space Backspace\n"

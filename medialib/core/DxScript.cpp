@@ -253,6 +253,28 @@ bool readSignal(const ScriptLine& line, ParsedScript& out, std::string& why) {
     return true;
 }
 
+// "click X Y": the left mouse button down at (X, Y) of the 640 x 480 screen, up in the next frame.
+bool readClick(const ScriptLine& line, ParsedScript& out, std::string& why) {
+    std::istringstream words(line.rest);
+    int x = -1;
+    int y = -1;
+    std::string extra;
+    if (!(words >> x >> y) || x < 0 || x >= 640 || y < 0 || y >= 480 || (words >> extra && extra[0] != '#')) {
+        why = "\"click\" needs X (0 to 639) and Y (0 to 479)";
+        return false;
+    }
+    ScriptEvent e;
+    e.frame = line.frame;
+    e.kind = ScriptEvent::MouseDown;
+    e.code = x;
+    e.y = y;
+    out.events.push_back(e);
+    e.frame = line.frame + 1;
+    e.kind = ScriptEvent::MouseUp;
+    out.events.push_back(e);
+    return true;
+}
+
 // The one key name of a down, up or tap line: `e` gets its code and frame, `isPad` whether it is a pad's.
 bool readKey(const ScriptLine& line, ParsedScript& out, ScriptEvent& e, bool& isPad, std::string& why) {
     std::string rest = line.rest;
@@ -316,8 +338,9 @@ struct NamedAction {
 };
 
 constexpr NamedAction kActions[] = {
-    {"down", readDown},   {"up", readUp},   {"tap", readTap},     {"text", readText},
-    {"focus", readFocus}, {"pad", readPad}, {"close", readClose}, {"signal", readSignal},
+    {"down", readDown},   {"up", readUp},         {"tap", readTap},
+    {"text", readText},   {"focus", readFocus},   {"pad", readPad},
+    {"close", readClose}, {"signal", readSignal}, {"click", readClick},
 };
 
 // "<frame> <action>[ <rest>]" from the first non-blank at `start`; false with `why` when either is missing.
@@ -485,6 +508,13 @@ void injectScriptEvents(int frame) {
         }
         case ScriptEvent::Signal:
             std::raise(e.code);
+            break;
+        case ScriptEvent::MouseDown:
+        case ScriptEvent::MouseUp:
+            // Straight into the state, in screen coordinates: no window needs to be under the pointer.
+            s.mouseX = e.code;
+            s.mouseY = e.y;
+            s.mouseButtons = e.kind == ScriptEvent::MouseDown ? (s.mouseButtons | 1) : (s.mouseButtons & ~1);
             break;
         case ScriptEvent::FocusOut:
         case ScriptEvent::FocusIn: {

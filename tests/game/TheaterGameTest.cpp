@@ -138,20 +138,22 @@ TEST(TheaterGame, ControlsMoveThePlaybackWhereTheySayAndTheOverlayShowsThenFades
     EXPECT_LT(faded, shown / 4) << faded;
 }
 
-// A pad drives the theater as the keys do, and the help line names its buttons until a key is used again.
-// (Without a window: SDL hands pad input only to a focused one.)
-TEST(TheaterGame, ThePadDrivesItTooAndTheHelpLineFollowsTheLastHandUsed) {
+// A pad drives the theater as the keys do, and the help line names its buttons until a key is used again; a
+// click on the timeline jumps there, one beside it does nothing. (Without a window: SDL hands pad input only
+// to a focused one.)
+TEST(TheaterGame, ThePadAndTheMouseDriveItTooAndTheHelpLineFollowsTheLastHandUsed) {
     CGameFolder folder;
     fs::copy_file(fCorpus("feed-combo"), folder / "watched.replay");
     const std::string script =
         "5 pad attach\n30 down PadRight\n34 up PadRight\n40 down Pad6\n44 up Pad6\n"
         "50 down Pad8\n54 up Pad8\n60 down Pad1\n64 up Pad1\n70 down Pad8\n74 up Pad8\n"
-        "80 tap Left\n";
+        "80 tap Left\n90 click 246 434\n95 click 300 200\n";
     const SGameResult run = folder.fRunWithInput(
         script, {"--no-render", "--trace-stage", "--frames", "100", "--watch", "watched.replay"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::string trace = fTheaterTrace(run.out);
-    // Right: 5 s on; RB: the next moment; Start, A, Start: pause, one step, go on; then Left on the keyboard.
+    // Right: 5 s on; RB: the next moment; Start, A, Start: pause, one step, go on; then Left on the keyboard;
+    // the timeline's middle.
     EXPECT_EQ(trace, "theater open: 8934 frames of play, score 2050, 14 moments\n"
                      "theater help: pad\n"
                      "theater jump: frame 330 speed 4/4\n"
@@ -160,7 +162,8 @@ TEST(TheaterGame, ThePadDrivesItTooAndTheHelpLineFollowsTheLastHandUsed) {
                      "theater step: frame 1404 speed 4/4 paused\n"
                      "theater resumed: frame 1404 speed 4/4\n"
                      "theater help: keys\n"
-                     "theater jump: frame 1114 speed 4/4\n");
+                     "theater jump: frame 1114 speed 4/4\n"
+                     "theater jump: frame 4467 speed 4/4\n");
 }
 
 // "tavoni FILE", as a file manager opens one: played to its end, then the title (Esc: at once); a file

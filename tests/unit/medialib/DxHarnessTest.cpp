@@ -26,6 +26,10 @@ TEST_F(DxScriptTest, MalformedLinesAreNamed) {
         {"5 down F13\n", "<script>:1: unknown key"},
         {"5 tap Pad17\n", "<script>:1: unknown key"},
         {"-1 down Z\n", "<script>:1:"},
+        {"5 click 10\n", "<script>:1: \"click\" needs"},
+        {"5 click 640 0\n", "<script>:1: \"click\" needs"},
+        {"5 click 0 -1\n", "<script>:1: \"click\" needs"},
+        {"5 click 1 2 3\n", "<script>:1: \"click\" needs"},
         {"5 down F\xd9\n", "<script>:1: unknown key"},
         // Typed text must be whole UTF-8: stray continuation bytes, a cut character, an overlong form, a
         // surrogate, a code point past U+10FFFF, a byte that never starts a character.
@@ -70,6 +74,22 @@ TEST_F(DxScriptTest, KeysAreDownFromTheirFrameOnward) {
     }
     EXPECT_EQ(dx_GetJoypadNum(), 0);
     EXPECT_EQ(dx_GetJoypadInputState(1), 0);
+}
+
+TEST_F(DxScriptTest, AClickPressesTheLeftButtonForOneFrameWhereItSays) {
+    std::string error;
+    ASSERT_TRUE(dx_SetInputScript("2 click 639 479  # the corner\n4 click 0 12\n", error)) << error;
+    const int buttons[] = {0, 0, 1, 0, 1, 0};
+    const int xs[] = {0, 0, 639, 639, 0, 0};
+    for (int frame = 0; frame < 6; ++frame) {
+        dx_ProcessMessage();
+        int x = -1;
+        int y = -1;
+        dx_GetMousePoint(&x, &y);
+        EXPECT_EQ(dx_GetMouseInput() & 1, buttons[frame]) << "frame " << frame;
+        EXPECT_EQ(x, xs[frame]) << "frame " << frame;
+        EXPECT_EQ(y, frame < 2 ? 0 : frame < 4 ? 479 : 12) << "frame " << frame;
+    }
 }
 
 TEST_F(DxScriptTest, ScriptedPadIsAttachedAndSetsItsBits) {
