@@ -10,6 +10,7 @@ constexpr int kPadLeft = 1 << 1;
 constexpr int kPadRight = 1 << 2;
 constexpr int kPadUp = 1 << 3;
 constexpr int kPadA = 1 << 4;
+constexpr int kPadB = 1 << 5;
 constexpr int kPadX = 1 << 6;
 constexpr int kPadY = 1 << 7;
 constexpr int kPadLb = 1 << 8;
@@ -29,7 +30,7 @@ constexpr SBinding kBindings[] = {
     {ETheaterControl::FAST_FORWARD, {KEY_INPUT_F1, 0}, 0, 0},
     {ETheaterControl::PAUSE, {KEY_INPUT_P, 0}, kPadStart, 0},
     {ETheaterControl::STEP, {KEY_INPUT_PERIOD, 0}, kPadA, 0},
-    {ETheaterControl::STEP_BACK, {KEY_INPUT_COMMA, 0}, 0, 0},
+    {ETheaterControl::STEP_BACK, {KEY_INPUT_COMMA, 0}, kPadB, 0},
     {ETheaterControl::SLOWER, {KEY_INPUT_LBRACKET, KEY_INPUT_MINUS}, kPadX, 0},
     {ETheaterControl::SLOWER, {KEY_INPUT_SUBTRACT, 0}, 0, 0},
     {ETheaterControl::FASTER, {KEY_INPUT_RBRACKET, KEY_INPUT_EQUALS}, kPadY, 0},

@@ -18,7 +18,7 @@ inline constexpr const char* kKeyHelp =
     fTrMark("←→5秒 ↑↓30秒 PgUp/PgDn見どころ Homeはじめ [ ]速さ Pポーズ .コマ送り");
 // The same for a pad: its buttons by number, as the key configuration numbers them.
 inline constexpr const char* kPadHelp =
-    fTrMark("←→5秒 ↑↓30秒 ボタン5/6見どころ 7はじめ 3/4速さ 8ポーズ 1コマ送り");
+    fTrMark("←→5秒 ↑↓30秒 ボタン5/6見どころ 7はじめ 3/4速さ 8ポーズ 1/2コマ送り/戻し");
 // The notice for a file given to the game that it cannot play.
 inline constexpr const char* kNotAReplay =
     fTrMark("このファイルはリプレイではないため\n再生できませんでした");

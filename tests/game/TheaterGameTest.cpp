@@ -144,25 +144,26 @@ TEST(TheaterGame, ControlsMoveThePlaybackWhereTheySayAndTheOverlayShowsThenFades
 TEST(TheaterGame, ThePadAndTheMouseDriveItTooAndTheHelpLineFollowsTheLastHandUsed) {
     CGameFolder folder;
     fs::copy_file(fCorpus("feed-combo"), folder / "watched.replay");
-    const std::string script =
-        "5 pad attach\n30 down PadRight\n34 up PadRight\n40 down Pad6\n44 up Pad6\n"
-        "50 down Pad8\n54 up Pad8\n60 down Pad1\n64 up Pad1\n70 down Pad8\n74 up Pad8\n"
-        "80 tap Left\n90 click 246 434\n95 click 300 200\n";
+    const std::string script = "5 pad attach\n30 down PadRight\n34 up PadRight\n40 down Pad6\n44 up Pad6\n"
+                               "50 down Pad8\n54 up Pad8\n60 down Pad1\n64 up Pad1\n66 down Pad2\n68 up "
+                               "Pad2\n70 down Pad8\n74 up Pad8\n"
+                               "80 tap Left\n90 click 246 434\n95 click 300 200\n";
     const SGameResult run = folder.fRunWithInput(
         script, {"--no-render", "--trace-stage", "--frames", "100", "--watch", "watched.replay"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::string trace = fTheaterTrace(run.out);
-    // Right: 5 s on; RB: the next moment; Start, A, Start: pause, one step, go on; then Left on the keyboard;
-    // the timeline's middle.
+    // Right: 5 s on; RB: the next moment; Start, A, B, Start: pause, a step on and one back, go on; then Left
+    // on the keyboard; the timeline's middle.
     EXPECT_EQ(trace, "theater open: 8934 frames of play, score 2050, 14 moments\n"
                      "theater help: pad\n"
                      "theater jump: frame 330 speed 4/4\n"
                      "theater jump: frame 1393 speed 4/4\n"
                      "theater paused: frame 1403 speed 4/4 paused\n"
                      "theater step: frame 1404 speed 4/4 paused\n"
-                     "theater resumed: frame 1404 speed 4/4\n"
+                     "theater jump: frame 1403 speed 4/4 paused\n"
+                     "theater resumed: frame 1403 speed 4/4\n"
                      "theater help: keys\n"
-                     "theater jump: frame 1114 speed 4/4\n"
+                     "theater jump: frame 1113 speed 4/4\n"
                      "theater jump: frame 4467 speed 4/4\n");
 }
 
