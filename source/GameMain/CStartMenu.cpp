@@ -14,6 +14,7 @@
 #include "base/Log.h"
 #include "gui/GuiHelper.h"
 #include "gui/GuiStyle.h"
+#include "gui/TextFlow.h"
 #include "input/CKeyManagerBase.h"
 #include "input/KeyBindings.h"
 #include "net/RankingClient.h"
@@ -27,28 +28,6 @@
 #include <filesystem>
 
 namespace {
-// The server's reason on lines the notice can hold: broken at a space before 50 bytes where there is one.
-std::string fWrapReason(const std::string& reason) {
-    constexpr std::size_t kLine = 50;
-    std::string wrapped;
-    std::size_t start = 0;
-    while (reason.size() - start > kLine) {
-        std::size_t cut = reason.rfind(' ', start + kLine);
-        if (cut == std::string::npos || cut <= start) {
-            // No space: cut between whole UTF-8 characters.
-            cut = start + kLine;
-            while (cut > start && (static_cast<unsigned char>(reason[cut]) & 0xc0) == 0x80) {
-                --cut;
-            }
-            wrapped += reason.substr(start, cut - start) + "\n";
-            start = cut;
-        } else {
-            wrapped += reason.substr(start, cut - start) + "\n";
-            start = cut + 1;
-        }
-    }
-    return wrapped + reason.substr(start);
-}
 
 constexpr CStartMenu::SItem kStart{"start", fTrMark("スタート"), fTrMark("ゲームを開始します")};
 constexpr CStartMenu::SItem kReplay{"replay", fTrMark("自分のリプレイ"),
@@ -233,14 +212,23 @@ void CStartMenu::fGetRankingList() {
     });
 }
 
+std::string CStartMenu::fRefusalNotice(const std::string& refusal) {
+    const std::optional<std::string> known = fDescribeRefusal(refusal);
+    // A reason the game does not know, on lines the notice can hold.
+    const std::string why =
+        known
+            ? *known
+            : fFitLines(refusal, CPagedMessageWindow::kDefaultWidth - 2 * CPagedMessageWindow::kDefaultMargin,
+                        gui::fStandardFont());
+    return std::string(fTr(kNoticeUploadRefused)) + "\n" + why;
+}
+
 void CStartMenu::fUploadHighScore() {
     const SUploadResult result = fUploadRanking(mHighScore.score, mUploadName);
     mNameEntry.reset();
     if (!result.ok) {
-        const std::optional<std::string> known = fDescribeRefusal(result.refusal);
         fShowNotice(result.refusal.empty() ? std::string(kNoticeConnectionFailed)
-                                           : std::string(fTr(kNoticeUploadRefused)) + "\n" +
-                                                 (known ? *known : fWrapReason(result.refusal)));
+                                           : fRefusalNotice(result.refusal));
         return;
     }
     try {

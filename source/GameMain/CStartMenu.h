@@ -58,6 +58,8 @@ public:
     const CHighScoreInfo& fGetHighScore() const { return mHighScore; }
     // A notice the player pages away with Z; it drops itself when done.
     void fShowNotice(const std::string& text);
+    // What the notice says when the server refuses an upload for `refusal` (its reason, made safe).
+    static std::string fRefusalNotice(const std::string& refusal);
 
 private:
     void fOpenMenu();

@@ -22,7 +22,6 @@
 #include "input/KeyBindings.h"
 #include "net/RankingClient.h"
 #include "net/ServerRefusals.h"
-#include "net/UploadRefusal.h"
 #include "render/GameFonts.h"
 #include "replay/ReplayFiles.h"
 
@@ -186,9 +185,11 @@ TEST_P(TextFitTest, EveryNoticeAndTheNameEntry) {
                                      std::string(fTr(kNoticeNoRankingData)),
                                      std::string(fTr(kNoticeDownloadFailed))};
     for (const char* reason : kServerRefusals) {
-        notices.push_back(std::string(fTr(kNoticeUploadRefused)) + "\n" +
-                          fDescribeRefusal(reason).value_or(""));
+        notices.push_back(CStartMenu::fRefusalNotice(reason));
     }
+    // A newer server's reason, as long as the game keeps one, in its own words.
+    notices.push_back(CStartMenu::fRefusalNotice(
+        "the ranking has moved to a new address and takes no more uploads here; see the web page, please"));
     for (const std::string& text : notices) {
         CMessageInfo message;
         message.fAddMessage(text);
