@@ -48,16 +48,14 @@ void CReplayTheater::fTrace(const char* what) const {
 }
 
 void CReplayTheater::fInput() {
+    const bool padHelp = mControls.fLastFromPad();
     const std::vector<STheaterInput> pushed = mControls.fRead();
     if (mControls.fFocusLost() && !mPaused) {
         mPaused = true;
         fTrace("paused");
     }
-    if (!pushed.empty() && mControls.fLastFromPad() != mPadHelp) {
-        mPadHelp = mControls.fLastFromPad();
-        if (gLaunchTraceStage) {
-            std::printf("theater help: %s\n", mPadHelp ? "pad" : "keys");
-        }
+    if (gLaunchTraceStage && mControls.fLastFromPad() != padHelp) {
+        std::printf("theater help: %s\n", padHelp ? "keys" : "pad");
     }
     for (const STheaterInput& input : pushed) {
         if (mLeaving || !fInPlay()) {
@@ -226,7 +224,7 @@ void CReplayTheater::fDraw() {
     view.paused = mPaused;
     view.fastForward = gFpsTimer && gFpsTimer->fGetNoWait() && !gLaunchNoWait;
     view.moments = &mSurvey.moments;
-    view.padHelp = mPadHelp;
+    view.padHelp = mControls.fLastFromPad();
     mOverlay.fDraw(view);
 }
 

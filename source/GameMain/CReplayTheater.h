@@ -60,7 +60,6 @@ private:
     bool mPaused = false;
     int mPendingSteps = 0;
     bool mLeaving = false;
-    bool mPadHelp = false; // the help line names the pad's buttons
     int mLoopFrames = 0;
 };
 
